@@ -1,0 +1,397 @@
+#include "comm/RSComm.h"
+
+#include "platform/Clock.h"
+#include "platform/CommPort.h"
+#include "platform/Convert.h"
+#include "platform/Install.h"
+#include "platform/Prompts.h"
+#include "platform/TextItems.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
+const QString kEntryAlert = QStringLiteral("ENTRY ALERT");
+constexpr int kFileAccessError = 75; // the old "Path/File access error"
+
+void entryAlert(const QString& reason)
+{
+    msgBox(QStringLiteral("Error:") + CR + reason, Buttons::Ok, Icon::Critical, kEntryAlert);
+}
+
+// Asks Retry or Cancel for a settings-file failure; true for Retry.
+bool retrySettings(const QString& description)
+{
+    return msgBox(errorText(kFileAccessError, description), Buttons::RetryCancel, Icon::Critical,
+                  QStringLiteral("RSComm InitializeRSComm")) == Answer::Retry;
+}
+
+QByteArray defaultSettingsLine() { return QByteArrayLiteral("1,9600\r\n"); }
+} // namespace
+
+RSComm::RSComm() = default;
+RSComm::~RSComm() = default;
+
+QString RSComm::CommSettingsFile() const { return installPath(QStringLiteral("Support/RSPort.cfg")); }
+
+bool RSComm::portOpen() const { return CommObj && CommObj->isOpen(); }
+
+// Reads RSPort.cfg into port and speed, writing the default line where the file is missing or
+// empty. False when the user cancelled a failure.
+bool RSComm::readSettings(int& port, QString& speed)
+{
+    port = 1;
+    speed = QStringLiteral("9600");
+    const QString path = CommSettingsFile();
+    for (;;) {
+        QString error;
+        if (QFileInfo::exists(path)) {
+            const auto data = readWholeFile(path, &error);
+            if (data && data->trimmed().isEmpty()) {
+                if (writeWholeFile(path, defaultSettingsLine(), &error))
+                    return true;
+            } else if (data) {
+                ItemReader reader(*data);
+                port = static_cast<int>(qBound<qint64>(qint64(-1), valInt(reader.readItem()), qint64(1000)));
+                speed = reader.readItem().trimmed();
+                port = qBound(kCommPortMin, port, kCommPortMax);
+                const qint64 baud = valInt(speed);
+                speed = (baud == 9600 || baud == 19200) ? QString::number(baud) : QStringLiteral("9600");
+                return true;
+            }
+        } else {
+            const QString folder = QFileInfo(path).absolutePath();
+            if (!QDir().mkpath(folder))
+                error = QStringLiteral("Cannot create folder ") + folder;
+            else if (writeWholeFile(path, defaultSettingsLine(), &error))
+                return true;
+        }
+        if (!retrySettings(error))
+            return false;
+    }
+}
+
+bool RSComm::InitializeRSComm(CommPort& port)
+{
+    int number = 1;
+    QString speed;
+    if (!readSettings(number, speed)) {
+        OnlineMode = false;
+        PortSetupFailed = true;
+        return false;
+    }
+    if (port.isOpen())
+        port.close();
+    port.setCommPort(number);
+    port.setSettings(speed + QStringLiteral(",n,8,1"));
+    CommObj = &port;
+    PortSetupFailed = false;
+    return true;
+}
+
+void RSComm::OpenRSComm(CommPort& port)
+{
+    BusyGuard guard(*this);
+    if (!InitializeRSComm(port))
+        return;
+    if (const auto err = CommObj->open()) {
+        msgBox(QStringLiteral("Error Number = ") + QString::number(err->number) + CRLF +
+                   QStringLiteral("Error Source = ") + err->source + CRLF + CRLF + err->description,
+               Buttons::Ok, Icon::Critical, QStringLiteral("Comm Port Error"));
+        CommError = true;
+        OnlineMode = false;
+        PortSetupFailed = true;
+        return;
+    }
+    CommObj->clearInput();
+    CurrentMode = 0;
+    CommError = false;
+    SendByte(0xFF);
+    OnlineMode = !CommError;
+}
+
+void RSComm::CloseRSComm()
+{
+    BusyGuard guard(*this);
+    if (portOpen()) {
+        if (!CommError)
+            SendByte(0xFF);
+        CommObj->close();
+    }
+    CurrentMode = 0;
+    OnlineMode = false;
+}
+
+int RSComm::SendByte(int value, bool noReply, bool clearInput)
+{
+    if (CommError)
+        return NoReply;
+    if (clearInput && portOpen())
+        CommObj->clearInput();
+    if (!portOpen()) {
+        CurrentMode = 0;
+        CommError = true;
+        return NoReply;
+    }
+    CommObj->write(QByteArray(1, static_cast<char>(value & 0xFF)));
+    CommErrorAlert = false;
+    if (noReply)
+        return 0;
+
+    qint64 deadline = monotonicMs() + timeouts().replyMs;
+    int timeoutCount = 0;
+    for (;;) {
+        if (CommObj->waitForByte(deadline)) {
+            CommErrorAlert = false;
+            return CommObj->readByte();
+        }
+        CurrentMode = 0;
+        CommError = true;
+        CommErrorAlert = true;
+        deadline = monotonicMs() + timeouts().resendMs;
+        ++timeoutCount;
+        if (timeoutCount < 3) {
+            // Resynchronise: whatever state the board is in, FFh brings it back to the handshake.
+            CommError = false;
+            CommObj->clearInput();
+            CommObj->write(QByteArray(1, static_cast<char>(0xFF)));
+            continue;
+        }
+        const Answer a = msgBox(QStringLiteral("Cannot Communicate with Target Board.") + CR +
+                                    QStringLiteral("Verify RS-232 Cable is Connected Between") + CR +
+                                    QStringLiteral("COMM Port and PROG Port."),
+                                Buttons::RetryCancel, Icon::Critical, kCommTitle);
+        if (a != Answer::Retry) {
+            CommError = true;
+            return NoReply;
+        }
+        timeoutCount = 0;
+        CommError = false;
+        if (!portOpen()) {
+            CommError = true;
+            return NoReply;
+        }
+    }
+}
+
+bool RSComm::SetPLCMode(int mode, int modeByte)
+{
+    CurrentMode = 0;
+    qint64 deadline = monotonicMs() + timeouts().handshakeMs;
+    while (CurrentMode != mode) {
+        if (monotonicMs() >= deadline) {
+            const Answer a = msgBox(QStringLiteral("Cannot Set PLC Mode Within Target Board."),
+                                    Buttons::RetryCancel, Icon::Critical, kCommTitle);
+            if (a != Answer::Retry) {
+                CommError = true;
+                OnlineMode = false;
+                CloseRSComm();
+                return false;
+            }
+            deadline = monotonicMs() + timeouts().handshakeMs;
+        }
+        int reply = SendByte(0xFF, false, true);
+        if (reply == NoReply)
+            return false;
+        if (reply != 0x55)
+            continue;
+        reply = SendByte(modeByte);
+        if (reply == 0x55) {
+            CurrentMode = mode;
+            return true;
+        }
+        if (reply == NoReply)
+            return false;
+        CurrentMode = 0;
+    }
+    return true;
+}
+
+void RSComm::ParseAddress(const QString& address)
+{
+    IsBit = false;
+    const QString a = address.trimmed();
+    if (a.endsWith(QLatin1Char('H'), Qt::CaseInsensitive)) {
+        const QString digits = a.left(a.size() - 1);
+        const QString low = digits.right(2);
+        const QString high = digits.left(qMax<qsizetype>(0, digits.size() - 2));
+        bool ok = false;
+        const long lowValue = low.toLong(&ok, 16);
+        const long highValue = high.isEmpty() ? 0 : high.toLong(nullptr, 16);
+        ByteAddress = highValue * 256 + (ok ? lowValue : 0);
+        AddrType = QStringLiteral("B");
+        return;
+    }
+    const int dot = a.indexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        IsBit = true;
+        AddrType = QStringLiteral("B");
+        ByteAddress = static_cast<long>(valInt(a.mid(1, dot - 1)));
+        BitMask = 1 << qBound<qint64>(qint64(0), valInt(a.right(1)), qint64(30));
+        return;
+    }
+    const QChar letter = a.isEmpty() ? QChar() : a.at(0).toUpper();
+    if (letter == QLatin1Char('B') || letter == QLatin1Char('W') || letter == QLatin1Char('D')) {
+        AddrType = QString(letter);
+        ByteAddress = static_cast<long>(valInt(a.mid(1)));
+    } else if (letter == QLatin1Char('F')) {
+        const qint64 n = valInt(a.mid(1));
+        IsBit = true;
+        AddrType = QStringLiteral("B");
+        ByteAddress = static_cast<long>(32 + n / 8);
+        BitMask = 1 << (n % 8);
+    } else {
+        AddrType = QStringLiteral("B");
+        ByteAddress = 32;
+    }
+}
+
+QString RSComm::ReadVariable(const QString& address)
+{
+    if (CurrentMode != 1) {
+        if (!SetPLCMode(1, 0x01))
+            return {};
+        ParseAddress(address);
+        LastByteCount = AddrType == QLatin1String("W") ? 1 : AddrType == QLatin1String("D") ? 3 : 0;
+    } else if (address.compare(LastReadAddress, Qt::CaseInsensitive) != 0) {
+        ParseAddress(address);
+        LastByteCount = AddrType == QLatin1String("W") ? 1 : AddrType == QLatin1String("D") ? 3 : 0;
+    }
+    LastReadAddress = address;
+
+    // An address past the 16-bit space cannot be put on the wire.
+    if (ByteAddress < 0 || ByteAddress + LastByteCount > 0xFFFF)
+        return {};
+    for (int k = 0; k <= LastByteCount; ++k) {
+        const long a = ByteAddress + k;
+        const int echo = SendByte(static_cast<int>(a / 256));
+        if (echo == NoReply)
+            return {};
+        if (echo != a / 256) {
+            CurrentMode = 0;
+            return {};
+        }
+        const int data = SendByte(static_cast<int>(a % 256));
+        if (data == NoReply)
+            return {};
+        ReadBytes[k] = data;
+    }
+    qint64 value = 0;
+    if (LastByteCount == 0)
+        value = IsBit ? ((ReadBytes[0] & BitMask) ? 1 : 0) : ReadBytes[0];
+    else if (LastByteCount == 1)
+        value = ReadBytes[1] * 256 + ReadBytes[0];
+    else
+        value = static_cast<qint64>(ReadBytes[3] * 256 + ReadBytes[2]) * 10000 + (ReadBytes[1] * 256 + ReadBytes[0]);
+    return QString::number(value);
+}
+
+QString RSComm::RSRead(const QString& address)
+{
+    BusyGuard guard(*this);
+    const QString result = ReadVariable(address);
+    LastReadFailed = result.isEmpty();
+    return QString::number(valInt(result));
+}
+
+void RSComm::WriteVariable(const QString& address, const QString& dataValue)
+{
+    WriteEchoError = false;
+
+    // Thousands separators, decimal points, percent and degree signs are typed along with values;
+    // only the digits count.
+    qint64 value = 0;
+    for (QChar c : dataValue) {
+        if (c.isDigit() && c.unicode() < 128) {
+            value = qMin<qint64>(value * 10 + c.digitValue(), Q_INT64_C(1) << 40);
+        } else if (c != QLatin1Char(' ') && c != QLatin1Char('%') && c != QLatin1Char(',') &&
+                   c != QLatin1Char('.') && c.unicode() != 176) {
+            entryAlert(QStringLiteral("Only Numerical Data Allowed."));
+            return;
+        }
+    }
+
+    // The parser turns an unknown type letter (an I/O point that was not mapped to its byte) into
+    // byte 32; writing there would change a variable the user never named.
+    const QString a = address.trimmed();
+    const QChar letter = a.isEmpty() ? QChar() : a.at(0).toUpper();
+    const bool hexForm = a.endsWith(QLatin1Char('H'), Qt::CaseInsensitive);
+    if (!hexForm && QStringLiteral("BWDF").indexOf(letter) < 0) {
+        entryAlert(QStringLiteral("Address Type Not Recognized."));
+        return;
+    }
+
+    ParseAddress(address);
+    if (IsBit) {
+        if (value != 0 && value != 1) {
+            entryAlert(QStringLiteral("Enter 0 or 1 Only."));
+            return;
+        }
+        const long byteAddress = ByteAddress;
+        const int mask = BitMask;
+        const QString current = ReadVariable(QStringLiteral("B") + QString::number(byteAddress));
+        if (current.isEmpty()) {
+            // Without the byte as the board holds it, writing would clear its other seven bits.
+            if (!CommError)
+                WriteEchoError = true;
+            return;
+        }
+        const qint64 byte = valInt(current);
+        value = value ? (byte | mask) : (byte & ~static_cast<qint64>(mask));
+        AddrType = QStringLiteral("B");
+        ByteAddress = byteAddress;
+        IsBit = false;
+    }
+
+    QList<int> bytes;
+    if (AddrType == QLatin1String("W")) {
+        if (value > 65535) {
+            entryAlert(QStringLiteral("Entry out of Range (0-65,535)."));
+            return;
+        }
+        bytes = {static_cast<int>(value % 256), static_cast<int>(value / 256)};
+    } else if (AddrType == QLatin1String("D")) {
+        if (value > 655359999) {
+            entryAlert(QStringLiteral("Entry out of Range (0-655,359,999)."));
+            return;
+        }
+        const qint64 lo = value % 10000, hi = value / 10000;
+        bytes = {static_cast<int>(lo % 256), static_cast<int>(lo / 256), static_cast<int>(hi % 256),
+                 static_cast<int>(hi / 256)};
+    } else {
+        if (value > 255) {
+            entryAlert(QStringLiteral("Entry out of Range (0-255)."));
+            return;
+        }
+        bytes = {static_cast<int>(value)};
+    }
+    if (ByteAddress < 0 || ByteAddress + bytes.size() - 1 > 0xFFFF) {
+        entryAlert(QStringLiteral("Address out of Range."));
+        return;
+    }
+
+    if (CurrentMode != 2 && !SetPLCMode(2, 0x02))
+        return;
+    for (int k = 0; k < bytes.size() && !WriteEchoError; ++k) {
+        const long addr = ByteAddress + k;
+        for (const int sent : {static_cast<int>(addr / 256), static_cast<int>(addr % 256), bytes[k]}) {
+            const int reply = SendByte(sent);
+            if (reply == NoReply)
+                return;
+            if (reply != sent) {
+                WriteEchoError = true;
+                CurrentMode = 0;
+                break;
+            }
+        }
+    }
+}
+
+void RSComm::RSWrite(const QString& address, const QString& dataValue)
+{
+    BusyGuard guard(*this);
+    WriteVariable(address, dataValue);
+    if (WriteEchoError)
+        WriteVariable(address, dataValue);
+}

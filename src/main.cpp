@@ -1,0 +1,14 @@
+#include "workspace/frmMDIMain.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvanex"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANEX_VERSION));
+    auto* main = new frmMDIMain;
+    main->setAttribute(Qt::WA_DeleteOnClose);
+    main->MDIForm_Load();
+    return app.exec();
+}

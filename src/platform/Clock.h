@@ -1,0 +1,25 @@
+#pragma once
+#include <QtGlobal>
+
+// Monotonic time in milliseconds. Every wait for the board is measured on it, so a wait that spans
+// midnight (or a change of the wall clock) still ends after its own length.
+qint64 monotonicMs();
+
+// The lengths of every wait in one place, so that tests can shorten them. Production values are the
+// protocol's own.
+struct Timeouts {
+    int replyMs = 1000;        // first wait for a reply byte
+    int resendMs = 2000;       // each wait after FFh was sent again
+    int handshakeMs = 2000;    // mode handshake deadline
+    int readyMs = 3000;        // limit-switch ready poll
+    int readyRetryMs = 2000;   // ready poll after Retry
+    int settleMs = 100;        // pause before the configuration bytes of a download
+    int identDelayMs = 2000;   // pause before the identity block is written
+    int searchMs = 100000;     // search tool's result file
+    int resultsMs = 1000;      // a results file that is still empty
+};
+
+Timeouts& timeouts();
+void resetTimeouts();
+// Scales every length by num/den (tests: e.g. 1/50).
+void scaleTimeouts(int num, int den);

@@ -1,0 +1,10 @@
+#pragma once
+#include <QString>
+
+// Program files are found without regard to case (PUMP.LMN and pump.cvp belong to one program).
+// Returns the existing path whose parts match `path` without regard to case, preferring an exact
+// match; parts that match nothing are kept as written.
+QString findCaseInsensitive(const QString& path);
+
+// True when a file (not a folder) exists at `path`, compared without regard to case.
+bool fileExistsNoCase(const QString& path);

@@ -1,0 +1,56 @@
+#pragma once
+// The module of shared state: the references to the shared objects and the values that windows
+// hand to each other. Every window reads and writes these directly.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class CommPort;
+class RSComm;
+class QWidget;
+class QLineEdit;
+class frmMDIMain;
+
+inline CommPort* gCommObj = nullptr;   // the main window's serial-port control
+inline RSComm* gRSComm = nullptr;      // the one communication object
+inline frmMDIMain* gMDIMain = nullptr; // the main window, while it exists
+inline QString gFolder;                // scratch folder (start-up: the current folder)
+inline QString gFile;                  // scratch file
+inline QString gDrive;                 // scratch drive root (start-up: the current folder's drive)
+inline int gWaitDisplayMode = 0;
+inline int gActiveChild = 0; // 0 program browser, 1 status table, 2 results viewer, 3 trending
+inline QString gProgramFile;
+inline QString gVarDocStem; // nothing assigns it: the documentation viewer always gets it empty
+inline bool gNewFileCreated = false;
+inline QString gStatusTableName;
+inline bool gViewNicNames = false;
+inline bool gViewDescriptions = false;
+inline QStringList gStatusTableList;
+inline QStringList gFlagNames, gMemNames, gXNames, gYNames, gINames;
+inline int gDataXferMode = 0;
+inline int gDataXferBoardType = 0;
+inline QString gDataXferFile;
+inline int gDataXferFrom = 0;
+inline int gDataXferTo = 0;
+inline QString gSearchResults;
+inline QString gResultsText;
+
+// Board type code of a program whose Corvane file is missing or empty.
+inline constexpr int kDefaultBoardType = 68;
+
+void CenterForm(QWidget* form);
+void SelectAllText(QLineEdit* box);
+// Runs the long operation `Mode` modally in the wait display; returns when it is over.
+void ShowWaitDisplay(int Mode);
+int GetTargetboardType(const QString& FileName);
+QString ChangeFileExt(const QString& FileName, const QString& Ext);
+QString GetSelectedFile();
+QString PadZeros(int Value, int Digits);
+QString Dec2Binary(long Value, int TwoBytes);
+void UpdateOnlineStatus();
+
+// Where the windows of later steps plug in: the wait display runs a mode, the program browser
+// gives its folder and selected file. Unset until those windows exist.
+inline std::function<void(int)> gWaitDisplayRunner;
+inline std::function<QString()> gBrowserFolder;
+inline std::function<QString()> gBrowserSelectedFile;

@@ -1,0 +1,106 @@
+#include "SimBoard.h"
+
+SimBoard::SimBoard() = default;
+
+QByteArray SimBoard::received() const
+{
+    QByteArray out;
+    for (const auto& e : m_log)
+        if (e.fromPc)
+            out += static_cast<char>(e.byte);
+    return out;
+}
+
+QByteArray SimBoard::sent() const
+{
+    QByteArray out;
+    for (const auto& e : m_log)
+        if (!e.fromPc)
+            out += static_cast<char>(e.byte);
+    return out;
+}
+
+bool SimBoard::atExchangeStart() const
+{
+    return m_mode == Mode::None || m_mode == Mode::AwaitModeByte || m_step == 0;
+}
+
+std::optional<uint8_t> SimBoard::receive(uint8_t byte)
+{
+    m_log.push_back({true, byte});
+    const long index = m_received++;
+
+    std::optional<uint8_t> reply;
+    if (byte == 0xFF && atExchangeStart()) {
+        m_mode = Mode::AwaitModeByte;
+        m_step = 0;
+        if (m_badHandshakes > 0) {
+            --m_badHandshakes;
+            reply = m_badHandshakeReply;
+        } else {
+            reply = 0x55;
+        }
+    } else if (m_mode == Mode::AwaitModeByte) {
+        reply = enterMode(byte);
+    } else {
+        reply = exchange(byte);
+    }
+
+    for (const auto& c : m_corrupt)
+        if (c.index == index && reply)
+            reply = c.reply;
+    if (m_silentFrom >= 0 && index >= m_silentFrom)
+        reply.reset();
+    if (reply)
+        m_log.push_back({false, *reply});
+    return reply;
+}
+
+std::optional<uint8_t> SimBoard::enterMode(uint8_t modeByte)
+{
+    m_step = 0;
+    switch (modeByte) {
+    case 0x01:
+        m_mode = Mode::Read;
+        return 0x55;
+    case 0x02:
+        m_mode = Mode::Write;
+        return 0x55;
+    default:
+        // An unknown mode byte: the board stays waiting for a handshake and says nothing useful.
+        m_mode = Mode::None;
+        return 0x00;
+    }
+}
+
+std::optional<uint8_t> SimBoard::exchange(uint8_t byte)
+{
+    if (m_mode == Mode::Read) {
+        if (m_step == 0) {
+            m_address = byte << 8;
+            m_step = 1;
+            return byte;
+        }
+        m_address |= byte;
+        m_step = 0;
+        return memory[m_address];
+    }
+    if (m_mode == Mode::Write) {
+        switch (m_step) {
+        case 0:
+            m_address = byte << 8;
+            m_step = 1;
+            return byte;
+        case 1:
+            m_address |= byte;
+            m_step = 2;
+            return byte;
+        default:
+            memory[m_address] = byte;
+            m_step = 0;
+            return byte;
+        }
+    }
+    // Outside any mode the board ignores what it is sent.
+    return std::nullopt;
+}

@@ -1,0 +1,76 @@
+#include "SimCommPort.h"
+
+#include "platform/Clock.h"
+
+#include <QThread>
+
+SimCommPort::SimCommPort(std::shared_ptr<SimBoard> board) : m_board(std::move(board)) {}
+
+std::optional<PortError> SimCommPort::open()
+{
+    if (openError)
+        return openError;
+    m_open = true;
+    ++openCount;
+    m_in.clear();
+    return std::nullopt;
+}
+
+void SimCommPort::close()
+{
+    m_open = false;
+    m_in.clear();
+}
+
+int SimCommPort::inBufferCount()
+{
+    const qint64 now = monotonicMs();
+    int n = 0;
+    for (const auto& p : m_in)
+        if (p.at <= now)
+            ++n;
+    return n;
+}
+
+void SimCommPort::clearInput()
+{
+    const qint64 now = monotonicMs();
+    while (!m_in.empty() && m_in.front().at <= now)
+        m_in.pop_front();
+}
+
+int SimCommPort::readByte()
+{
+    if (m_in.empty() || m_in.front().at > monotonicMs())
+        return -1;
+    const int b = m_in.front().byte;
+    m_in.pop_front();
+    return b;
+}
+
+void SimCommPort::write(const QByteArray& bytes)
+{
+    if (!m_open)
+        return;
+    for (char c : bytes) {
+        if (auto reply = m_board->receive(static_cast<uint8_t>(c)))
+            m_in.push_back({monotonicMs() + m_board->replyDelayMs, *reply});
+    }
+}
+
+bool SimCommPort::waitForByte(qint64 deadlineMs)
+{
+    if (!m_in.empty()) {
+        const qint64 at = m_in.front().at;
+        if (at <= deadlineMs) {
+            const qint64 wait = at - monotonicMs();
+            if (wait > 0)
+                QThread::msleep(static_cast<unsigned long>(wait));
+            return true;
+        }
+    }
+    const qint64 wait = deadlineMs - monotonicMs();
+    if (wait > 0)
+        QThread::msleep(static_cast<unsigned long>(wait));
+    return false;
+}

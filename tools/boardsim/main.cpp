@@ -1,0 +1,73 @@
+// A simulated target board on a pseudo-terminal, for trying the program without hardware.
+//
+//   boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]
+//
+// Prints the device path. With --link, PATH (for example <installation>/support/ports/COM1) is made a
+// symbolic link to the device, so the program's port 1 reaches this board. Runs until interrupted.
+#include "PtyBoard.h"
+
+#include <QFile>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
+
+int usage()
+{
+    std::fprintf(stderr, "usage: boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]\n");
+    return 2;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    int pace = 0;
+    std::string link;
+    auto board = std::make_shared<SimBoard>();
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 >= argc)
+            return usage();
+        const std::string value = argv[++i];
+        if (arg == "--pace") {
+            pace = std::stoi(value);
+        } else if (arg == "--link") {
+            link = value;
+        } else if (arg == "--fault") {
+            board->memory[8176] = static_cast<uint8_t>(std::stoi(value));
+        } else if (arg == "--set") {
+            const auto eq = value.find('=');
+            if (eq == std::string::npos)
+                return usage();
+            board->memory[std::stoi(value.substr(0, eq)) & 0xFFFF] = static_cast<uint8_t>(std::stoi(value.substr(eq + 1)));
+        } else {
+            return usage();
+        }
+    }
+    PtyBoard pty(board, pace);
+    if (!pty.ok()) {
+        std::perror("boardsim: cannot open a pseudo-terminal");
+        return 1;
+    }
+    if (!link.empty()) {
+        ::unlink(link.c_str());
+        if (::symlink(pty.devicePath().toLocal8Bit().constData(), link.c_str()) != 0) {
+            std::perror("boardsim: cannot make the link");
+            return 1;
+        }
+    }
+    std::printf("%s\n", pty.devicePath().toLocal8Bit().constData());
+    std::fflush(stdout);
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    while (!g_stop)
+        ::pause();
+    if (!link.empty())
+        ::unlink(link.c_str());
+    return 0;
+}
