@@ -31,8 +31,8 @@ test: build
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCORVANEX_TESTS=ON -DCORVANEX_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bench_link
-	$(BENCH_BUILD)/bench/bench_link
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
+	for b in $(BENCH_BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" $(BENCH_BUILD)/tools/boardsim/boardsim || exit 1; done
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD)
