@@ -1,0 +1,223 @@
+#include "platform/PrintSurface.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+// ---------------------------------------------------------------- position rules
+
+void PrintSurface::setFont(const QString& name, double pointSize, bool bold, bool italic, bool underline)
+{
+    m_fontName = name;
+    m_fontSize = pointSize > 0 ? pointSize : 10;
+    m_bold = bold;
+    m_italic = italic;
+    m_underline = underline;
+    fontChanged();
+}
+
+void PrintSurface::print(const QString& text, bool lineEnd)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QStringList parts = t.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < parts.size(); ++i)
+        printOneLine(parts[i], i + 1 < parts.size() || lineEnd);
+}
+
+void PrintSurface::printOneLine(const QString& text, bool lineEnd)
+{
+    if (!text.isEmpty())
+        drawText(m_x, m_y, text);
+    if (lineEnd) {
+        m_x = 0;
+        m_y += lineHeightInches(text.isEmpty() ? QStringLiteral("X") : text);
+    } else {
+        m_x += measureWidthInches(text);
+    }
+}
+
+void PrintSurface::line(double x1, double y1, double x2, double y2)
+{
+    drawLine(toInches(x1), toInches(y1), toInches(x2), toInches(y2));
+    m_x = toInches(x2);
+    m_y = toInches(y2);
+}
+
+void PrintSurface::newPage()
+{
+    startPage();
+    ++m_page;
+    m_x = 0;
+    m_y = 0;
+}
+
+void PrintSurface::endDoc()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    finishDocument();
+}
+
+// ---------------------------------------------------------------- recording backend
+
+double RecordingSurface::measureWidthInches(const QString& text) { return text.size() * m_fontSize * 0.6 / 72.0; }
+
+double RecordingSurface::lineHeightInches(const QString&) { return m_fontSize * 1.2 / 72.0; }
+
+void RecordingSurface::drawText(double x, double y, const QString& text)
+{
+    texts.push_back({page(), x, y, text, m_fontName, m_fontSize});
+}
+
+void RecordingSurface::drawLine(double x1, double y1, double x2, double y2) { lines.push_back({page(), x1, y1, x2, y2}); }
+
+void RecordingSurface::finishDocument()
+{
+    ended = true;
+    copiesAtEnd = copies();
+}
+
+// ---------------------------------------------------------------- printer backend
+
+namespace {
+QString defaultPdfPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        folder = QDir::homePath();
+    return folder + QStringLiteral("/Corvanex-") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QStringLiteral(".pdf");
+}
+} // namespace
+
+PrinterSurface::PrinterSurface(const QString& printerName, const QString& pdfPath)
+    : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    const QPrinterInfo info = printerName.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(printerName);
+    if (pdfPath.isEmpty() && !info.isNull()) {
+        m_printer->setPrinterName(info.printerName());
+    } else {
+        // No printer installed: the report goes to a PDF file instead of being lost.
+        m_pdfPath = pdfPath.isEmpty() ? defaultPdfPath() : pdfPath;
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
+        m_printer->setOutputFileName(m_pdfPath);
+    }
+}
+
+PrinterSurface::~PrinterSurface() { endDoc(); }
+
+QPainter& PrinterSurface::painter()
+{
+    if (!m_painter) {
+        m_printer->setCopyCount(copies());
+        m_painter = std::make_unique<QPainter>(m_printer.get());
+        fontChanged();
+    }
+    return *m_painter;
+}
+
+QString PrinterSurface::deviceName() const { return m_pdfPath.isEmpty() ? m_printer->printerName() : m_pdfPath; }
+
+PrintSurface::Orientation PrinterSurface::orientation() const
+{
+    return m_printer->pageLayout().orientation() == QPageLayout::Landscape ? Orientation::Landscape
+                                                                          : Orientation::Portrait;
+}
+
+double PrinterSurface::pageWidthInches() const { return m_printer->pageLayout().paintRect(QPageLayout::Inch).width(); }
+
+double PrinterSurface::pageHeightInches() const { return m_printer->pageLayout().paintRect(QPageLayout::Inch).height(); }
+
+double PrinterSurface::measureWidthInches(const QString& text)
+{
+    QPainter& p = painter();
+    return QFontMetricsF(p.font(), p.device()).horizontalAdvance(text) / m_printer->resolution();
+}
+
+double PrinterSurface::lineHeightInches(const QString&)
+{
+    QPainter& p = painter();
+    return QFontMetricsF(p.font(), p.device()).height() / m_printer->resolution();
+}
+
+void PrinterSurface::drawText(double x, double y, const QString& text)
+{
+    QPainter& p = painter();
+    const double dpi = m_printer->resolution();
+    const QFontMetricsF fm(p.font(), p.device());
+    p.drawText(QPointF(x * dpi, y * dpi + fm.ascent()), text);
+}
+
+void PrinterSurface::drawLine(double x1, double y1, double x2, double y2)
+{
+    QPainter& p = painter();
+    const double dpi = m_printer->resolution();
+    p.drawLine(QPointF(x1 * dpi, y1 * dpi), QPointF(x2 * dpi, y2 * dpi));
+}
+
+void PrinterSurface::startPage()
+{
+    painter();
+    m_printer->newPage();
+}
+
+void PrinterSurface::finishDocument()
+{
+    // A document with nothing printed still makes one (empty) page, as the old printer did.
+    painter().end();
+}
+
+void PrinterSurface::fontChanged()
+{
+    if (!m_painter)
+        return;
+    QFont f(m_fontName);
+    f.setPointSizeF(m_fontSize);
+    f.setBold(m_bold);
+    f.setItalic(m_italic);
+    f.setUnderline(m_underline);
+    m_painter->setFont(f);
+}
+
+// ---------------------------------------------------------------- set-up dialog seam
+
+namespace {
+QtPrinting g_qtPrinting;
+Printing* g_printing = nullptr;
+} // namespace
+
+std::optional<int> QtPrinting::setupDialog()
+{
+    QPrinter printer;
+    if (!m_printerName.isEmpty())
+        printer.setPrinterName(m_printerName);
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    // Later documents follow the printer (or the PDF file) chosen here.
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        m_printerName = printer.printerName();
+        m_pdfPath.clear();
+    } else {
+        m_pdfPath = printer.outputFileName();
+    }
+    return printer.copyCount();
+}
+
+std::unique_ptr<PrintSurface> QtPrinting::openDocument()
+{
+    return std::make_unique<PrinterSurface>(m_printerName, m_pdfPath);
+}
+
+Printing& printing() { return g_printing ? *g_printing : g_qtPrinting; }
+
+void setPrinting(Printing* p) { g_printing = p; }
