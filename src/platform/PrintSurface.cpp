@@ -119,7 +119,8 @@ QPainter& PrinterSurface::painter()
 {
     if (!m_painter) {
         m_printer->setCopyCount(copies());
-        m_painter = std::make_unique<QPainter>(m_printer.get());
+        m_painter = std::make_unique<QPainter>();
+        m_failed = !m_painter->begin(m_printer.get());
         fontChanged();
     }
     return *m_painter;
@@ -173,7 +174,9 @@ void PrinterSurface::startPage()
 void PrinterSurface::finishDocument()
 {
     // A document with nothing printed still makes one (empty) page, as the old printer did.
-    painter().end();
+    QPainter& p = painter();
+    if (p.isActive())
+        p.end();
 }
 
 void PrinterSurface::fontChanged()

@@ -52,6 +52,8 @@ public:
     int copies() const { return m_copies; }
     virtual QString deviceName() const = 0;
     virtual Orientation orientation() const { return Orientation::Portrait; }
+    // True when the device could not be written (no access to the printer or the PDF file).
+    virtual bool failed() const { return false; }
 
 protected:
     virtual double pageWidthInches() const = 0;
@@ -96,6 +98,7 @@ public:
     Orientation orientation() const override;
     // The PDF file written, empty when printing to a printer.
     QString pdfFile() const { return m_pdfPath; }
+    bool failed() const override { return m_failed; }
 
 protected:
     double pageWidthInches() const override;
@@ -113,6 +116,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     QString m_pdfPath;
+    bool m_failed = false;
 };
 
 // Records every call for tests: a fixed letter-size page with a half-inch unprintable border and a

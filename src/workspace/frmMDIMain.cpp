@@ -1,5 +1,7 @@
 #include "workspace/frmMDIMain.h"
 
+#include "workspace/frmMain.h"
+
 #include "comm/RSComm.h"
 #include "platform/CommPort.h"
 #include "platform/FileDialogs.h"
@@ -97,8 +99,7 @@ void frmMDIMain::MDIForm_Load()
     // still gets a browser and a status poll.
     readRecentList();
     // 7. The program browser.
-    if (showProgramBrowser)
-        showProgramBrowser();
+    showProgramBrowser();
     // 8. The status poll.
     tmrBackgroungUpdate->start();
     // 9. The splash window, modal.
@@ -139,8 +140,6 @@ void frmMDIMain::showRecentEntry(int index)
     mnuFileList[index]->setText(QStringLiteral("&") + QString::number(index + 1) + QLatin1Char(' ') +
                                 RecentFiles[index]);
     mnuFileList[index]->setVisible(true);
-    // The entries start the editor; until a tool can be started they are shown but not chosen.
-    mnuFileList[index]->setEnabled(static_cast<bool>(spawnRequest));
 }
 
 void frmMDIMain::MDIForm_QueryUnload() { gMDIQueryUnload = true; }
@@ -161,8 +160,7 @@ void frmMDIMain::MDIForm_Unload()
         QDir().mkpath(QFileInfo(RecentListPath).absolutePath());
         list.save(RecentListPath);
     }
-    if (unloadProgramBrowser)
-        unloadProgramBrowser();
+    unloadProgramBrowser();
     gCommObj = nullptr;
     gRSComm = nullptr;
     gFolder.clear();
@@ -186,8 +184,7 @@ void frmMDIMain::resizeEvent(QResizeEvent* event)
 
 void frmMDIMain::MDIForm_Resize()
 {
-    if (resizeProgramBrowser)
-        resizeProgramBrowser();
+    resizeProgramBrowser();
 }
 
 void frmMDIMain::mnuFileExit_Click()
@@ -198,17 +195,18 @@ void frmMDIMain::mnuFileExit_Click()
 
 void frmMDIMain::mnuFileList_Click(int Index)
 {
-    if (Index < 0 || Index > 3 || !spawnRequest)
+    if (Index < 0 || Index > 3)
         return;
     const QString found = findCaseInsensitive(RecentFiles[Index]);
+    bool canceled = false;
     if (QFileInfo(found).isFile()) {
         gProgramFile = found;
-        spawnRequest(0, true);
+        SpawnRequest(0, true, false, canceled);
     } else {
-        spawnRequest(0, false);
+        SpawnRequest(0, false, false, canceled);
     }
-    if (refreshBrowserSelection)
-        refreshBrowserSelection();
+    if (m_browser)
+        m_browser->RefreshFileList(gProgramFile);
 }
 
 void frmMDIMain::UpdateRecentFile()

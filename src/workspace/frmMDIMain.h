@@ -8,6 +8,9 @@
 
 class CommPort;
 class RSComm;
+class frmMain;
+class frmViewResults;
+class QMdiSubWindow;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -58,14 +61,53 @@ public:
     QLabel* sbrPanel1 = nullptr;
     QLabel* sbrPanel2 = nullptr;
 
-    // Steps of start-up and shutdown that belong to windows of their own (program browser,
-    // splash, status tick, editor start); each runs at its place in the order once set.
-    std::function<void()> showProgramBrowser;
-    std::function<void()> unloadProgramBrowser;
-    std::function<void()> resizeProgramBrowser;
+    // Steps of start-up that belong to windows of their own (splash); each runs at its place in
+    // the order once set.
     std::function<void()> showSplash;
-    std::function<void(int action, bool bypassOpen)> spawnRequest;
-    std::function<void()> refreshBrowserSelection;
+
+    // ---- Program browser, program file commands, external tools and results -----------------
+    // (frmMDIMainFiles.cpp and frmMDIMainTools.cpp)
+
+    // The browser, docked at the left from start-up to shutdown, and the results viewer, made on
+    // first use and then hidden and shown again.
+    frmMain* programBrowser() const { return m_browser; }
+    frmViewResults* viewResults();
+    void showProgramBrowser();
+    void unloadProgramBrowser();
+    void resizeProgramBrowser();
+
+    // Chooses a program: the open dialog unless BypassOpen (then gProgramFile, when it names an
+    // existing Corvane file). True when gProgramFile now names the chosen program.
+    bool SelectProgramFile(bool BypassOpen);
+    void DeleteProgramFiles(bool BypassOpen);
+    void RenameProgramFiles(bool BypassOpen);
+    void mnuFileOpen_Click();
+    void mnuFileDelete_Click();
+    void mnuFileRename_Click();
+    void mnuFileCompile_Click();
+
+    // Starts the tool of `Action` on a program and returns at once; Canceled is set when no
+    // program or no search variable was given.
+    void SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, bool& Canceled);
+    void RunGlobalSearch(bool BypassOpen, bool BypassInputBox);
+    void StartOnlineMonitor(bool BypassOpen);
+    // The typed search variable in the search tool's form; Family 0 controller A, 1 controller B.
+    static QString FormatSearchVariable(const QString& Var, int Family);
+    void mnuViewCompileErrors_Click();
+    void mnuViewSearchResults_Click();
+
+    // The last search variable of the run, the default answer of the next search.
+    QString LastSearchVariable;
+    // The Address cell of the status table's current row; set once the status table exists.
+    std::function<QString()> statusTableCurrentAddress;
+
+    // Menu and toolbar entries that follow the program and the results viewer.
+    void setMonitorButtonEnabled(bool enabled);
+    void showSearchResultsEntry();
+    void showPrintResultsEntry(bool visible);
+    // The browser's right click: the program-list popup over the browser.
+    void popupFileListMenu();
+    // ---- end of program files and tools ------------------------------------------------------
 
     // Set by the last unload so a second close does nothing.
     bool unloaded() const { return m_unloaded; }
@@ -83,6 +125,13 @@ private:
     void readRecentList();
     void showRecentEntry(int index);
     void tmrBackgroungUpdate_Timer();
+
+    // Program files and tools.
+    void goOffline();
+    frmMain* m_browser = nullptr;
+    QMdiSubWindow* m_browserWindow = nullptr;
+    frmViewResults* m_viewResults = nullptr;
+    QMdiSubWindow* m_viewResultsWindow = nullptr;
 
     std::unique_ptr<CommPort> MSComm1;
     std::unique_ptr<RSComm> m_rsComm;

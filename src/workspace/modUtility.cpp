@@ -1,6 +1,7 @@
 #include "workspace/modUtility.h"
 
 #include "comm/RSComm.h"
+#include "platform/Drives.h"
 #include "platform/FileLookup.h"
 #include "platform/TextItems.h"
 #include "workspace/frmMDIMain.h"
@@ -67,8 +68,8 @@ QString GetSelectedFile()
 {
     const QString folder = gBrowserFolder ? gBrowserFolder() : QString();
     const QString file = gBrowserSelectedFile ? gBrowserSelectedFile() : QString();
-    const bool isRoot = QStorageInfo(folder).rootPath() == QDir(folder).absolutePath() || folder.endsWith('/');
-    return folder + (isRoot ? QString() : QStringLiteral("/")) + file;
+    // Only the file system's root ends in a separator; a volume mounted below it does not.
+    return joinPath(folder, file);
 }
 
 QString PadZeros(int Value, int Digits)
