@@ -39,6 +39,8 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
 
 frmMDIMain::~frmMDIMain()
 {
+    // The child views' signals must not reach this window once only its base part is left.
+    disconnect(mdiArea, nullptr, this, nullptr);
     if (gMDIMain == this)
         gMDIMain = nullptr;
     if (gRSComm == m_rsComm.get())

@@ -1,0 +1,85 @@
+#include "TestSupport.h"
+#include "platform/Drives.h"
+#include "platform/PrintSurface.h"
+#include "platform/ShortNames.h"
+#include "platform/ToolLauncher.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+TEST(ShortNames, LongBaseGetsSixCapitalsAndTheLowestNumberFreeForEveryExtension)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(shortBaseFor(dir.path(), "Pump", {"CVP"}), "Pump");
+    EXPECT_EQ(shortBaseFor(dir.path(), "my pump.v2 line", {"CVP", "LMN"}), "MYPUMP~1");
+    QFile(dir.path() + "/mypump~1.lmn").open(QIODevice::WriteOnly);
+    QFile(dir.path() + "/MYPUMP~2.HEX").open(QIODevice::WriteOnly);
+    EXPECT_EQ(shortBaseFor(dir.path(), "my pump.v2 line", {"CVP", "LMN"}), "MYPUMP~2");
+    EXPECT_EQ(shortBaseFor(dir.path(), "my pump.v2 line", {"CVP", "LMN", "HEX"}), "MYPUMP~3");
+    EXPECT_EQ(shortPath("/a/b c/D.CVP"), "/a/b c/D.CVP");
+}
+
+TEST(Drives, JoinAddsOneSeparatorOnlyWhereTheFolderHasNone)
+{
+    EXPECT_EQ(joinPath("/", "PUMP.CVP"), "/PUMP.CVP");
+    EXPECT_EQ(joinPath("/media/usb", "PUMP.CVP"), "/media/usb/PUMP.CVP");
+    EXPECT_FALSE(driveInfo().drives().isEmpty());
+    EXPECT_TRUE(driveInfo().isReady(driveInfo().driveOf(QDir::tempPath())));
+    EXPECT_FALSE(driveInfo().isReady("/no/such/volume"));
+}
+
+TEST(PrintSurfacePositions, PrintMovesDownALineAndTextWithoutLineEndMovesRight)
+{
+    RecordingSurface s;
+    s.setScaleMode(PrintSurface::Scale::Inches);
+    s.setFont("Courier", 10);
+    s.setCurrentX(1.0);
+    s.print("ab", false);
+    EXPECT_DOUBLE_EQ(s.currentX(), 1.0 + 2 * 10 * 0.6 / 72);
+    s.print("cd");
+    EXPECT_DOUBLE_EQ(s.currentX(), 0.0);
+    EXPECT_DOUBLE_EQ(s.currentY(), 10 * 1.2 / 72);
+    s.setScaleMode(PrintSurface::Scale::Twips);
+    EXPECT_DOUBLE_EQ(s.currentY(), 1440 * 10 * 1.2 / 72);
+    EXPECT_DOUBLE_EQ(s.scaleHeight(), 14400);
+    s.newPage();
+    s.print("ef");
+    ASSERT_EQ(s.texts.size(), 3u);
+    EXPECT_EQ(s.texts[2].page, 2);
+    EXPECT_DOUBLE_EQ(s.texts[2].y, 0.0);
+    s.endDoc();
+    s.endDoc();
+    EXPECT_TRUE(s.ended);
+    EXPECT_EQ(s.pagesStarted, 2);
+}
+
+TEST(ToolLauncher, StartsTheProgramDetachedWithItsArgumentsInItsFolder)
+{
+    QTemporaryDir dir;
+    const QString tool = dir.path() + "/tool.exe";
+    QFile f(tool);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > \"$PWD/out.txt\"\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFile::ExeOwner);
+    QDir(dir.path()).mkdir("work");
+    QString error;
+    ASSERT_TRUE(toolLauncher().start({tool, {"a b", "c;d"}, dir.path() + "/work", WindowStyle::NormalFocus}, &error))
+        << error.toStdString();
+    QFile out(dir.path() + "/work/out.txt");
+    QElapsedTimer t;
+    t.start();
+    while (!out.exists() && t.elapsed() < 5000)
+        QThread::msleep(10);
+    QThread::msleep(50);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), (dir.path() + "/work\na b\nc;d\n").toLatin1());
+    EXPECT_FALSE(toolLauncher().start({dir.path() + "/none.exe", {}, dir.path(), WindowStyle::NormalFocus}, &error));
+    EXPECT_TRUE(error.contains("none.exe"));
+}
+} // namespace

@@ -1,0 +1,118 @@
+#include "WorkspaceFixture.h"
+
+#include "workspace/frmMDIMain.h"
+#include "workspace/frmMain.h"
+#include "workspace/modUtility.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+std::optional<QString> ScriptedFileDialogs::openFile(const FileDialogRequest& request)
+{
+    requests.push_back(request);
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected open dialog";
+        return std::nullopt;
+    }
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedFileDialogs::saveFile(const FileDialogRequest& request)
+{
+    requests.push_back(request);
+    ADD_FAILURE() << "unexpected save dialog";
+    return std::nullopt;
+}
+
+bool RecordingToolLauncher::start(const ToolStart& request, QString*)
+{
+    started.push_back(request);
+    return true;
+}
+
+namespace {
+class KeptSurface : public RecordingSurface {
+public:
+    explicit KeptSurface(std::vector<PrintRecord>& jobs) : m_jobs(jobs) {}
+    ~KeptSurface() override { m_jobs.push_back({texts, pagesStarted, ended, copiesAtEnd}); }
+
+private:
+    std::vector<PrintRecord>& m_jobs;
+};
+} // namespace
+
+std::unique_ptr<PrintSurface> RecordingPrinting::openDocument() { return std::make_unique<KeptSurface>(jobs); }
+
+WorkspaceTest::WorkspaceTest(int timeoutScaleDen) : install(timeoutScaleDen)
+{
+    folder = install.path(QStringLiteral("progs"));
+    QDir().mkpath(folder);
+    gProgramFile.clear();
+    gSearchResults.clear();
+    gResultsText.clear();
+}
+
+WorkspaceTest::~WorkspaceTest()
+{
+    if (main) {
+        main->gMDIQueryUnload = true;
+        main->MDIForm_Unload();
+        main.reset();
+    }
+    gProgramFile.clear();
+}
+
+void WorkspaceTest::writeProgramFile(const QString& name, const QByteArray& bytes) const
+{
+    install.writeFile(QStringLiteral("progs/") + name, bytes);
+}
+
+void WorkspaceTest::writeProgram(const QString& base, int code) const
+{
+    writeProgramFile(base + QStringLiteral(".CVP"), QByteArray(1, static_cast<char>(code)) + "\r\n");
+}
+
+QString WorkspaceTest::programPath(const QString& name) const { return folder + QLatin1Char('/') + name; }
+
+QStringList WorkspaceTest::programFolderFiles() const
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+void WorkspaceTest::start(const QString& program)
+{
+    if (!program.isEmpty()) {
+        // The recent list names the program, so start-up opens the browser on it.
+        install.writeFile(QStringLiteral("support/KESTA.dat"), (programPath(program) + "\r\n\r\n\r\n\r\n").toLatin1());
+    }
+    main = std::make_unique<frmMDIMain>();
+    main->MDIForm_Load();
+}
+
+frmMain& WorkspaceTest::browser() const { return *main->programBrowser(); }
+
+QStringList WorkspaceTest::treeTexts() const
+{
+    QStringList out;
+    const QTreeWidget* tree = browser().trvCVPList;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* root = tree->topLevelItem(i);
+        out << root->text(0);
+        for (int c = 0; c < root->childCount(); ++c)
+            out << root->child(c)->text(0);
+    }
+    return out;
+}
+
+void WorkspaceTest::doubleClickNode(const QString& text)
+{
+    QTreeWidget* tree = browser().trvCVPList;
+    const auto found = tree->findItems(text, Qt::MatchStartsWith | Qt::MatchRecursive);
+    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
+    browser().trvCVPList_NodeClick(found.first());
+    browser().trvCVPList_DblClick();
+}

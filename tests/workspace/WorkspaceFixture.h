@@ -1,0 +1,93 @@
+#pragma once
+// A running main window on a temporary installation, with every outside-world call scripted: boxes,
+// the open dialog, tool starts, drives and the printer.
+#include "ScriptedPrompts.h"
+#include "TestSupport.h"
+#include "platform/FileDialogs.h"
+#include "platform/PrintSurface.h"
+#include "platform/ToolLauncher.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class frmMDIMain;
+class frmMain;
+
+// Records the default answer of every input box too.
+class RecordingPrompts : public ScriptedPrompts {
+public:
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& defaultText) override
+    {
+        defaults.push_back(defaultText);
+        return ScriptedPrompts::input(prompt, title, defaultText);
+    }
+    std::vector<QString> defaults;
+};
+
+class ScriptedFileDialogs : public FileDialogs {
+public:
+    ScriptedFileDialogs() { setFileDialogs(this); }
+    ~ScriptedFileDialogs() override { setFileDialogs(nullptr); }
+    std::optional<QString> openFile(const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    // nullopt answers Cancel.
+    std::deque<std::optional<QString>> answers;
+    std::vector<FileDialogRequest> requests;
+};
+
+class RecordingToolLauncher : public ToolLauncher {
+public:
+    RecordingToolLauncher() { setToolLauncher(this); }
+    ~RecordingToolLauncher() override { setToolLauncher(nullptr); }
+    bool start(const ToolStart& request, QString* error) override;
+    std::vector<ToolStart> started;
+};
+
+// What a print job left on its recording surface.
+struct PrintRecord {
+    std::vector<RecordingSurface::Text> texts;
+    int pages = 0;
+    bool ended = false;
+    int copies = 0;
+};
+
+class RecordingPrinting : public Printing {
+public:
+    RecordingPrinting() { setPrinting(this); }
+    ~RecordingPrinting() override { setPrinting(nullptr); }
+    std::optional<int> setupDialog() override { return copiesChosen; }
+    std::unique_ptr<PrintSurface> openDocument() override;
+    std::optional<int> copiesChosen = 1;
+    std::vector<PrintRecord> jobs;
+};
+
+// A main window after its start-up, on a programs folder inside the temporary installation.
+class WorkspaceTest : public ::testing::Test {
+protected:
+    explicit WorkspaceTest(int timeoutScaleDen = 100);
+    ~WorkspaceTest() override;
+
+    // Writes a file of the programs folder.
+    void writeProgramFile(const QString& name, const QByteArray& bytes) const;
+    // A Corvane file for board code `code` (its one line).
+    void writeProgram(const QString& base, int code) const;
+    QString programPath(const QString& name) const;
+    QStringList programFolderFiles() const;
+    // Starts the main window and opens the browser on `program` (a name in the programs folder).
+    void start(const QString& program = {});
+    frmMain& browser() const;
+    // The texts of the tree: the root first, then its children in order.
+    QStringList treeTexts() const;
+    // Clicks the tree node whose text starts with `text` and double-clicks it.
+    void doubleClickNode(const QString& text);
+
+    TestInstall install;
+    RecordingPrompts prompts;
+    ScriptedFileDialogs dialogs;
+    std::unique_ptr<frmMDIMain> main;
+    QString folder;
+};
