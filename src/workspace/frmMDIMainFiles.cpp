@@ -73,7 +73,6 @@ void frmMDIMain::showProgramBrowser()
     });
     m_browserWindow->show();
     m_browser->Form_Load();
-    m_browserWindow->setGeometry(0, 0, m_browser->width(), mdiArea->viewport()->height());
     mdiArea->setActiveSubWindow(m_browserWindow);
     m_browser->Form_Activate();
     m_browser->Form_Resize();

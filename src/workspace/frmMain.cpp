@@ -166,7 +166,7 @@ void frmMain::Form_Resize()
 {
     if (QWidget* frame = parentWidget()) {
         if (auto* area = qobject_cast<QMdiArea*>(frame->parentWidget() ? frame->parentWidget()->parentWidget() : nullptr))
-            frame->setGeometry(0, 0, frame->width(), area->viewport()->height());
+            frame->setGeometry(0, 0, twipsToPixels(kFormWidth), area->viewport()->height());
     }
     const int left = drvDriveList->x();
     trvCVPList->move(left, trvCVPList->y());
