@@ -214,14 +214,16 @@ void frmViewResults::Form_Resize()
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (sub && !sub->isVisible())
         return;
-    if (sub && sub->mdiArea() && sub->windowState() == Qt::WindowNoState) {
+    if (sub && sub->mdiArea() && !(sub->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const QWidget* client = sub->mdiArea()->viewport();
         int left = 0;
         if (gMDIMain && gMDIMain->programBrowser()) {
             const QWidget* browser = gMDIMain->programBrowser()->parentWidget();
             left = browser->x() + browser->width();
         }
-        sub->setGeometry(left, 0, qMax(client->width() - left, 200), client->height());
+        const QRect place(left, 0, qMax(client->width() - left, 200), client->height());
+        if (sub->geometry() != place)
+            sub->setGeometry(place);
     }
     const int w = width();
     const int h = height();
@@ -230,6 +232,16 @@ void frmViewResults::Form_Resize()
     const int okLeft = w - twipsToPixels(2000);
     cmdOk->setGeometry(okLeft, okTop, twipsToPixels(1215), twipsToPixels(375));
     cmdClear->setGeometry(okLeft - twipsToPixels(1500), okTop, twipsToPixels(1215), twipsToPixels(375));
+}
+
+void frmViewResults::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_inResize)
+        return;
+    m_inResize = true;
+    Form_Resize();
+    m_inResize = false;
 }
 
 bool frmViewResults::eventFilter(QObject* watched, QEvent* event)

@@ -38,8 +38,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QStringList m_lines;
     QString m_keptSelection;
+    bool m_inResize = false;
 };
