@@ -24,6 +24,7 @@
 namespace {
 // Keeps a child view's window when its close box is used: the view is hidden and reset instead,
 // so that it is never deleted while one of its procedures may still be running.
+// With no action the window refuses to close: the browser stays from start-up to shutdown.
 class CloseToHide : public QObject {
 public:
     CloseToHide(QObject* parent, std::function<void()> onClose) : QObject(parent), m_onClose(std::move(onClose)) {}
@@ -33,8 +34,10 @@ protected:
     {
         if (event->type() == QEvent::Close) {
             event->ignore();
-            static_cast<QWidget*>(watched)->hide();
-            m_onClose();
+            if (m_onClose) {
+                static_cast<QWidget*>(watched)->hide();
+                m_onClose();
+            }
             return true;
         }
         return QObject::eventFilter(watched, event);
@@ -61,7 +64,7 @@ void frmMDIMain::showProgramBrowser()
     m_browserWindow = new QMdiSubWindow(mdiArea, Qt::FramelessWindowHint);
     m_browserWindow->setWidget(m_browser);
     m_browserWindow->setAttribute(Qt::WA_DeleteOnClose, false);
-    m_browserWindow->installEventFilter(new CloseToHide(m_browserWindow, [] {}));
+    m_browserWindow->installEventFilter(new CloseToHide(m_browserWindow, nullptr));
     mdiArea->addSubWindow(m_browserWindow);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         if (m_viewResults && w != m_viewResultsWindow)
