@@ -2,6 +2,7 @@
 #include "SimCommPort.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
+#include "platform/FileDialogs.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
 
@@ -51,7 +52,10 @@ TEST_F(StartupTest, StartsOfflineWithTheRecentListAndTheStatusPoll)
 {
     install.writeFile("support/KESTA.dat", (pump + "\r\n/old/GONE.cvp\r\n").toLatin1());
     start();
-    EXPECT_EQ(QDir::currentPath(), install.path());
+    // The dialogs start in the installation folder; the browser, shown next, makes the current
+    // program's folder the current one.
+    EXPECT_EQ(fileDialogs().initialFolder(), install.path());
+    EXPECT_EQ(QDir::currentPath(), install.path("progs"));
     EXPECT_EQ(gProgramFile, pump);
     EXPECT_EQ(visibleEntries(), QStringList({"&1 " + pump, "&2 /old/GONE.cvp"}));
     EXPECT_TRUE(main->mnuFileSep4->isVisible());
