@@ -19,6 +19,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -184,6 +185,8 @@ void frmMDIMain::RunGlobalSearch(bool BypassOpen, bool BypassInputBox)
     const qint64 deadline = monotonicMs() + timeouts().searchMs;
     qint64 lastSize = -1;
     bool complete = false;
+    // The window can be closed (and deleted) while the wait lets events through.
+    const QPointer<frmMDIMain> self(this);
     // The tool writes the file while the wait looks at it: it is read only once it holds
     // something and has kept its size from one look to the next.
     while (!m_unloaded) {
@@ -197,6 +200,8 @@ void frmMDIMain::RunGlobalSearch(bool BypassOpen, bool BypassInputBox)
         if (monotonicMs() >= deadline)
             break;
         waitEvents(static_cast<int>(qMin<qint64>(kSearchPollMs, qMax<qint64>(1, deadline - monotonicMs()))));
+        if (!self)
+            return;
     }
     if (m_unloaded)
         return;

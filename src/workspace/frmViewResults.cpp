@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -80,8 +81,12 @@ void frmViewResults::DisplayResults(int Mode)
     QString body;
     if (!file.isEmpty() && QFileInfo(file).isFile()) {
         // A tool may have created the file without having written it yet.
-        if (QFileInfo(file).size() == 0)
+        if (QFileInfo(file).size() == 0) {
+            const QPointer<frmViewResults> self(this);
             waitProcessingEvents(timeouts().resultsMs);
+            if (!self)
+                return;
+        }
         QString error;
         const auto data = readWholeFile(file, &error);
         if (!data) {

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -261,6 +262,17 @@ TEST_F(SearchFlowTest, ResultFileWithOneLineIsReportedByTheViewer)
     main->mnuViewCompileErrors_Click();
     EXPECT_EQ(prompts.shown.back().text, "Error File Does Not Exist");
     EXPECT_EQ(prompts.shown.back().title, "View Errors");
+}
+
+TEST_F(SearchFlowTest, ResultFileStillEmptyIsReadAgainAfterAWait)
+{
+    writeProgram("PUMP", '2');
+    writeProgramFile("PUMP.ERR", "");
+    start("PUMP.CVP");
+    QTimer::singleShot(30, [this] { writeProgramFile("PUMP.ERR", "Compile\r\nErrors: 0\r\n"); });
+    main->viewResults()->DisplayResults(0);
+    EXPECT_EQ(main->viewResults()->txtViewErrors->toPlainText(), "Compile\nErrors: 0\n\n");
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(SearchFlowTest, OnlineMonitorGoesOfflineFirst)
