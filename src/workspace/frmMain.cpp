@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScreen>
 #include <QStyle>
 #include <QTreeWidget>
@@ -164,10 +165,9 @@ void frmMain::Form_Activate()
 
 void frmMain::Form_Resize()
 {
-    if (QWidget* frame = parentWidget()) {
-        if (auto* area = qobject_cast<QMdiArea*>(frame->parentWidget() ? frame->parentWidget()->parentWidget() : nullptr))
-            frame->setGeometry(0, 0, twipsToPixels(kFormWidth), area->viewport()->height());
-    }
+    // Docked at the left edge, as high as the main window's client area.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()); frame && frame->mdiArea())
+        frame->setGeometry(0, 0, twipsToPixels(kFormWidth), frame->mdiArea()->viewport()->height());
     const int left = drvDriveList->x();
     trvCVPList->move(left, trvCVPList->y());
     lblLabel[3]->move(left, lblLabel[3]->y());
