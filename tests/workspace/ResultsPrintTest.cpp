@@ -57,26 +57,45 @@ TEST_F(ResultsPrintTest, CancelInThePrinterDialogPrintsNothingAndSaysNothing)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST(ResultsToPdf, ThePrinterSurfaceWritesAPdfOfAllPages)
+// The printer of a machine without one: a PDF file.
+class PdfPrinting : public Printing {
+public:
+    explicit PdfPrinting(QString path) : m_path(std::move(path)) { setPrinting(this); }
+    ~PdfPrinting() override { setPrinting(nullptr); }
+    std::optional<int> setupDialog() override { return 1; }
+    std::unique_ptr<PrintSurface> openDocument() override { return std::make_unique<PrinterSurface>(QString(), m_path); }
+
+private:
+    QString m_path;
+};
+
+TEST_F(ResultsPrintTest, ResultsPrintToAPdfOfSeveralPagesWhenNoPrinterIsThere)
 {
     QTemporaryDir dir;
     const QString pdf = dir.path() + "/results.pdf";
-    {
-        PrinterSurface surface(QString(), pdf);
-        surface.setScaleMode(PrintSurface::Scale::Inches);
-        surface.setFont("Courier", 10);
-        frmViewResults::printText(surface, numberedLines(150));
-        surface.endDoc();
-        EXPECT_FALSE(surface.failed());
-        EXPECT_EQ(surface.pdfFile(), pdf);
-        EXPECT_GE(surface.page(), 2);
-    }
+    PdfPrinting printer(pdf);
+    start();
+    main->viewResults()->txtViewErrors->setPlainText(numberedLines(150));
+    main->viewResults()->PrintResults();
+    EXPECT_TRUE(prompts.shown.empty());
     QFile f(pdf);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     const auto pages = QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]"));
     EXPECT_GE(pages, 2);
+}
+
+TEST_F(ResultsPrintTest, AnUnwritablePdfIsReportedByPrintResults)
+{
+    PdfPrinting printer("/nonexistent-folder/x/results.pdf");
+    start();
+    main->viewResults()->txtViewErrors->setPlainText("text");
+    prompts.answer(Answer::Ok);
+    main->viewResults()->PrintResults();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "Print Results");
+    EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = 482"));
 }
 
 TEST(ResultsToPdf, AnUnwritablePdfIsReportedAsFailed)
