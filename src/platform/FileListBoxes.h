@@ -3,8 +3,9 @@
 #include <QListWidget>
 
 // The browser's three lists: drives (mounted volumes), the folders of the current path, and the
-// files of a folder that match a pattern. Setting a value from code changes what is shown without
-// raising the user's signals; the owner runs its own follow-up, as the old controls' owners did.
+// files of a folder that match a pattern. As with the old controls, a new folder path raises Change
+// and a new file selection raises Click whether the user or the code made it; a drive set from code
+// raises nothing (its owner sets the folder next).
 
 class DriveListBox : public QComboBox {
     Q_OBJECT

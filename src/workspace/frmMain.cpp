@@ -219,7 +219,7 @@ void frmMain::RefreshFileList(const QString& FileName)
     const QFileInfo file(found);
     const QString folder = file.absolutePath();
     drvDriveList->setDrive(driveInfo().driveOf(folder));
-    // Setting the path from code raises no change: the file list follows here.
+    // A new path raises the folder list's change, which empties the tree until the selection below.
     dirDirList->setPath(folder);
     QDir::setCurrent(folder);
     m_lastReadyDrive = drvDriveList->listIndex();
