@@ -17,6 +17,11 @@ bool ProcessToolLauncher::start(const ToolStart& request, QString* error)
             *error = QStringLiteral("File not found: ") + request.program;
         return false;
     }
+    if (!tool.isExecutable()) {
+        if (error)
+            *error = QStringLiteral("Permission denied (not executable): ") + request.program;
+        return false;
+    }
     QProcess process;
     process.setProgram(request.program);
     process.setArguments(request.arguments);

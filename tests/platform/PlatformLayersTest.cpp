@@ -81,5 +81,11 @@ TEST(ToolLauncher, StartsTheProgramDetachedWithItsArgumentsInItsFolder)
     EXPECT_EQ(out.readAll(), (dir.path() + "/work\na b\nc;d\n").toLatin1());
     EXPECT_FALSE(toolLauncher().start({dir.path() + "/none.exe", {}, dir.path(), WindowStyle::NormalFocus}, &error));
     EXPECT_TRUE(error.contains("none.exe"));
+    QFile plain(dir.path() + "/plain.exe");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    plain.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_FALSE(toolLauncher().start({plain.fileName(), {}, dir.path(), WindowStyle::NormalFocus}, &error));
+    EXPECT_TRUE(error.contains("not executable"));
 }
 } // namespace
