@@ -26,6 +26,10 @@ timespec addNs(timespec t, long ns)
     }
     return t;
 }
+timespec later(const timespec& a, const timespec& b)
+{
+    return (a.tv_sec > b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec > b.tv_nsec)) ? a : b;
+}
 } // namespace
 
 PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud) : m_board(std::move(board)), m_paceBaud(paceBaud)
@@ -66,6 +70,10 @@ void PtyBoard::run()
     // Sleeps of a millisecond must be exact for the paced line.
     prctl(PR_SET_TIMERSLACK, 1UL);
     const long byteNs = m_paceBaud > 0 ? 10L * 1000000000L / m_paceBaud : 0;
+    // The two directions of the line, each busy until the byte on it has crossed: a byte the PC
+    // writes reaches the board one byte time after the one before it (a record of many bytes takes
+    // its whole length), and a reply leaves once the byte it answers is in.
+    timespec rxDone{}, txDone{};
     pollfd pfd{m_master, POLLIN, 0};
     while (!m_stop) {
         pfd.revents = 0;
@@ -79,6 +87,7 @@ void PtyBoard::run()
         if (got <= 0)
             continue;
         for (ssize_t i = 0; i < got; ++i) {
+            rxDone = addNs(later(rxDone, arrived), byteNs);
             std::optional<uint8_t> reply;
             int delayMs = 0;
             {
@@ -88,10 +97,9 @@ void PtyBoard::run()
             }
             if (!reply)
                 continue;
-            // The reply is on the wire once the byte in and the byte out have crossed the line.
-            timespec due = addNs(arrived, 2 * byteNs + delayMs * 1000000L);
+            const timespec due = addNs(later(rxDone, txDone), byteNs + delayMs * 1000000L);
             sleepUntil(due);
-            arrived = due;
+            txDone = due;
             const unsigned char out = *reply;
             while (::write(m_master, &out, 1) < 0 && errno == EINTR) {
             }

@@ -11,8 +11,8 @@
 // path is exercised end to end. Open devicePath() as the serial device.
 class PtyBoard {
 public:
-    // `paceBaud` > 0 holds each reply for the wire time of the byte received and the byte sent
-    // (10 bits a byte) at that speed.
+    // `paceBaud` > 0 holds each reply until, on a line of that speed (10 bits a byte), every byte
+    // received so far and the reply itself would have crossed it.
     explicit PtyBoard(std::shared_ptr<SimBoard> board = std::make_shared<SimBoard>(), int paceBaud = 0);
     ~PtyBoard();
     PtyBoard(const PtyBoard&) = delete;
