@@ -1,7 +1,4 @@
-#include "ScriptedPrompts.h"
-#include "SimCommPort.h"
-#include "TestSupport.h"
-#include "comm/RSComm.h"
+#include "OnlineBoardTest.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +8,7 @@ const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
 QByteArray scaleRead() { return bytesOf({0xFF, 0x18, 0x55, 0x55}); }
 QByteArray readyPoll() { return bytesOf({0x38, 0x55, 0x55}); }
 
-class PLSTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        install.writeFile(QStringLiteral("support/RSPort.cfg"), "1,9600\r\n");
-        comm.OpenRSComm(port);
-        ASSERT_TRUE(comm.OnlineMode);
-        board().clearLog();
-    }
-    SimBoard& board() { return port.board(); }
-    QString wire() { return hexBytes(board().received()); }
-
-    TestInstall install;
-    ScriptedPrompts prompts;
-    SimCommPort port;
-    RSComm comm;
-};
+using PLSTest = OnlineBoardTest;
 
 TEST_F(PLSTest, WordReadsSendTheirCommandAndTakeLowByteFirst)
 {

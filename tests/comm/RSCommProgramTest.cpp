@@ -1,7 +1,4 @@
-#include "ScriptedPrompts.h"
-#include "SimCommPort.h"
-#include "TestSupport.h"
-#include "comm/RSComm.h"
+#include "OnlineBoardTest.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,17 +33,8 @@ QByteArray imageHex(long first, long count, uint8_t seed)
     return out + ":00000001FF\r\n";
 }
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public OnlineBoardTest {
 protected:
-    void SetUp() override
-    {
-        install.writeFile(QStringLiteral("support/RSPort.cfg"), "1,9600\r\n");
-        comm.OpenRSComm(port);
-        ASSERT_TRUE(comm.OnlineMode);
-        board().clearLog();
-    }
-    SimBoard& board() { return port.board(); }
-
     // Writes a program's files under prog/; `code` is its board type character.
     QString writeProgram(const QString& name, char code, const QByteArray& rev, const QByteArray& hex,
                          const QByteArray& lcf = {})
@@ -81,10 +69,6 @@ protected:
         comm.UploadProgram();
     }
 
-    TestInstall install;
-    ScriptedPrompts prompts;
-    SimCommPort port;
-    RSComm comm;
 };
 
 TEST_F(ProgramTest, DownloadSendsTheWholeSequenceInOrder)
