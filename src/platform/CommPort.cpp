@@ -109,7 +109,9 @@ void SerialCommPort::write(const QByteArray& bytes)
     if (!m_port->isOpen())
         return;
     m_port->write(bytes);
-    // The exchange waits for the reply without an event loop, so push the bytes out now.
+    // The exchange waits for the reply without an event loop, so push the bytes out now: straight
+    // to the device when it takes them (the usual case, no wait), else waiting until it can.
+    m_port->flush();
     while (m_port->bytesToWrite() > 0) {
         if (!m_port->waitForBytesWritten(1000))
             break;

@@ -1,5 +1,6 @@
 #include "OnlineBoardTest.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -358,5 +359,40 @@ TEST_F(ProgramTest, TransfersRefuseAnOfflineLink)
     EXPECT_EQ(prompts.shown[0].title, "Program Download");
     EXPECT_EQ(prompts.shown[1].title, "Program Upload");
     EXPECT_TRUE(board().received().isEmpty());
+}
+} // namespace
+
+#include "PtyBoard.h"
+#include "platform/CommPort.h"
+#include "platform/Clock.h"
+
+namespace {
+// The record goes out as one write through the real serial port and the board answers its sum.
+TEST(ProgramOverSerialPort, DownloadThroughARealSerialPort)
+{
+    TestInstall install;
+    ScriptedPrompts prompts;
+    PtyBoard pty;
+    ASSERT_TRUE(pty.ok());
+    QDir().mkpath(install.path("support/ports"));
+    ASSERT_TRUE(QFile::link(pty.devicePath(), install.path("support/ports/COM1")));
+    install.writeFile("support/RSPort.cfg", "1,19200\r\n");
+    install.writeFile("prog/P.cvp", "4\r\n");
+    install.writeFile("prog/P.rev", "SERIAL010101\r\n");
+    install.writeFile("prog/P.hex", ":1020000000112233445566778899AABBCCDDEEFFD8\r\n:00000001FF\r\n");
+    scaleTimeouts(1, 5); // the real port needs real waits
+
+    SerialCommPort port;
+    RSComm comm;
+    comm.OpenRSComm(port);
+    ASSERT_TRUE(comm.OnlineMode);
+    comm.DownloadFile(install.path("prog/P.cvp"));
+    prompts.answer(Answer::Yes).answer(Answer::Ok);
+    comm.DumpProgram();
+    EXPECT_EQ(prompts.shown.back().text, "Program Download Complete!");
+    EXPECT_EQ(comm.RSRead("B8207"), "255"); // 200Fh
+    EXPECT_EQ(comm.RSRead("B61424"), QString::number('S'));
+    comm.CloseRSComm();
+    pty.withBoard([](SimBoard& b) { EXPECT_EQ(b.recordsLoaded, 1); });
 }
 } // namespace

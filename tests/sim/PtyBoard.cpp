@@ -1,7 +1,10 @@
 #include "PtyBoard.h"
 
+#include <algorithm>
+#include <atomic>
+#include <future>
 #include <cerrno>
-#include <chrono>
+#include <vector>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -11,25 +14,22 @@
 #include <unistd.h>
 
 namespace {
-void sleepUntil(const timespec& t)
+using Ns = long long;
+
+Ns nowNs()
 {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return Ns(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+void sleepUntilNs(Ns at)
+{
+    const timespec t{static_cast<time_t>(at / 1000000000LL), static_cast<long>(at % 1000000000LL)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
     }
 }
 
-timespec addNs(timespec t, long ns)
-{
-    t.tv_nsec += ns;
-    while (t.tv_nsec >= 1000000000L) {
-        t.tv_nsec -= 1000000000L;
-        ++t.tv_sec;
-    }
-    return t;
-}
-timespec later(const timespec& a, const timespec& b)
-{
-    return (a.tv_sec > b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec > b.tv_nsec)) ? a : b;
-}
 } // namespace
 
 PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud) : m_board(std::move(board)), m_paceBaud(paceBaud)
@@ -51,7 +51,15 @@ PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud) : m_board(std:
         cfmakeraw(&tio);
         tcsetattr(m_slaveKeep, TCSANOW, &tio);
     }
-    m_thread = std::thread([this] { run(); });
+    std::promise<void> calibrated;
+    auto ready = calibrated.get_future();
+    m_thread = std::thread([this, &calibrated] {
+        if (m_slaveKeep >= 0 && m_paceBaud > 0)
+            calibrate();
+        calibrated.set_value();
+        run();
+    });
+    ready.wait();
 }
 
 PtyBoard::~PtyBoard()
@@ -65,29 +73,67 @@ PtyBoard::~PtyBoard()
         ::close(m_master);
 }
 
+// Learns how long a byte written on the PC's side takes to reach this thread while it sleeps in
+// its poll, as it does between the PC's bytes: a run of single bytes a millisecond apart, written
+// from another thread on the descriptor the PC's side keeps. The lower quartile is kept rather
+// than the median, so that a slow moment while learning never makes the board answer sooner than
+// a real line would.
+void PtyBoard::calibrate()
+{
+    constexpr int kSamples = 101;
+    std::atomic<Ns> writtenAt{0};
+    std::thread writer([&] {
+        for (int i = 0; i < kSamples; ++i) {
+            sleepUntilNs(nowNs() + 1000000);
+            const unsigned char b = 0;
+            writtenAt = nowNs();
+            if (::write(m_slaveKeep, &b, 1) != 1)
+                return;
+        }
+    });
+    std::vector<Ns> samples;
+    pollfd p{m_master, POLLIN, 0};
+    while (static_cast<int>(samples.size()) < kSamples && poll(&p, 1, 200) == 1) {
+        unsigned char in;
+        if (::read(m_master, &in, 1) == 1)
+            samples.push_back(nowNs() - writtenAt);
+    }
+    writer.join();
+    if (static_cast<int>(samples.size()) == kSamples) {
+        std::sort(samples.begin(), samples.end());
+        m_transitToBoard = samples[kSamples / 4];
+    }
+}
+
 void PtyBoard::run()
 {
-    // Sleeps of a millisecond must be exact for the paced line.
     prctl(PR_SET_TIMERSLACK, 1UL);
-    const long byteNs = m_paceBaud > 0 ? 10L * 1000000000L / m_paceBaud : 0;
+    const Ns byteNs = m_paceBaud > 0 ? 10LL * 1000000000LL / m_paceBaud : 0;
+    // Times are kept as the PC's side of the line would see them. A byte reaches this thread a
+    // while after the PC wrote it (the pseudo-terminal and this thread's wake-up); on a real line
+    // that time is part of the byte's own wire time, so it is taken off rather than added. The way
+    // back is the PC's own to wait for and is left as it is.
+    const Ns inTransit = m_paceBaud > 0 ? m_transitToBoard : 0;
     // The two directions of the line, each busy until the byte on it has crossed: a byte the PC
-    // writes reaches the board one byte time after the one before it (a record of many bytes takes
-    // its whole length), and a reply leaves once the byte it answers is in.
-    timespec rxDone{}, txDone{};
+    // writes is in one byte time after the one before it (a record of many bytes takes its whole
+    // length), and a reply has crossed one byte time after the byte it answers is in.
+    Ns rxDone = 0, txDone = 0;
+    // The sleep's own lateness, learnt as the board runs, so that replies leave when they are due
+    // rather than a wake-up later.
+    Ns wakeLead = 0;
     pollfd pfd{m_master, POLLIN, 0};
     while (!m_stop) {
         pfd.revents = 0;
         const int n = poll(&pfd, 1, 20);
         if (n <= 0 || !(pfd.revents & POLLIN))
             continue;
-        timespec arrived{};
-        clock_gettime(CLOCK_MONOTONIC, &arrived);
+        const Ns written = nowNs() - inTransit;
         unsigned char buf[256];
         const ssize_t got = ::read(m_master, buf, sizeof buf);
         if (got <= 0)
             continue;
         for (ssize_t i = 0; i < got; ++i) {
-            rxDone = addNs(later(rxDone, arrived), byteNs);
+            rxDone = std::max(rxDone, written) + byteNs;
             std::optional<uint8_t> reply;
             int delayMs = 0;
             {
@@ -97,9 +143,15 @@ void PtyBoard::run()
             }
             if (!reply)
                 continue;
-            const timespec due = addNs(later(rxDone, txDone), byteNs + delayMs * 1000000L);
-            sleepUntil(due);
-            txDone = due;
+            txDone = std::max(rxDone, txDone) + byteNs + delayMs * 1000000LL;
+            const Ns leave = txDone;
+            if (byteNs > 0) {
+                sleepUntilNs(leave - wakeLead);
+                const Ns late = nowNs() - leave;
+                wakeLead = std::clamp<Ns>(wakeLead + late / 8, 0, byteNs / 4);
+            } else if (delayMs > 0) {
+                sleepUntilNs(leave);
+            }
             const unsigned char out = *reply;
             while (::write(m_master, &out, 1) < 0 && errno == EINTR) {
             }

@@ -12,7 +12,8 @@
 class PtyBoard {
 public:
     // `paceBaud` > 0 holds each reply until, on a line of that speed (10 bits a byte), every byte
-    // received so far and the reply itself would have crossed it.
+    // received so far and the reply itself would have crossed it, counted from when the PC wrote
+    // them (the board learns at start how late a byte reaches it through the pseudo-terminal).
     explicit PtyBoard(std::shared_ptr<SimBoard> board = std::make_shared<SimBoard>(), int paceBaud = 0);
     ~PtyBoard();
     PtyBoard(const PtyBoard&) = delete;
@@ -29,10 +30,12 @@ public:
     }
 
 private:
+    void calibrate();
     void run();
 
     std::shared_ptr<SimBoard> m_board;
     int m_paceBaud;
+    long long m_transitToBoard = 0; // from the PC's write to this board's read, in nanoseconds
     int m_master = -1;
     int m_slaveKeep = -1;
     QString m_slavePath;
