@@ -493,6 +493,8 @@ void RSComm::UploadProgram()
         msgBox(QStringLiteral("Program is Currently OFFLINE.") + CRLF + CRLF +
                    QStringLiteral("Switch to ONLINE MODE to Continue."),
                Buttons::Ok, Icon::Information, kUploadTitle);
+        // Every way out of an upload ends it, so that the transfer window closes.
+        m_inUploadMode = false;
         return;
     }
     const QString notComplete =

@@ -358,6 +358,8 @@ TEST_F(ProgramTest, TransfersRefuseAnOfflineLink)
     EXPECT_EQ(prompts.shown[0].text, "Program is Currently OFFLINE.\r\n\r\nSwitch to ONLINE MODE to Continue.");
     EXPECT_EQ(prompts.shown[0].title, "Program Download");
     EXPECT_EQ(prompts.shown[1].title, "Program Upload");
+    EXPECT_FALSE(comm.InProgramMode());
+    EXPECT_FALSE(comm.InUploadMode());
     EXPECT_TRUE(board().received().isEmpty());
 }
 } // namespace
