@@ -1,10 +1,9 @@
 #include "PtyBoard.h"
 
 #include <algorithm>
-#include <atomic>
-#include <future>
 #include <cerrno>
 #include <vector>
+#include <chrono>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -14,22 +13,43 @@
 #include <unistd.h>
 
 namespace {
-using Ns = long long;
-
-Ns nowNs()
+long diffNs(const timespec& a, const timespec& b)
 {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return Ns(t.tv_sec) * 1000000000LL + t.tv_nsec;
+    return (a.tv_sec - b.tv_sec) * 1000000000L + (a.tv_nsec - b.tv_nsec);
 }
 
-void sleepUntilNs(Ns at)
+// Waits until t. A sleeping thread can wake tens of microseconds late (more in a virtual machine),
+// which would show up as the program's overhead; so the board sleeps to just short of t and spins
+// the rest. Only the simulated board does this; the program never spins.
+void sleepUntil(const timespec& t)
 {
-    const timespec t{static_cast<time_t>(at / 1000000000LL), static_cast<long>(at % 1000000000LL)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
+    constexpr long kSpinNs = 200000;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (diffNs(t, now) > kSpinNs) {
+        timespec early = t;
+        early.tv_nsec -= kSpinNs;
+        if (early.tv_nsec < 0) {
+            early.tv_nsec += 1000000000L;
+            --early.tv_sec;
+        }
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &early, nullptr) == EINTR) {
+        }
     }
+    do {
+        clock_gettime(CLOCK_MONOTONIC, &now);
+    } while (diffNs(t, now) > 0);
 }
 
+timespec addNs(timespec t, long ns)
+{
+    t.tv_nsec += ns;
+    while (t.tv_nsec >= 1000000000L) {
+        t.tv_nsec -= 1000000000L;
+        ++t.tv_sec;
+    }
+    return t;
+}
 } // namespace
 
 PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud) : m_board(std::move(board)), m_paceBaud(paceBaud)
@@ -51,15 +71,50 @@ PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud) : m_board(std:
         cfmakeraw(&tio);
         tcsetattr(m_slaveKeep, TCSANOW, &tio);
     }
-    std::promise<void> calibrated;
-    auto ready = calibrated.get_future();
-    m_thread = std::thread([this, &calibrated] {
-        if (m_slaveKeep >= 0 && m_paceBaud > 0)
-            calibrate();
-        calibrated.set_value();
-        run();
+    if (m_paceBaud > 0)
+        m_roundTripNs = measureRoundTrip();
+    m_thread = std::thread([this] { run(); });
+}
+
+// Median time for a byte to go from the slave to the master and back, with an echo thread on the
+// master side as the board's thread will be.
+long PtyBoard::measureRoundTrip()
+{
+    std::atomic<bool> done{false};
+    std::thread echo([&] {
+        prctl(PR_SET_TIMERSLACK, 1UL);
+        pollfd pfd{m_master, POLLIN, 0};
+        while (!done) {
+            if (poll(&pfd, 1, 20) <= 0)
+                continue;
+            unsigned char b;
+            if (::read(m_master, &b, 1) == 1)
+                while (::write(m_master, &b, 1) < 0 && errno == EINTR) {
+                }
+        }
     });
-    ready.wait();
+    std::vector<long> samples;
+    for (int i = 0; i < 201; ++i) {
+        timespec t0{}, t1{};
+        clock_gettime(CLOCK_MONOTONIC, &t0);
+        const unsigned char out = 0x5A;
+        if (::write(m_slaveKeep, &out, 1) != 1)
+            break;
+        pollfd pfd{m_slaveKeep, POLLIN, 0};
+        if (poll(&pfd, 1, 1000) <= 0)
+            break;
+        unsigned char in;
+        if (::read(m_slaveKeep, &in, 1) != 1)
+            break;
+        clock_gettime(CLOCK_MONOTONIC, &t1);
+        samples.push_back(diffNs(t1, t0));
+    }
+    done = true;
+    echo.join();
+    if (samples.empty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
 }
 
 PtyBoard::~PtyBoard()
@@ -73,67 +128,31 @@ PtyBoard::~PtyBoard()
         ::close(m_master);
 }
 
-// Learns how long a byte written on the PC's side takes to reach this thread while it sleeps in
-// its poll, as it does between the PC's bytes: a run of single bytes a millisecond apart, written
-// from another thread on the descriptor the PC's side keeps. The lower quartile is kept rather
-// than the median, so that a slow moment while learning never makes the board answer sooner than
-// a real line would.
-void PtyBoard::calibrate()
-{
-    constexpr int kSamples = 101;
-    std::atomic<Ns> writtenAt{0};
-    std::thread writer([&] {
-        for (int i = 0; i < kSamples; ++i) {
-            sleepUntilNs(nowNs() + 1000000);
-            const unsigned char b = 0;
-            writtenAt = nowNs();
-            if (::write(m_slaveKeep, &b, 1) != 1)
-                return;
-        }
-    });
-    std::vector<Ns> samples;
-    pollfd p{m_master, POLLIN, 0};
-    while (static_cast<int>(samples.size()) < kSamples && poll(&p, 1, 200) == 1) {
-        unsigned char in;
-        if (::read(m_master, &in, 1) == 1)
-            samples.push_back(nowNs() - writtenAt);
-    }
-    writer.join();
-    if (static_cast<int>(samples.size()) == kSamples) {
-        std::sort(samples.begin(), samples.end());
-        m_transitToBoard = samples[kSamples / 4];
-    }
-}
-
 void PtyBoard::run()
 {
+    // Sleeps of a millisecond must be exact for the paced line.
     prctl(PR_SET_TIMERSLACK, 1UL);
-    const Ns byteNs = m_paceBaud > 0 ? 10LL * 1000000000LL / m_paceBaud : 0;
-    // Times are kept as the PC's side of the line would see them. A byte reaches this thread a
-    // while after the PC wrote it (the pseudo-terminal and this thread's wake-up); on a real line
-    // that time is part of the byte's own wire time, so it is taken off rather than added. The way
-    // back is the PC's own to wait for and is left as it is.
-    const Ns inTransit = m_paceBaud > 0 ? m_transitToBoard : 0;
-    // The two directions of the line, each busy until the byte on it has crossed: a byte the PC
-    // writes is in one byte time after the one before it (a record of many bytes takes its whole
-    // length), and a reply has crossed one byte time after the byte it answers is in.
-    Ns rxDone = 0, txDone = 0;
-    // The sleep's own lateness, learnt as the board runs, so that replies leave when they are due
-    // rather than a wake-up later.
-    Ns wakeLead = 0;
+    const long byteNs = m_paceBaud > 0 ? 10L * 1000000000L / m_paceBaud : 0;
+    // The two directions of the line, each busy until the byte on it has crossed (nanoseconds on
+    // the monotonic clock): a byte the PC writes is in one byte time after the one before it, so a
+    // program record of many bytes written at once takes its whole length, and a reply has crossed
+    // one byte time after the byte it answers is in.
+    long rxDone = 0, txDone = 0;
     pollfd pfd{m_master, POLLIN, 0};
     while (!m_stop) {
         pfd.revents = 0;
         const int n = poll(&pfd, 1, 20);
         if (n <= 0 || !(pfd.revents & POLLIN))
             continue;
-        const Ns written = nowNs() - inTransit;
+        timespec arrived{};
+        clock_gettime(CLOCK_MONOTONIC, &arrived);
+        const long arrivedNs = diffNs(arrived, timespec{});
         unsigned char buf[256];
         const ssize_t got = ::read(m_master, buf, sizeof buf);
         if (got <= 0)
             continue;
         for (ssize_t i = 0; i < got; ++i) {
-            rxDone = std::max(rxDone, written) + byteNs;
+            rxDone = std::max(rxDone, arrivedNs) + byteNs;
             std::optional<uint8_t> reply;
             int delayMs = 0;
             {
@@ -143,15 +162,11 @@ void PtyBoard::run()
             }
             if (!reply)
                 continue;
-            txDone = std::max(rxDone, txDone) + byteNs + delayMs * 1000000LL;
-            const Ns leave = txDone;
-            if (byteNs > 0) {
-                sleepUntilNs(leave - wakeLead);
-                const Ns late = nowNs() - leave;
-                wakeLead = std::clamp<Ns>(wakeLead + late / 8, 0, byteNs / 4);
-            } else if (delayMs > 0) {
-                sleepUntilNs(leave);
-            }
+            // The reply reaches the PC once the bytes in and the byte out have crossed the line;
+            // the pseudo-terminal's own round trip is part of that time.
+            txDone = std::max(rxDone, txDone) + byteNs;
+            const long hold = byteNs > 0 ? std::max(0L, txDone - arrivedNs - m_roundTripNs) : 0;
+            sleepUntil(addNs(arrived, hold + delayMs * 1000000L));
             const unsigned char out = *reply;
             while (::write(m_master, &out, 1) < 0 && errno == EINTR) {
             }
