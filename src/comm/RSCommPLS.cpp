@@ -51,6 +51,9 @@ bool RSComm::readyPoll()
 {
     qint64 deadline = monotonicMs() + timeouts().readyMs;
     for (;;) {
+        // A communication box the user cancelled ends the poll without a second box.
+        if (CommError)
+            return false;
         if (monotonicMs() >= deadline) {
             const Answer a = msgBox(QStringLiteral("Cannot Determine PLS READY Mode Within Target Board."),
                                     Buttons::RetryCancel, Icon::Critical, QStringLiteral("WARNING - Communication Error!"));
@@ -60,8 +63,6 @@ bool RSComm::readyPoll()
             }
             deadline = monotonicMs() + timeouts().readyRetryMs;
         }
-        if (CommError)
-            return false;
         if (SendByte(kReadyByte) != kAck)
             continue;
         const int state = SendByte(kAck);

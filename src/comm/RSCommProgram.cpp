@@ -506,6 +506,7 @@ void RSComm::UploadProgram()
         m_readingIdent = false;
     };
 
+    m_currentProgramAdd = QStringLiteral(" ");
     m_readingIdent = true;
     QString ident;
     int identBytes[10] = {};

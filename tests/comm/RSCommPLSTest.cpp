@@ -264,3 +264,15 @@ TEST_F(PLSTest, ACommandLeavesTheModeSoTheNextReadHandshakes)
     EXPECT_EQ(wire(), "FF 01 00 64");
 }
 } // namespace
+
+namespace {
+TEST_F(PLSTest, ASilentReadyPollAsksOnlyTheCommunicationBox)
+{
+    board().setSilentFrom(board().receivedCount() + 8); // from the first 38h
+    prompts.answer(Answer::Cancel);
+    EXPECT_FALSE(comm.ClearPLSChan(4));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text.left(37), "Cannot Communicate with Target Board.");
+    EXPECT_TRUE(comm.CommError);
+}
+} // namespace
