@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -304,5 +305,127 @@ TEST_F(MainWindowTest, ATickInsideAnotherWindowsExchangeDoesNotUndoASuccessfulRe
     EXPECT_TRUE(gRSComm->OnlineMode);
     EXPECT_EQ(main->sbrPanel2->text(), "ONLINE");
     EXPECT_EQ(panel1(), "System Message:  Corvanex is Currently ON-LINE");
+}
+} // namespace
+
+namespace {
+// Every procedure the commands call is there, recording what was called.
+class MainWindowCommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        auto& p = main->procs;
+        auto record = [this](const QString& what) { return [this, what] { calls << what + ' ' + gProgramFile.section('/', -1); }; };
+        main->spawnRequest = [this](int action, bool bypass) {
+            calls << QStringLiteral("SpawnRequest %1 %2 ").arg(action).arg(bypass) + gProgramFile.section('/', -1);
+        };
+        p.copyProgram = record(QStringLiteral("copy"));
+        p.runGlobalSearch = [this](bool bypassOpen, bool bypassInput) {
+            calls << QStringLiteral("RunGlobalSearch %1 %2 ").arg(bypassOpen).arg(bypassInput) + gProgramFile.section('/', -1);
+        };
+        p.downloadProgramToBoard = [this](bool bypass) { calls << QStringLiteral("DownloadProgramToBoard %1").arg(bypass); };
+        p.plsDownload = record(QStringLiteral("plsDownload"));
+        p.plsUpload = record(QStringLiteral("plsUpload"));
+        p.deleteProgramFiles = [this](bool bypass) { calls << QStringLiteral("DeleteProgramFiles %1").arg(bypass); };
+        p.renameProgramFiles = [this](bool bypass) { calls << QStringLiteral("RenameProgramFiles %1").arg(bypass); };
+        p.printStatusTable = record(QStringLiteral("PrintStatusTable"));
+        p.printResults = record(QStringLiteral("PrintResults"));
+        p.printTrendData = record(QStringLiteral("PrintTrendData"));
+        p.transferDataFile = [this](int mode) { calls << QStringLiteral("TransferDataFile %1").arg(mode); };
+        p.setInUploadMode = [this](bool on) { calls << QStringLiteral("InUploadMode %1").arg(on); };
+        main->refreshCommandStates();
+    }
+    // Captions of the program-list popup's enabled entries.
+    QStringList enabledPopupEntries() const
+    {
+        QStringList on;
+        for (QAction* a : main->mnuFileListPopup->actions())
+            if (!a->isSeparator() && a->isEnabled())
+                on << a->text();
+        return on;
+    }
+    QStringList calls;
+};
+
+TEST_F(MainWindowCommandsTest, ProgramListPopupEnablesTheEntriesForTheSelectedBoard)
+{
+    selectProgram(QStringLiteral("PRESS"), 'E'); // 69, a limit switch
+    main->mnuFileListPopup_Click();
+    EXPECT_EQ(gProgramFile, install.path(QStringLiteral("PRESS.cvp")));
+    EXPECT_EQ(enabledPopupEntries(), QStringList({"Open", "Save As...", "Download to PLS", "Upload From PLS", "Delete",
+                                                  "Rename", "Print"}));
+
+    selectProgram(QStringLiteral("PUMP"), '2'); // 50, a controller
+    main->mnuFileListPopup_Click();
+    EXPECT_EQ(enabledPopupEntries(), QStringList({"Open", "Save As...", "Compile", "Search", "Download Program",
+                                                  "Delete", "Rename", "Print"}));
+    main->mnuFileListPopupCompile->trigger();
+    main->mnuFileListPopupSearch->trigger();
+    main->mnuFileListPopupDelete->trigger();
+    EXPECT_EQ(calls, QStringList({"SpawnRequest 3 1 PUMP.cvp", "RunGlobalSearch 1 0 PUMP.cvp", "DeleteProgramFiles 1"}));
+}
+
+TEST_F(MainWindowCommandsTest, EntriesWhoseProcedureIsMissingStayDisabled)
+{
+    EXPECT_FALSE(main->mnuFileNew->isEnabled());
+    EXPECT_FALSE(main->mnuToolsStatusTable->isEnabled());
+    EXPECT_FALSE(main->Toolbar1Buttons[14]->isEnabled());
+    EXPECT_TRUE(main->mnuFileDelete->isEnabled());
+    EXPECT_TRUE(main->mnuEditCommPort->isEnabled());
+    main->procs.plsUpload = nullptr;
+    main->mnuFileListPopup_Click();
+    main->refreshCommandStates();
+    EXPECT_FALSE(main->mnuFileUploadFromPLS->isEnabled());
+    EXPECT_FALSE(main->mnuFileListPopupUploadFromPLS->isEnabled());
+    EXPECT_FALSE(main->Toolbar1Buttons[10]->isEnabled());
+}
+
+TEST_F(MainWindowCommandsTest, ToolbarPrintActsOnTheActiveViewOnlyWhileItIsOpen)
+{
+    gActiveChild = 2;
+    main->Toolbar1_ButtonClick(4); // the results viewer was never opened: the print tool on the selection
+    QWidget* results = addChild(QStringLiteral("frmViewResults"), true);
+    main->setChildView(frmMDIMain::ChildView::ViewResults, results);
+    main->Toolbar1_ButtonClick(4);
+    results->parentWidget()->hide();
+    main->Toolbar1_ButtonClick(4);
+    gActiveChild = 0;
+    main->Toolbar1_ButtonClick(4);
+    EXPECT_EQ(calls, QStringList({"SpawnRequest 4 1 PUMP.cvp", "PrintResults PUMP.cvp", "SpawnRequest 4 1 PUMP.cvp",
+                                  "SpawnRequest 4 1 PUMP.cvp"}));
+}
+
+TEST_F(MainWindowCommandsTest, TransferButtonsFollowTheBoardOfTheSelection)
+{
+    main->Toolbar1_ButtonClick(9);
+    main->Toolbar1_ButtonClick(10);
+    main->Toolbar1_ButtonClick(11);
+    selectProgram(QStringLiteral("PRESS"), 'E');
+    main->Toolbar1_ButtonClick(9);
+    main->Toolbar1_ButtonClick(10);
+    main->Toolbar1_ButtonClick(11);
+    EXPECT_EQ(calls, QStringList({"DownloadProgramToBoard 1", "TransferDataFile 2", "TransferDataFile 1",
+                                  "plsDownload PRESS.cvp", "InUploadMode 1", "plsUpload PRESS.cvp",
+                                  "plsDownload PRESS.cvp"}));
+}
+
+TEST_F(MainWindowCommandsTest, StatusTableFindSearchesTheTablesProgramAndRestoresTheCurrentOne)
+{
+    QString address = QStringLiteral("B100");
+    QWidget* table = addChild(QStringLiteral("frmStatusTable"), true);
+    main->setChildView(frmMDIMain::ChildView::StatusTable, table);
+    install.writeFile(QStringLiteral("TABLE.cvp"), "2\r\n");
+    main->procs.statusTableCvpFile = [this] { return install.path(QStringLiteral("TABLE.cvp")); };
+    main->procs.statusTableCurrentAddress = [&] { return address; };
+    gProgramFile = install.path(QStringLiteral("PUMP.cvp"));
+    main->mnuStatusTableItem_Click(2);
+    address = QStringLiteral("B"); // one character: the search asks for the variable
+    main->mnuStatusTableItem_Click(2);
+    main->procs.statusTableCvpFile = [this] { return install.path(QStringLiteral("GONE.cvp")); };
+    main->mnuStatusTableItem_Click(2);
+    EXPECT_EQ(calls, QStringList({"RunGlobalSearch 1 1 TABLE.cvp", "RunGlobalSearch 1 0 TABLE.cvp",
+                                  "RunGlobalSearch 0 0 PUMP.cvp"}));
+    EXPECT_EQ(gProgramFile, install.path(QStringLiteral("PUMP.cvp")));
 }
 } // namespace
