@@ -48,6 +48,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     cmdOk = new QPushButton(QStringLiteral("OK"), this);
     cmdOk->setDefault(true);
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    for (QPushButton* b : {cmdOk, cmdSysInfo}) {
+        b->setMinimumWidth(110);
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
 
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
@@ -67,6 +71,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     buttons->addStretch();
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lblTechSupport, 1, Qt::AlignTop);
+    bottom->addStretch();
     bottom->addLayout(buttons);
     auto* all = new QVBoxLayout(this);
     all->addLayout(top);
