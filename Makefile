@@ -32,7 +32,9 @@ test: build
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCORVANEX_TESTS=ON -DCORVANEX_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
-	for b in $(BENCH_BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" $(BENCH_BUILD)/tools/boardsim/boardsim || exit 1; done
+	for b in $(BENCH_BUILD)/bench/bench_*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" $(BENCH_BUILD)/tools/boardsim/boardsim || exit 1; fi; \
+	done
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD)

@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QSerialPort>
 
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
 QString deviceForPort(int port)
 {
     const QString link = installPath(QStringLiteral("support/ports/COM%1").arg(port));
@@ -71,10 +75,28 @@ void SerialCommPort::close()
 
 bool SerialCommPort::isOpen() const { return m_port->isOpen(); }
 
+// QSerialPort opens and configures the device; the exchange itself reads and writes its
+// descriptor directly. A one-byte exchange is a write and a sleep in poll() until the reply:
+// going through QSerialPort's buffers and its waitFor calls costs several times the wire time
+// of a byte. Bytes that QSerialPort itself took in (its notifier runs whenever the event loop
+// does) are taken from it first, so nothing is lost between the two paths.
 void SerialCommPort::fill()
 {
-    if (m_port->isOpen() && m_port->bytesAvailable() > 0)
+    if (!m_port->isOpen())
+        return;
+    if (m_port->bytesAvailable() > 0)
         m_in += m_port->readAll();
+    char buf[256];
+    for (;;) {
+        const ssize_t n = ::read(static_cast<int>(m_port->handle()), buf, sizeof buf);
+        if (n > 0) {
+            m_in.append(buf, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;
+    }
 }
 
 int SerialCommPort::inBufferCount()
@@ -87,16 +109,15 @@ void SerialCommPort::clearInput()
 {
     if (!m_port->isOpen())
         return;
-    // Take in what the driver already holds, then drop it all.
-    m_port->waitForReadyRead(0);
     m_port->clear(QSerialPort::Input);
-    m_port->readAll();
+    fill();
     m_in.clear();
 }
 
 int SerialCommPort::readByte()
 {
-    fill();
+    if (m_in.isEmpty())
+        fill();
     if (m_in.isEmpty())
         return -1;
     const int b = static_cast<unsigned char>(m_in.at(0));
@@ -108,11 +129,18 @@ void SerialCommPort::write(const QByteArray& bytes)
 {
     if (!m_port->isOpen())
         return;
-    m_port->write(bytes);
-    // The exchange waits for the reply without an event loop, so push the bytes out now.
-    while (m_port->bytesToWrite() > 0) {
-        if (!m_port->waitForBytesWritten(1000))
+    const int fd = static_cast<int>(m_port->handle());
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n > 0) {
+            done += n;
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd pfd{fd, POLLOUT, 0};
+            ::poll(&pfd, 1, 1000);
+        } else if (!(n < 0 && errno == EINTR)) {
             break;
+        }
     }
 }
 
@@ -120,13 +148,18 @@ bool SerialCommPort::waitForByte(qint64 deadlineMs)
 {
     if (!m_port->isOpen())
         return false;
+    const int fd = static_cast<int>(m_port->handle());
     for (;;) {
-        if (inBufferCount() > 0)
+        if (!m_in.isEmpty())
+            return true;
+        fill();
+        if (!m_in.isEmpty())
             return true;
         const qint64 left = deadlineMs - monotonicMs();
         if (left <= 0)
             return false;
-        // Sleeps in the poll of the port's descriptor until data or the deadline.
-        m_port->waitForReadyRead(static_cast<int>(qMin<qint64>(left, 1000000)));
+        // Sleeps until the descriptor has data or the deadline passes.
+        pollfd pfd{fd, POLLIN, 0};
+        ::poll(&pfd, 1, static_cast<int>(qMin<qint64>(left, 1000000)));
     }
 }

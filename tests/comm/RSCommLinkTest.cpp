@@ -3,15 +3,16 @@
 #include "TestSupport.h"
 #include "comm/RSComm.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
+const QString kNoBoard = QStringLiteral("Cannot Communicate with Target Board.\rVerify RS-232 Cable is Connected "
+                                        "Between\rCOMM Port and PROG Port.");
+
 class LinkTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        install.writeFile(QStringLiteral("support/RSPort.cfg"), "1,9600\r\n");
-    }
+    void SetUp() override { install.writeFile(QStringLiteral("support/RSPort.cfg"), "1,9600\r\n"); }
     // Opens the link and forgets the bytes of the opening FFh.
     void goOnline()
     {
@@ -20,6 +21,15 @@ protected:
         board().clearLog();
     }
     SimBoard& board() { return port.board(); }
+    QString wire() const { return hexBytes(const_cast<SimCommPort&>(port).board().received()); }
+    void expectEntryAlert(const QString& reason)
+    {
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].title, "ENTRY ALERT");
+        EXPECT_EQ(prompts.shown[0].text, "Error:\r" + reason);
+        EXPECT_EQ(prompts.shown[0].icon, Icon::Critical);
+        EXPECT_EQ(wire(), "") << "a refused write must send nothing";
+    }
 
     TestInstall install;
     ScriptedPrompts prompts;
@@ -27,25 +37,329 @@ protected:
     RSComm comm;
 };
 
-TEST_F(LinkTest, OpeningSendsFFhAndGoesOnlineWhenTheBoardAnswers)
+TEST_F(LinkTest, OpeningSetsThePortUpAndGoesOnlineWhenFFhIsAnswered)
 {
+    install.writeFile(QStringLiteral("support/RSPort.cfg"), "3,19200\r\n");
     comm.OpenRSComm(port);
     EXPECT_TRUE(comm.OnlineMode);
     EXPECT_FALSE(comm.CommError);
-    EXPECT_EQ(hexBytes(board().received()), "FF");
-    EXPECT_EQ(port.commPort(), 1);
-    EXPECT_EQ(port.settings(), "9600,n,8,1");
+    EXPECT_EQ(wire(), "FF");
+    EXPECT_EQ(port.commPort(), 3);
+    EXPECT_EQ(port.settings(), "19200,n,8,1");
+
+    board().clearLog();
+    comm.CloseRSComm();
+    EXPECT_EQ(wire(), "FF") << "closing sends a last FFh";
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(comm.OnlineMode);
 }
 
-TEST_F(LinkTest, ReadOfAByteHandshakesOnceAndThenReusesTheMode)
+TEST_F(LinkTest, SilentBoardResendsFFhTwiceThenAsksAndCancelEndsTheLink)
+{
+    board().setSilentFrom(0);
+    prompts.answer(Answer::Cancel);
+    comm.OpenRSComm(port);
+    EXPECT_EQ(wire(), "FF FF FF") << "the byte, then FFh after each of two time-outs";
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
+    EXPECT_EQ(prompts.shown[0].text, kNoBoard);
+    EXPECT_EQ(prompts.shown[0].buttons, Buttons::RetryCancel);
+    EXPECT_EQ(prompts.shown[0].icon, Icon::Critical);
+    EXPECT_FALSE(comm.OnlineMode);
+    EXPECT_TRUE(comm.CommError);
+    EXPECT_TRUE(comm.CommErrorAlert);
+
+    // With the error pending nothing more goes on the wire, not even the closing FFh.
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("B100"), "0");
+    EXPECT_TRUE(comm.LastReadFailed);
+    comm.CloseRSComm();
+    EXPECT_EQ(wire(), "");
+}
+
+TEST_F(LinkTest, RetryGoesOnWaitingAndALateAnswerIsTaken)
+{
+    board().setSilentFrom(0);
+    prompts.onShow = [&](const ScriptedPrompts::Shown&) {
+        EXPECT_TRUE(comm.Busy()) << "a tick during the box must see the link busy";
+        board().setSilentFrom(-1);
+    };
+    prompts.answer(Answer::Retry);
+    comm.OpenRSComm(port);
+    // After Retry the deadline has passed, so FFh goes out once more and the board answers it.
+    EXPECT_EQ(wire(), "FF FF FF FF");
+    EXPECT_TRUE(comm.OnlineMode);
+    EXPECT_FALSE(comm.CommError);
+    EXPECT_FALSE(comm.CommErrorAlert);
+    EXPECT_FALSE(comm.Busy());
+}
+
+TEST_F(LinkTest, RetryThatStillGetsNothingAsksAgainAfterTwoMoreTimeOuts)
+{
+    board().setSilentFrom(0);
+    prompts.answer(Answer::Retry).answer(Answer::Cancel);
+    comm.OpenRSComm(port);
+    EXPECT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(wire(), "FF FF FF FF FF");
+    EXPECT_TRUE(comm.CommError);
+}
+
+TEST_F(LinkTest, HandshakeRepeatsFFhUntilTheBoardAnswers55h)
 {
     goOnline();
-    board().memory[100] = 0x2A;
+    board().setBadHandshakes(2, 0x00);
+    board().memory[100] = 7;
+    EXPECT_EQ(comm.RSRead("B100"), "7");
+    EXPECT_EQ(wire(), "FF FF FF 01 00 64");
+    EXPECT_EQ(hexBytes(board().sent()), "00 00 55 55 00 07");
+}
+
+TEST_F(LinkTest, BoardThatNeverTakesTheModeIsReportedAndCancelClosesTheLink)
+{
+    goOnline();
+    board().setBadHandshakes(1000000, 0x12);
+    prompts.answer(Answer::Cancel);
+    EXPECT_EQ(comm.RSRead("B100"), "0");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Cannot Set PLC Mode Within Target Board.");
+    EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
+    EXPECT_EQ(prompts.shown[0].buttons, Buttons::RetryCancel);
+    EXPECT_TRUE(comm.CommError);
+    EXPECT_FALSE(comm.OnlineMode);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(wire().startsWith("FF FF"));
+    EXPECT_FALSE(wire().contains("01")) << "no mode byte without a 55h";
+}
+
+TEST_F(LinkTest, ModeAndParseCachesSpareTheHandshake)
+{
+    goOnline();
+    board().memory[100] = 42;
+    board().memory[10] = 0x34;
+    board().memory[11] = 0x12;
     EXPECT_EQ(comm.RSRead("B100"), "42");
-    EXPECT_EQ(hexBytes(board().received()), "FF 01 00 64");
-    EXPECT_EQ(hexBytes(board().sent()), "55 55 00 2A");
+    EXPECT_EQ(wire(), "FF 01 00 64");
     board().clearLog();
     EXPECT_EQ(comm.RSRead("b100"), "42");
-    EXPECT_EQ(hexBytes(board().received()), "00 64");
+    EXPECT_EQ(wire(), "00 64");
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("W10"), QString::number(0x1234));
+    EXPECT_EQ(wire(), "00 0A 00 0B") << "low byte at the lower address, no new handshake";
+}
+
+TEST_F(LinkTest, ReadForms)
+{
+    goOnline();
+    board().memory[100] = 0x08;           // bit 3
+    board().memory[33] = 0x04;            // F10: bit 2 of byte 33
+    board().memory[500] = 0xC8;           // 1F4H
+    board().memory[32] = 0x99;            // unknown letters read byte 32
+    board().memory[20] = 0x85;            // D20 = 123456789: 6789 = 1A85h, 12345 = 3039h
+    board().memory[21] = 0x1A;
+    board().memory[22] = 0x39;
+    board().memory[23] = 0x30;
+    EXPECT_EQ(comm.RSRead("B100.3"), "1");
+    EXPECT_EQ(comm.RSRead("B100.2"), "0");
+    EXPECT_EQ(comm.RSRead("F10"), "1");
+    EXPECT_EQ(comm.RSRead("F11"), "0");
+    EXPECT_EQ(comm.RSRead("1F4H"), "200");
+    EXPECT_EQ(comm.RSRead("X5"), QString::number(0x99));
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("D20"), "123456789");
+    EXPECT_EQ(wire(), "00 14 00 15 00 16 00 17");
+}
+
+TEST_F(LinkTest, ReadEchoMismatchGivesZeroThatTheCallerCanTellFromARealZero)
+{
+    goOnline();
+    board().memory[100] = 9;
+    // Byte 2 received after the handshake pair is the address high byte; its echo is spoiled.
+    board().corruptReplyAt(board().receivedCount() + 2, 0x7E);
+    EXPECT_EQ(comm.RSRead("B100"), "0");
+    EXPECT_TRUE(comm.LastReadFailed);
+    EXPECT_FALSE(comm.CommError);
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("B100"), "9");
+    EXPECT_FALSE(comm.LastReadFailed);
+    // The mismatch cleared the mode. The board still waits for the low byte, so it takes the first
+    // FFh as that byte; the second one brings it back to the handshake.
+    EXPECT_EQ(wire(), "FF FF 01 00 64");
+}
+
+TEST_F(LinkTest, WritesPutTheBytesInAddressOrderAndKeepTheMode)
+{
+    goOnline();
+    comm.RSWrite("W10", "65535");
+    EXPECT_EQ(wire(), "FF 02 00 0A FF 00 0B FF");
+    EXPECT_EQ(board().memory[10], 0xFF);
+    EXPECT_EQ(board().memory[11], 0xFF);
+    board().clearLog();
+    comm.RSWrite("D20", "123456789");
+    EXPECT_EQ(wire(), "00 14 85 00 15 1A 00 16 39 00 17 30");
+    prompts.answerOk();
+    comm.RSWrite("B40", "1,000 ");
+    EXPECT_EQ(prompts.shown.size(), 1u) << "1000 is out of range for a byte";
+    prompts.shown.clear();
+    board().clearLog();
+    comm.RSWrite("B40", "12.5%");
+    EXPECT_EQ(board().memory[40], 125) << "separators, points and percent signs are skipped";
+    comm.RSWrite("1F4H", "3");
+    EXPECT_EQ(board().memory[500], 3);
+}
+
+TEST_F(LinkTest, BitWriteKeepsTheOtherSevenBits)
+{
+    goOnline();
+    board().memory[40] = 0xA1;
+    comm.RSWrite("B40.3", "1");
+    EXPECT_EQ(wire(), "FF 01 00 28 FF 02 00 28 A9");
+    EXPECT_EQ(board().memory[40], 0xA9);
+    comm.RSWrite("B40.7", "0");
+    EXPECT_EQ(board().memory[40], 0x29);
+    comm.RSWrite("F10", "1"); // bit 2 of byte 33
+    EXPECT_EQ(board().memory[33], 0x04);
+}
+
+TEST_F(LinkTest, BitWriteWithoutTheCurrentByteWritesNothing)
+{
+    goOnline();
+    board().memory[40] = 0xA1;
+    // Every read of the byte loses its echo: the write must not clear the other bits.
+    board().replyHook = [&](long, uint8_t in, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
+        if (board().mode() == SimBoard::Mode::Read && in == 0x00 && reply == 0x00)
+            return 0x7E;
+        return reply;
+    };
+    comm.RSWrite("B40.3", "1");
+    EXPECT_EQ(board().memory[40], 0xA1);
+    EXPECT_FALSE(wire().contains("02")) << "write mode was never asked for";
+}
+
+TEST_F(LinkTest, WriteEchoMismatchRepeatsOnceWithAFreshHandshake)
+{
+    goOnline();
+    // FF 02 00 0A are bytes 0..3; the data byte (index 4) comes back wrong.
+    board().corruptReplyAt(board().receivedCount() + 4, 0x00);
+    comm.RSWrite("B10", "5");
+    EXPECT_EQ(wire(), "FF 02 00 0A 05 FF 02 00 0A 05");
+    EXPECT_EQ(board().memory[10], 5);
+}
+
+TEST_F(LinkTest, RefusedValuesSendNothing)
+{
+    goOnline();
+    prompts.answerOk(6);
+    comm.RSWrite("B10", "256");
+    expectEntryAlert("Entry out of Range (0-255).");
+    prompts.shown.clear();
+    comm.RSWrite("W10", "65536");
+    expectEntryAlert("Entry out of Range (0-65,535).");
+    prompts.shown.clear();
+    comm.RSWrite("D20", "655360000");
+    expectEntryAlert("Entry out of Range (0-655,359,999).");
+    prompts.shown.clear();
+    comm.RSWrite("B10.1", "2");
+    expectEntryAlert("Enter 0 or 1 Only.");
+    prompts.shown.clear();
+    comm.RSWrite("B10", "-5");
+    expectEntryAlert("Only Numerical Data Allowed.");
+    prompts.shown.clear();
+    comm.RSWrite("B10", "12a");
+    expectEntryAlert("Only Numerical Data Allowed.");
+}
+
+TEST_F(LinkTest, UnmappedIoPointIsNeverWritten)
+{
+    goOnline();
+    board().memory[32] = 0x55;
+    prompts.answerOk();
+    comm.RSWrite("X5", "1");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "ENTRY ALERT");
+    EXPECT_EQ(wire(), "");
+    EXPECT_EQ(board().memory[32], 0x55);
+}
+
+TEST_F(LinkTest, PortThatCannotBeOpenedIsReportedWithTheSystemsReason)
+{
+    port.openError = PortError{8002, "CommPort /dev/ttyS0", "No such file or directory"};
+    prompts.answerOk();
+    comm.OpenRSComm(port);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "Comm Port Error");
+    EXPECT_EQ(prompts.shown[0].text, "Error Number = 8002\r\nError Source = CommPort /dev/ttyS0\r\n\r\n"
+                                     "No such file or directory");
+    EXPECT_EQ(prompts.shown[0].icon, Icon::Critical);
+    EXPECT_TRUE(comm.CommError);
+    EXPECT_FALSE(comm.OnlineMode);
+    EXPECT_EQ(wire(), "");
+}
+
+TEST_F(LinkTest, ExchangeOnAClosedPortSetsTheError)
+{
+    EXPECT_EQ(comm.RSRead("B100"), "0");
+    EXPECT_TRUE(comm.CommError);
+    EXPECT_TRUE(comm.LastReadFailed);
+}
+
+class SettingsFileTest : public LinkTest {
+protected:
+    void SetUp() override {}
+    void openWith(const QByteArray& file)
+    {
+        install.writeFile(QStringLiteral("support/RSPort.cfg"), file);
+        comm.OpenRSComm(port);
+    }
+};
+
+TEST_F(SettingsFileTest, BothWritersFormatsReadBackTheSame)
+{
+    openWith("3,19200\r\n");
+    EXPECT_EQ(port.commPort(), 3);
+    EXPECT_EQ(port.settings(), "19200,n,8,1");
+    openWith("3, 19200 \r\n");
+    EXPECT_EQ(port.commPort(), 3);
+    EXPECT_EQ(port.settings(), "19200,n,8,1");
+}
+
+TEST_F(SettingsFileTest, MissingOrEmptyFileGivesTheDefaultsAndIsWritten)
+{
+    comm.OpenRSComm(port);
+    EXPECT_EQ(port.commPort(), 1);
+    EXPECT_EQ(port.settings(), "9600,n,8,1");
+    EXPECT_EQ(install.readFile("support/RSPort.cfg"), "1,9600\r\n");
+
+    openWith("");
+    EXPECT_EQ(port.commPort(), 1);
+    EXPECT_EQ(install.readFile("support/RSPort.cfg"), "1,9600\r\n");
+}
+
+TEST_F(SettingsFileTest, MissingSupportFolderIsCreated)
+{
+    QDir(install.path("support")).removeRecursively();
+    comm.OpenRSComm(port);
+    EXPECT_EQ(install.readFile("Support/RSPort.cfg"), "1,9600\r\n");
+}
+
+TEST_F(SettingsFileTest, OutOfRangeValuesAreBounded)
+{
+    openWith("0,4800\r\n");
+    EXPECT_EQ(port.commPort(), 1);
+    EXPECT_EQ(port.settings(), "9600,n,8,1");
+    openWith("150,19200\r\n");
+    EXPECT_EQ(port.commPort(), 99);
+}
+
+TEST_F(SettingsFileTest, UnreadableFileOffersRetryAndCancelLeavesThePortClosed)
+{
+    QDir().mkpath(install.path("support/RSPort.cfg")); // a folder where the file should be
+    prompts.answer(Answer::Cancel);
+    comm.OpenRSComm(port);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "RSComm InitializeRSComm");
+    EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = "));
+    EXPECT_EQ(prompts.shown[0].buttons, Buttons::RetryCancel);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(comm.OnlineMode);
 }
 } // namespace

@@ -9,6 +9,8 @@ ScriptedPrompts::~ScriptedPrompts() { setPrompts(nullptr); }
 Answer ScriptedPrompts::message(const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
     shown.push_back({text, buttons, icon, title});
+    if (onShow)
+        onShow(shown.back());
     if (!m_answers.empty()) {
         const Answer a = m_answers.front();
         m_answers.pop_front();

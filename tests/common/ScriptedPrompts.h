@@ -3,6 +3,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 // Records every box shown and answers from a script. A box with no scripted answer fails the test
@@ -24,6 +25,12 @@ public:
         m_answers.push_back(a);
         return *this;
     }
+    ScriptedPrompts& answerOk(int count = 1)
+    {
+        for (int i = 0; i < count; ++i)
+            m_answers.push_back(Answer::Ok);
+        return *this;
+    }
     ScriptedPrompts& answerInput(std::optional<QString> text)
     {
         m_inputs.push_back(std::move(text));
@@ -36,6 +43,8 @@ public:
     std::optional<QString> input(const QString& prompt, const QString& title, const QString& defaultText) override;
 
     std::vector<Shown> shown;
+    // Called as each box is shown, before it is answered (to look at state while a box is open).
+    std::function<void(const Shown&)> onShow;
     std::size_t unanswered() const { return m_answers.size(); }
 
 private:

@@ -1,6 +1,8 @@
 #include "PtyBoard.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,10 +13,32 @@
 #include <unistd.h>
 
 namespace {
+long diffNs(const timespec& a, const timespec& b)
+{
+    return (a.tv_sec - b.tv_sec) * 1000000000L + (a.tv_nsec - b.tv_nsec);
+}
+
+// Waits until t. A sleeping thread can wake tens of microseconds late (more in a virtual machine),
+// which would show up as the program's overhead; so the board sleeps to just short of t and spins
+// the rest. Only the simulated board does this; the program never spins.
 void sleepUntil(const timespec& t)
 {
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
+    constexpr long kSpinNs = 200000;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (diffNs(t, now) > kSpinNs) {
+        timespec early = t;
+        early.tv_nsec -= kSpinNs;
+        if (early.tv_nsec < 0) {
+            early.tv_nsec += 1000000000L;
+            --early.tv_sec;
+        }
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &early, nullptr) == EINTR) {
+        }
     }
+    do {
+        clock_gettime(CLOCK_MONOTONIC, &now);
+    } while (diffNs(t, now) > 0);
 }
 
 timespec addNs(timespec t, long ns)
@@ -47,7 +71,50 @@ PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud) : m_board(std:
         cfmakeraw(&tio);
         tcsetattr(m_slaveKeep, TCSANOW, &tio);
     }
+    if (m_paceBaud > 0)
+        m_roundTripNs = measureRoundTrip();
     m_thread = std::thread([this] { run(); });
+}
+
+// Median time for a byte to go from the slave to the master and back, with an echo thread on the
+// master side as the board's thread will be.
+long PtyBoard::measureRoundTrip()
+{
+    std::atomic<bool> done{false};
+    std::thread echo([&] {
+        prctl(PR_SET_TIMERSLACK, 1UL);
+        pollfd pfd{m_master, POLLIN, 0};
+        while (!done) {
+            if (poll(&pfd, 1, 20) <= 0)
+                continue;
+            unsigned char b;
+            if (::read(m_master, &b, 1) == 1)
+                while (::write(m_master, &b, 1) < 0 && errno == EINTR) {
+                }
+        }
+    });
+    std::vector<long> samples;
+    for (int i = 0; i < 201; ++i) {
+        timespec t0{}, t1{};
+        clock_gettime(CLOCK_MONOTONIC, &t0);
+        const unsigned char out = 0x5A;
+        if (::write(m_slaveKeep, &out, 1) != 1)
+            break;
+        pollfd pfd{m_slaveKeep, POLLIN, 0};
+        if (poll(&pfd, 1, 1000) <= 0)
+            break;
+        unsigned char in;
+        if (::read(m_slaveKeep, &in, 1) != 1)
+            break;
+        clock_gettime(CLOCK_MONOTONIC, &t1);
+        samples.push_back(diffNs(t1, t0));
+    }
+    done = true;
+    echo.join();
+    if (samples.empty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
 }
 
 PtyBoard::~PtyBoard()
@@ -88,8 +155,9 @@ void PtyBoard::run()
             }
             if (!reply)
                 continue;
-            // The reply is on the wire once the byte in and the byte out have crossed the line.
-            timespec due = addNs(arrived, 2 * byteNs + delayMs * 1000000L);
+            // The reply reaches the PC once the byte in and the byte out have crossed the line.
+            const long hold = byteNs > 0 ? std::max(0L, 2 * byteNs - m_roundTripNs) : 0;
+            timespec due = addNs(arrived, hold + delayMs * 1000000L);
             sleepUntil(due);
             arrived = due;
             const unsigned char out = *reply;

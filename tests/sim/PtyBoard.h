@@ -11,8 +11,9 @@
 // path is exercised end to end. Open devicePath() as the serial device.
 class PtyBoard {
 public:
-    // `paceBaud` > 0 holds each reply for the wire time of the byte received and the byte sent
-    // (10 bits a byte) at that speed.
+    // `paceBaud` > 0 paces the line: each reply reaches the PC two byte times (10 bits a byte at
+    // that speed) after the PC sent the byte it answers. The pseudo-terminal is the wire here, and
+    // its own round trip (measured when the board starts) is part of that time, not added to it.
     explicit PtyBoard(std::shared_ptr<SimBoard> board = std::make_shared<SimBoard>(), int paceBaud = 0);
     ~PtyBoard();
     PtyBoard(const PtyBoard&) = delete;
@@ -20,6 +21,8 @@ public:
 
     bool ok() const { return m_master >= 0; }
     QString devicePath() const { return m_slavePath; }
+    // The pseudo-terminal's measured round trip, in nanoseconds (paced boards only).
+    long roundTripNs() const { return m_roundTripNs; }
 
     // Runs f with the board locked (the board thread may be answering).
     template <typename F> auto withBoard(F&& f)
@@ -30,9 +33,11 @@ public:
 
 private:
     void run();
+    long measureRoundTrip();
 
     std::shared_ptr<SimBoard> m_board;
     int m_paceBaud;
+    long m_roundTripNs = 0;
     int m_master = -1;
     int m_slaveKeep = -1;
     QString m_slavePath;

@@ -49,6 +49,8 @@ std::optional<uint8_t> SimBoard::receive(uint8_t byte)
     for (const auto& c : m_corrupt)
         if (c.index == index && reply)
             reply = c.reply;
+    if (replyHook)
+        reply = replyHook(index, byte, reply);
     if (m_silentFrom >= 0 && index >= m_silentFrom)
         reply.reset();
     if (reply)

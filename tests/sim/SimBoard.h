@@ -45,6 +45,9 @@ public:
     // The reply to received byte number `index` (0-based, counting every byte received) is
     // replaced by `reply`.
     void corruptReplyAt(long index, uint8_t reply) { m_corrupt.push_back({index, reply}); }
+    // Sees every reply before it is sent and may change or drop it: (index of the byte received,
+    // the byte, the reply) -> the reply to send.
+    std::function<std::optional<uint8_t>(long, uint8_t, std::optional<uint8_t>)> replyHook;
     // Milliseconds the board holds every reply (a late reply); used by the port wrappers.
     int replyDelayMs = 0;
 

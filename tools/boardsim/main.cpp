@@ -62,6 +62,9 @@ int main(int argc, char* argv[])
         }
     }
     std::printf("%s\n", pty.devicePath().toLocal8Bit().constData());
+    if (pace > 0)
+        std::fprintf(stderr, "boardsim: paced at %d baud; pseudo-terminal round trip %.1f us\n", pace,
+                     pty.roundTripNs() / 1000.0);
     std::fflush(stdout);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

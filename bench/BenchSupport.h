@@ -1,0 +1,73 @@
+#pragma once
+// Shared by the benchmarks: a boardsim child process linked as port 1 of a temporary
+// installation, and wall and CPU clocks.
+#include "platform/Install.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+#include <time.h>
+
+class BenchBoard {
+public:
+    BenchBoard(const QString& boardsim, int pace, const QStringList& extra = {})
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("support/ports"));
+        setInstallationFolder(m_dir.path());
+        QFile cfg(m_dir.path() + QStringLiteral("/support/RSPort.cfg"));
+        if (cfg.open(QIODevice::WriteOnly))
+            cfg.write("1,19200\r\n");
+        cfg.close();
+        const QString link = m_dir.path() + QStringLiteral("/support/ports/COM1");
+        QStringList args{QStringLiteral("--link"), link};
+        if (pace > 0)
+            args << QStringLiteral("--pace") << QString::number(pace);
+        args << extra;
+        m_process.start(boardsim, args);
+        if (!m_process.waitForStarted(5000) || !m_process.waitForReadyRead(5000) || !QFileInfo::exists(link)) {
+            std::fprintf(stderr, "bench: cannot start %s\n", qPrintable(boardsim));
+            std::exit(1);
+        }
+    }
+    ~BenchBoard()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(3000);
+        setInstallationFolder(QString());
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+};
+
+class BenchClock {
+public:
+    BenchClock() : m_wall(now(CLOCK_MONOTONIC)), m_cpu(cpu()) {}
+    double wallSeconds() const { return now(CLOCK_MONOTONIC) - m_wall; }
+    double cpuSeconds() const { return cpu() - m_cpu; }
+
+private:
+    static double now(clockid_t id)
+    {
+        timespec t{};
+        clock_gettime(id, &t);
+        return t.tv_sec + t.tv_nsec / 1e9;
+    }
+    // Our own process: user and system time.
+    static double cpu()
+    {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+    }
+    double m_wall;
+    double m_cpu;
+};
