@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <array>
+#include <functional>
 
 class CommPort;
 
@@ -10,7 +12,8 @@ class CommPort;
 //
 // The class is split over several files by family of operations: RSComm.cpp (port, one-byte
 // exchange, mode handshake, variable read and write), RSCommTables.cpp (board table, address rules,
-// conversions, fault lookup).
+// conversions, fault lookup), RSCommProgram.cpp (program download and upload with the identity,
+// revision, configuration and HEX files), RSCommPLS.cpp (the limit-switch commands).
 class RSComm {
 public:
     RSComm();
@@ -54,8 +57,44 @@ public:
     QString FaultDescription(int FltCode);
     int FirmwareRev();
 
+    // --- program transfer state, polled by the transfer window between records
+    bool InProgramMode() const { return m_inProgramMode; }
+    bool InUploadMode() const { return m_inUploadMode; }
+    void InUploadMode(bool UploadMode) { m_inUploadMode = UploadMode; }
+    QString CurrentProgramAdd() const { return m_currentProgramAdd; }
+    bool WritingIdent() const { return m_writingIdent; }
+    bool ReadingIdent() const { return m_readingIdent; }
+    bool ValidProgram() const { return m_validProgram; }
+
+    // --- program preparation and transfer
+    void DownloadFile(const QString& CVP_FileName);
+    void UploadFile(const QString& CVP_FileName);
+    void DumpProgram();
+    void UploadProgram();
+
+    // Run once per record of a download or upload so that the transfer window's timer can show
+    // progress. Unset, the application's event loop runs once (when there is an application).
+    std::function<void()> RecordYield;
+
+    // --- limit switch
+    QString PLSScaleFactor();
+    QString PLSOffset();
+    QString PLSPos();
+    QString PLSRpm();
+    int ChannelRecallPos() const { return m_channelRecallPos; }
+    int ChannelRecallState() const { return m_channelRecallState; }
+    bool SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool ClearChan);
+    bool PulseTrain(int Chan, int ON_Division, int OFF_Division, int START_Division);
+    bool ClearPLSChan(int Chan);
+    bool RecallChannel(int Chan);
+    bool SetPLSOffset(int Position);
+    bool PLSConfigDownload(const std::array<int, 24>& CfgParam, int ScaleFactor);
+    std::array<int, 19> PLSConfigUpload();
+
     // Reply value of an exchange that got no reply.
     static constexpr int NoReply = 9999;
+    // Value of a limit-switch word read that failed.
+    static constexpr int PLSReadFailed = -9999;
 
 protected:
     // Holds the busy flag for the length of a public operation.
@@ -90,7 +129,44 @@ protected:
     int LastByteCount = 0;
     std::array<int, 4> ReadBytes{};
 
+    // Program transfer (RSCommProgram.cpp).
+    QString CvpFile, RevFile, HexFile, LcfFile;
+    int ProgramBoardType = 0;
+    QString ProgramBoardName;
+    QString ProgramIdent = QStringLiteral("Unknown");
+    QString ProgramRevision = QStringLiteral("Unknown");
+    QString ProgramChecksum = QStringLiteral("Unknown");
+    int ConfigA = 3, ConfigB = 0, ConfigC = 3;
+
 private:
     bool readSettings(int& port, QString& speed);
     int m_busy = 0;
+
+    // Program transfer helpers (RSCommProgram.cpp).
+    void setProgramFiles(const QString& cvpFileName);
+    bool readRevFile();
+    bool readLcfFile();
+    void yieldOnce();
+    bool writeByteVariable(long address, int value);
+    bool readByteForUpload(long address, int& value);
+    bool sendRecord(const QByteArray& record, int& reply);
+    void endDump(bool online);
+    bool readUploadConfig();
+    bool m_inProgramMode = false;
+    bool m_inUploadMode = false;
+    bool m_writingIdent = false;
+    bool m_readingIdent = false;
+    bool m_validProgram = false;
+    QString m_currentProgramAdd = QStringLiteral(" ");
+
+    // Limit-switch helpers (RSCommPLS.cpp).
+    int wordRead(int command);
+    bool wordWrite(int command, int value);
+    bool channelCommand(int command, int channel, int s1, int s2, int flag);
+    bool blockWrite(int command, const int* values);
+    bool sendExpecting55(int value);
+    bool readyPoll();
+    int m_channelRecallState = 0;
+    int m_channelRecallPos = 0;
+    std::array<int, 19> m_plsConfig{};
 };

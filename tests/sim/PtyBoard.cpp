@@ -133,6 +133,11 @@ void PtyBoard::run()
     // Sleeps of a millisecond must be exact for the paced line.
     prctl(PR_SET_TIMERSLACK, 1UL);
     const long byteNs = m_paceBaud > 0 ? 10L * 1000000000L / m_paceBaud : 0;
+    // The two directions of the line, each busy until the byte on it has crossed (nanoseconds on
+    // the monotonic clock): a byte the PC writes is in one byte time after the one before it, so a
+    // program record of many bytes written at once takes its whole length, and a reply has crossed
+    // one byte time after the byte it answers is in.
+    long rxDone = 0, txDone = 0;
     pollfd pfd{m_master, POLLIN, 0};
     while (!m_stop) {
         pfd.revents = 0;
@@ -141,11 +146,13 @@ void PtyBoard::run()
             continue;
         timespec arrived{};
         clock_gettime(CLOCK_MONOTONIC, &arrived);
+        const long arrivedNs = diffNs(arrived, timespec{});
         unsigned char buf[256];
         const ssize_t got = ::read(m_master, buf, sizeof buf);
         if (got <= 0)
             continue;
         for (ssize_t i = 0; i < got; ++i) {
+            rxDone = std::max(rxDone, arrivedNs) + byteNs;
             std::optional<uint8_t> reply;
             int delayMs = 0;
             {
@@ -155,11 +162,11 @@ void PtyBoard::run()
             }
             if (!reply)
                 continue;
-            // The reply reaches the PC once the byte in and the byte out have crossed the line.
-            const long hold = byteNs > 0 ? std::max(0L, 2 * byteNs - m_roundTripNs) : 0;
-            timespec due = addNs(arrived, hold + delayMs * 1000000L);
-            sleepUntil(due);
-            arrived = due;
+            // The reply reaches the PC once the bytes in and the byte out have crossed the line;
+            // the pseudo-terminal's own round trip is part of that time.
+            txDone = std::max(rxDone, txDone) + byteNs;
+            const long hold = byteNs > 0 ? std::max(0L, txDone - arrivedNs - m_roundTripNs) : 0;
+            sleepUntil(addNs(arrived, hold + delayMs * 1000000L));
             const unsigned char out = *reply;
             while (::write(m_master, &out, 1) < 0 && errno == EINTR) {
             }

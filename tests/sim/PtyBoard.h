@@ -12,8 +12,10 @@
 class PtyBoard {
 public:
     // `paceBaud` > 0 paces the line: each reply reaches the PC two byte times (10 bits a byte at
-    // that speed) after the PC sent the byte it answers. The pseudo-terminal is the wire here, and
-    // its own round trip (measured when the board starts) is part of that time, not added to it.
+    // that speed) after the PC sent the byte it answers, or, for bytes sent together (a program
+    // record), one byte time after the last of them has crossed. The pseudo-terminal is the wire
+    // here, and its own round trip (measured when the board starts) is part of that time, not
+    // added to it.
     explicit PtyBoard(std::shared_ptr<SimBoard> board = std::make_shared<SimBoard>(), int paceBaud = 0);
     ~PtyBoard();
     PtyBoard(const PtyBoard&) = delete;

@@ -22,7 +22,15 @@ QByteArray SimBoard::sent() const
 
 bool SimBoard::atExchangeStart() const
 {
-    return m_mode == Mode::None || m_mode == Mode::AwaitModeByte || m_step == 0;
+    switch (m_mode) {
+    case Mode::None:
+    case Mode::AwaitModeByte:
+        return true;
+    case Mode::PLSCommand:
+        return plsAtFixedByte();
+    default:
+        return m_step == 0;
+    }
 }
 
 std::optional<uint8_t> SimBoard::receive(uint8_t byte)
@@ -68,7 +76,12 @@ std::optional<uint8_t> SimBoard::enterMode(uint8_t modeByte)
     case 0x02:
         m_mode = Mode::Write;
         return 0x55;
+    case 0x03:
+        m_mode = Mode::ProgramLoad;
+        return 0x55;
     default:
+        if (auto reply = enterPLSCommand(modeByte))
+            return reply;
         // An unknown mode byte: the board stays waiting for a handshake and says nothing useful.
         m_mode = Mode::None;
         return 0x00;
@@ -103,6 +116,10 @@ std::optional<uint8_t> SimBoard::exchange(uint8_t byte)
             return byte;
         }
     }
+    if (m_mode == Mode::ProgramLoad)
+        return loadRecord(byte);
+    if (m_mode == Mode::PLSCommand)
+        return plsExchange(byte);
     // Outside any mode the board ignores what it is sent.
     return std::nullopt;
 }

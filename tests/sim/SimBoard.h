@@ -7,18 +7,23 @@
 #include <vector>
 
 // A byte-level model of a target board, written from the serial protocol: 64 KiB of memory, the
-// FFh/55h handshake and its modes, and the read and write exchanges.
+// FFh/55h handshake and its modes, the read and write exchanges, program load (SimBoardProgram.cpp)
+// and the limit-switch commands (SimBoardPLS.cpp).
 //
 // Framing rule. The protocol has no frames, so the board decides what an FFh is by where it falls:
-// an FFh that arrives where an exchange would begin (waiting for a mode byte, or for the address
-// high byte of a read or write) resynchronises: the board answers 55h and waits for a mode byte.
-// Anywhere inside an exchange (an address low byte, a data byte) FFh is data. So addresses FF00h to
-// FFFFh cannot be read or written (the PC's own handshake would be taken for them), and an FFh that
-// the PC resends after a time-out in the middle of an exchange is taken as that exchange's next
-// byte, as a real board would.
+// an FFh that arrives where an exchange would begin resynchronises: the board answers 55h and waits
+// for a mode byte. Those places are: waiting for a mode byte; the address high byte of a read or
+// write; the count byte at the start of a program-load record (so the FFh after the last record
+// leaves program-load mode with 55h); and, inside a limit-switch command, every place where the PC
+// sends one of the command's fixed bytes (55h or 38h) rather than an argument. Anywhere else (an
+// address low byte, a data byte, a record's address or data, a limit-switch argument such as a
+// channel, setpoint byte or configuration value) FFh is data. So addresses FF00h to FFFFh cannot be
+// read or written (the PC's own handshake would be taken for them), a record of FFh bytes cannot
+// be sent, and an FFh that the PC resends after a time-out in the middle of an exchange is taken as
+// that exchange's next byte, as a real board would.
 class SimBoard {
 public:
-    enum class Mode { None, AwaitModeByte, Read, Write };
+    enum class Mode { None, AwaitModeByte, Read, Write, ProgramLoad, PLSCommand };
 
     struct LogEntry {
         bool fromPc; // true: received by the board; false: sent by the board
@@ -51,6 +56,29 @@ public:
     // Milliseconds the board holds every reply (a late reply); used by the port wrappers.
     int replyDelayMs = 0;
 
+    // --- program load
+    long recordsLoaded = 0; // records whose sum was answered
+    long wrongSumRecord = -1; // the record of this number (0-based) is answered with a wrong sum
+    long silentRecord = -1;   // the record of this number gets no answer
+
+    // --- limit-switch side
+    struct PLS {
+        int scale = 360;
+        int offset = 0;
+        int rawPosition = 0; // the resolver's own position; the board reports it less the offset
+        int speed = 0;
+        std::array<uint8_t, 24> configIn{};  // the four blocks as last written
+        std::array<uint8_t, 19> configOut{}; // what the configuration upload answers
+        // Setpoint pairs (ON, OFF) per channel, in the order they were set.
+        std::array<std::vector<std::pair<int, int>>, 64> setpoints;
+        std::array<std::size_t, 64> recallCursor{}; // next switching point a recall gives
+        int busyCount = 0;       // busy answers of every ready poll before it says ready
+        bool neverReady = false; // the ready poll never says ready
+        int wrongAckStep = -1;   // argument step (0-based after the handshake) answered 00h
+        int recallHighByte = -1; // when set, every recall answers this position high byte
+        std::vector<uint8_t> lastCommand; // command byte and the bytes that followed it
+    } pls;
+
     // --- the oracle
     const std::vector<LogEntry>& log() const { return m_log; }
     QByteArray received() const;
@@ -69,6 +97,25 @@ protected:
     Mode m_mode = Mode::None;
     int m_step = 0; // position inside the current exchange
     int m_address = 0;
+
+private:
+    // Program load: one record after another, each answered by its sum.
+    std::optional<uint8_t> loadRecord(uint8_t byte);
+    int m_recordCount = 0;
+    int m_recordSum = 0;
+
+    // Limit-switch commands.
+    std::optional<uint8_t> enterPLSCommand(uint8_t command);
+    std::optional<uint8_t> plsExchange(uint8_t byte);
+    std::optional<uint8_t> plsReadyPoll(uint8_t byte);
+    bool plsAtFixedByte() const;
+    void plsApply();
+    std::vector<std::pair<int, uint8_t>> switchingPoints(int channel) const;
+    int plsArgumentCount() const;
+    uint8_t m_command = 0;
+    std::vector<uint8_t> m_args;
+    int m_readyStep = -1; // -1: not polling; 0 expects 38h; 1 expects 55h; 2 the closing 55h
+    int m_busyLeft = 0;
 
 private:
     struct Corruption {

@@ -1,7 +1,10 @@
 // A simulated target board on a pseudo-terminal, for trying the program without hardware.
 //
 //   boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]
+//            [--scale N] [--offset N] [--position N] [--rpm N] [--busy N]
 //
+// The limit-switch options set the board's scale, offset, resolver position and speed, and how
+// many times its ready poll answers busy before ready.
 // Prints the device path. With --link, PATH (for example <installation>/support/ports/COM1) is made a
 // symbolic link to the device, so the program's port 1 reaches this board. Runs until interrupted.
 #include "PtyBoard.h"
@@ -19,7 +22,8 @@ void onSignal(int) { g_stop = 1; }
 
 int usage()
 {
-    std::fprintf(stderr, "usage: boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]\n");
+    std::fprintf(stderr, "usage: boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]\n"
+                         "                [--scale N] [--offset N] [--position N] [--rpm N] [--busy N]\n");
     return 2;
 }
 } // namespace
@@ -45,6 +49,16 @@ int main(int argc, char* argv[])
             if (eq == std::string::npos)
                 return usage();
             board->memory[std::stoi(value.substr(0, eq)) & 0xFFFF] = static_cast<uint8_t>(std::stoi(value.substr(eq + 1)));
+        } else if (arg == "--scale") {
+            board->pls.scale = std::stoi(value);
+        } else if (arg == "--offset") {
+            board->pls.offset = std::stoi(value);
+        } else if (arg == "--position") {
+            board->pls.rawPosition = std::stoi(value);
+        } else if (arg == "--rpm") {
+            board->pls.speed = std::stoi(value);
+        } else if (arg == "--busy") {
+            board->pls.busyCount = std::stoi(value);
         } else {
             return usage();
         }

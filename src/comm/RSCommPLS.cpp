@@ -1,0 +1,265 @@
+// Operations of RSComm for limit-switch boards. These boards take commands rather than variable
+// addresses: the command byte is the handshake's mode byte, a fixed run of argument and answer
+// bytes follows, and commands that change the board end with a poll until it is ready again.
+// Every command leaves the mode at 0, so that whatever follows starts with a fresh handshake.
+#include "comm/RSComm.h"
+
+#include "platform/Clock.h"
+#include "platform/Prompts.h"
+
+namespace {
+constexpr int kAck = 0x55;
+constexpr int kReadyByte = 0x38;
+
+// Command bytes and the mode numbers they are recorded under.
+constexpr int kReadScale = 0x18, kReadOffset = 0x28, kReadPosition = 0x48, kReadSpeed = 0x58;
+constexpr int kWriteScale = 0x1A, kWriteOffset = 0x2A;
+constexpr int kChannelSetpoint = 0x1B, kChannelPulseTrain = 0x2B;
+constexpr int kConfigBlocks[4] = {0x3B, 0x4B, 0x5B, 0x6B};
+constexpr int kConfigUpload = 0x0C, kChannelRecall = 0x09;
+constexpr int kModeWordRead = 4, kModeWordWrite = 5, kModeChannel = 3, kModeRecall = 6, kModeBlock = 7,
+              kModeConfigUpload = 8;
+constexpr int kRecallHighestHigh = 16; // a recalled position above 16 × 256 + 255 is not one
+
+const QString kPulseTitle = QStringLiteral("PLS Pulse Train");
+
+void refusePulseTrain(const QString& reason)
+{
+    msgBox(reason + CRLF + CRLF + QStringLiteral("PLS Channel will not be Programmed."), Buttons::Ok,
+           Icon::Exclamation, kPulseTitle);
+}
+} // namespace
+
+// A 16-bit value read with command `command`, low byte first; -9999 when it could not be read.
+int RSComm::wordRead(int command)
+{
+    int result = PLSReadFailed;
+    if (!CommError && SetPLCMode(kModeWordRead, command) && !CommError) {
+        const int low = SendByte(kAck);
+        const int high = low == NoReply ? NoReply : SendByte(kAck);
+        if (high != NoReply && !CommError)
+            result = high * 256 + low;
+    }
+    CurrentMode = 0;
+    return result;
+}
+
+// Sends `value` and expects the board's 55h for it.
+bool RSComm::sendExpecting55(int value) { return !CommError && SendByte(value & 0xFF) == kAck && !CommError; }
+
+bool RSComm::readyPoll()
+{
+    qint64 deadline = monotonicMs() + timeouts().readyMs;
+    for (;;) {
+        // A communication box the user cancelled ends the poll without a second box.
+        if (CommError)
+            return false;
+        if (monotonicMs() >= deadline) {
+            const Answer a = msgBox(QStringLiteral("Cannot Determine PLS READY Mode Within Target Board."),
+                                    Buttons::RetryCancel, Icon::Critical, QStringLiteral("WARNING - Communication Error!"));
+            if (a != Answer::Retry) {
+                CommError = true;
+                return false;
+            }
+            deadline = monotonicMs() + timeouts().readyRetryMs;
+        }
+        if (SendByte(kReadyByte) != kAck)
+            continue;
+        const int state = SendByte(kAck);
+        if (state == 0x00) {
+            SendByte(kAck);
+            return !CommError;
+        }
+        // 55h: still busy; anything else: ask again.
+    }
+}
+
+bool RSComm::wordWrite(int command, int value)
+{
+    bool ok = !CommError && SetPLCMode(kModeWordWrite, command) && sendExpecting55(value % 256) &&
+              sendExpecting55(value / 256) && readyPoll();
+    CurrentMode = 0;
+    return ok;
+}
+
+bool RSComm::channelCommand(int command, int channel, int s1, int s2, int flag)
+{
+    bool ok = !CommError && SetPLCMode(kModeChannel, command);
+    for (const int b : {channel, s1 % 256, s1 / 256, s2 % 256, s2 / 256, flag})
+        ok = ok && sendExpecting55(b);
+    ok = ok && readyPoll();
+    CurrentMode = 0;
+    return ok;
+}
+
+bool RSComm::blockWrite(int command, const int* values)
+{
+    bool ok = !CommError && SetPLCMode(kModeBlock, command);
+    for (int k = 0; k < 6; ++k)
+        ok = ok && sendExpecting55(values[k]);
+    ok = ok && readyPoll();
+    CurrentMode = 0;
+    return ok;
+}
+
+QString RSComm::PLSScaleFactor()
+{
+    BusyGuard guard(*this);
+    return QString::number(wordRead(kReadScale));
+}
+
+QString RSComm::PLSOffset()
+{
+    BusyGuard guard(*this);
+    return QString::number(wordRead(kReadOffset));
+}
+
+QString RSComm::PLSPos()
+{
+    BusyGuard guard(*this);
+    return QString::number(wordRead(kReadPosition));
+}
+
+QString RSComm::PLSRpm()
+{
+    BusyGuard guard(*this);
+    return QString::number(wordRead(kReadSpeed));
+}
+
+bool RSComm::SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool ClearChan)
+{
+    BusyGuard guard(*this);
+    if (CommError)
+        return false;
+    const int scale = wordRead(kReadScale);
+    if (CommError || scale == PLSReadFailed)
+        return false;
+    for (const int setpoint : {OnSetpoint, OffSetpoint}) {
+        if (setpoint > scale - 1 || setpoint < 0) {
+            msgBox(QStringLiteral("Setpoint setting ") + QString::number(setpoint) +
+                       QStringLiteral(" is greater than scale factor.") + CRLF + CRLF +
+                       QStringLiteral("Channel can not be programmed."),
+                   Buttons::Ok, Icon::Exclamation, QStringLiteral("PLS Single Setpoint"));
+            return false;
+        }
+    }
+    if (ClearChan && (!channelCommand(kChannelSetpoint, Chan, 0, 0, 0) || CommError))
+        return false;
+    return channelCommand(kChannelSetpoint, Chan, OnSetpoint, OffSetpoint, 1);
+}
+
+bool RSComm::PulseTrain(int Chan, int ON_Division, int OFF_Division, int START_Division)
+{
+    BusyGuard guard(*this);
+    const int scale = wordRead(kReadScale);
+    if (CommError || scale == PLSReadFailed)
+        return false;
+    if (ON_Division <= 0 || OFF_Division <= 0) {
+        refusePulseTrain(QStringLiteral("ON Division and OFF Division Must be Greater Than 0."));
+        return false;
+    }
+    if (scale % (ON_Division + OFF_Division) != 0) {
+        refusePulseTrain(QStringLiteral("ON Division Plus OFF Division") + CRLF + QStringLiteral("Must be a Multiple of ") +
+                         QString::number(scale) + QStringLiteral("."));
+        return false;
+    }
+    // Each division travels as one byte.
+    if (ON_Division > 255 || OFF_Division > 255) {
+        refusePulseTrain(QStringLiteral("ON Division and OFF Division Must Not be Greater Than 255."));
+        return false;
+    }
+    if (START_Division > scale - 1 || START_Division < 0) {
+        refusePulseTrain(QStringLiteral("Start Position Must Not Be Greater Than ") + QString::number(scale - 1) +
+                         QStringLiteral("."));
+        return false;
+    }
+    // The second pair carries ON in its low byte and OFF in its high byte.
+    if (!channelCommand(kChannelPulseTrain, Chan, START_Division, OFF_Division * 256 + ON_Division, 0)) {
+        msgBox(QStringLiteral("Error Encountered while Programming Pulse Train.") + CRLF + CRLF +
+                   QStringLiteral("PLS Channel will not be Programmed."),
+               Buttons::Ok, Icon::Information, kPulseTitle);
+        return false;
+    }
+    return !CommError;
+}
+
+bool RSComm::ClearPLSChan(int Chan)
+{
+    BusyGuard guard(*this);
+    return channelCommand(kChannelSetpoint, Chan, 0, 0, 0);
+}
+
+bool RSComm::RecallChannel(int Chan)
+{
+    BusyGuard guard(*this);
+    auto failed = [this](int state) {
+        m_channelRecallState = state;
+        m_channelRecallPos = 0;
+        CurrentMode = 0;
+        return false;
+    };
+    if (!SetPLCMode(kModeRecall, kChannelRecall))
+        return failed(CommError ? 0 : 2);
+    if (CommError)
+        return failed(2);
+    if (!sendExpecting55(Chan))
+        return failed(CommError ? 0 : 2);
+    const int state = SendByte(kAck);
+    const int low = state == NoReply ? NoReply : SendByte(kAck);
+    const int high = low == NoReply ? NoReply : SendByte(kAck);
+    if (high == NoReply || CommError)
+        return failed(0);
+    if (high > kRecallHighestHigh)
+        return failed(2);
+    m_channelRecallState = state;
+    m_channelRecallPos = high * 256 + low;
+    CurrentMode = 0;
+    return true;
+}
+
+bool RSComm::SetPLSOffset(int Position)
+{
+    BusyGuard guard(*this);
+    const int offset = wordRead(kReadOffset);
+    const int position = CommError ? PLSReadFailed : wordRead(kReadPosition);
+    const int scale = CommError ? PLSReadFailed : wordRead(kReadScale);
+    if (CommError || offset == PLSReadFailed || position == PLSReadFailed || scale == PLSReadFailed)
+        return false;
+    // The new offset is taken modulo the scale: a board that reports no scale cannot be given one.
+    if (scale <= 0)
+        return false;
+    if (Position > scale) {
+        msgBox(QStringLiteral("Desired Position cannot be greater than Scale Factor of ") + QString::number(scale) +
+                   QStringLiteral(".") + CRLF + CRLF + QStringLiteral("PLS Offset will not be Programmed."),
+               Buttons::Ok, Icon::Exclamation, QStringLiteral("Set PLS Offset"));
+        return false;
+    }
+    const int newOffset = (((offset + position) % scale + scale - Position) % scale + scale) % scale;
+    return wordWrite(kWriteOffset, newOffset);
+}
+
+bool RSComm::PLSConfigDownload(const std::array<int, 24>& CfgParam, int ScaleFactor)
+{
+    BusyGuard guard(*this);
+    for (int b = 0; b < 4; ++b)
+        if (!blockWrite(kConfigBlocks[b], CfgParam.data() + 6 * b))
+            return false;
+    return wordWrite(kWriteScale, ScaleFactor);
+}
+
+std::array<int, 19> RSComm::PLSConfigUpload()
+{
+    BusyGuard guard(*this);
+    bool ok = !CommError && SetPLCMode(kModeConfigUpload, kConfigUpload);
+    for (std::size_t k = 0; ok && k < m_plsConfig.size(); ++k) {
+        const int value = SendByte(kAck);
+        ok = value != NoReply && !CommError;
+        if (ok)
+            m_plsConfig[k] = value;
+    }
+    CurrentMode = 0;
+    if (!ok)
+        msgBox(QStringLiteral("Not able to Upload Configuration from PLS."), Buttons::Ok, Icon::Exclamation,
+               QStringLiteral("PLS Upload"));
+    return m_plsConfig;
+}

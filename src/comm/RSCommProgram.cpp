@@ -1,0 +1,570 @@
+// Operations of RSComm that move a whole program: preparing a download from the program's
+// Corvane, REV and LCF files, sending its HEX image into the board in program-load mode, and
+// reading a board's identity, configuration and program memory back into new files.
+#include "comm/RSComm.h"
+
+#include "platform/Clock.h"
+#include "platform/CommPort.h"
+#include "platform/Convert.h"
+#include "platform/FileLookup.h"
+#include "platform/Prompts.h"
+#include "platform/TextItems.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QThread>
+#include <optional>
+
+namespace {
+const QString kDownloadTitle = QStringLiteral("Program Download");
+const QString kUploadTitle = QStringLiteral("Program Upload");
+const QString kHalted = QStringLiteral("Program Downloaded Halted!");
+constexpr long kIdentAddress = 61424; // 8 ident characters, checksum byte, revision byte
+constexpr int kIdentLength = 8;
+constexpr int kFileError = 75;
+
+bool hasConfigBytes(int code) { return code >= 56 && code <= 65; }
+
+bool isLimitSwitch(int code)
+{
+    return code == 55 || code == 62 || code == 63 || code == 64 || code == 67 || code == 69;
+}
+
+bool canReceiveProgram(int code)
+{
+    switch (code) {
+    case 50: case 51: case 52: case 53: case 54: case 56: case 58:
+    case 59: case 60: case 61: case 65: case 66: case 68:
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct MemoryRange {
+    long first = 0;
+    long count = 0;
+};
+
+// The program memory each controller keeps; other codes have none to upload.
+MemoryRange programRange(int code)
+{
+    switch (code) {
+    case 50: return {0x5000, 45056};
+    case 51: case 54: case 58: case 59: case 60: case 61: case 65: case 66: return {0x2000, 24576};
+    case 52: case 53: case 56: return {0x2000, 8192};
+    case 68: return {0x4000, 32768};
+    default: return {};
+    }
+}
+
+// The configuration digits of the LCF file as the board codes them, and back.
+int configCByte(int digit) { return digit == 1 ? 5 : digit == 2 ? 10 : 20; }
+int configAByte(int digit) { return digit == 1 ? 3 : digit == 2 ? 5 : 12; }
+int configCDigit(int byte) { return byte == 5 ? 1 : byte == 10 ? 2 : 3; }
+int configADigit(int byte) { return byte == 3 ? 1 : byte == 5 ? 2 : 3; }
+
+QString hex2(int value) { return QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0')); }
+QString hex4(long value) { return QString::number(value, 16).toUpper().rightJustified(4, QLatin1Char('0')); }
+
+// First character code of the Corvane file's first item; 0 when it cannot be read.
+int boardCodeOf(const QString& cvpFile)
+{
+    const auto data = readWholeFile(cvpFile);
+    if (!data)
+        return 0;
+    const QString item = ItemReader(*data).readItem();
+    return item.isEmpty() ? 0 : static_cast<unsigned char>(item.at(0).toLatin1());
+}
+
+// The first line of a text file; nullopt when the file is missing or unreadable.
+std::optional<QString> firstLine(const QString& path, QString* error)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    const auto data = readWholeFile(path, error);
+    if (!data)
+        return std::nullopt;
+    return ItemReader(*data).readLine();
+}
+
+struct HexRecord {
+    QString addressText; // the four address digits as the file has them
+    QByteArray bytes;    // count, address high, address low, data: what goes on the wire
+};
+
+int hexByteAt(const QString& line, int index) { return line.mid(index, 2).toInt(nullptr, 16); }
+
+// Checks one Intel-HEX line whole: the mark, hex digits only, a length that matches the count,
+// a data or end record, and the checksum when the line carries one (the upload writes its
+// records without). A data record that runs past the last address is refused as well.
+bool checkHexLine(const QString& line, std::optional<HexRecord>& record)
+{
+    record.reset();
+    if (!line.startsWith(QLatin1Char(':')) || line.size() < 9)
+        return false;
+    for (int i = 1; i < line.size(); ++i)
+        if (!isxdigit(line.at(i).toLatin1()) || line.at(i).unicode() > 127)
+            return false;
+    const int count = hexByteAt(line, 1);
+    const int withoutSum = 9 + 2 * count;
+    if (line.size() != withoutSum && line.size() != withoutSum + 2)
+        return false;
+    const int type = hexByteAt(line, 7);
+    if (type != 0 && type != 1)
+        return false;
+    if (line.size() == withoutSum + 2) {
+        int sum = 0;
+        for (int i = 1; i < line.size(); i += 2)
+            sum += hexByteAt(line, i);
+        if (sum % 256 != 0)
+            return false;
+    }
+    const long address = line.mid(3, 4).toLong(nullptr, 16);
+    if (type == 1 || count == 0)
+        return true;
+    if (address + count > 0x10000)
+        return false;
+    HexRecord r;
+    r.addressText = line.mid(3, 4);
+    r.bytes += static_cast<char>(count);
+    r.bytes += static_cast<char>(address / 256);
+    r.bytes += static_cast<char>(address % 256);
+    for (int k = 0; k < count; ++k)
+        r.bytes += static_cast<char>(hexByteAt(line, 9 + 2 * k));
+    record = r;
+    return true;
+}
+
+// Every data record of a HEX image, or nullopt when any line is not a valid record.
+std::optional<QList<HexRecord>> parseHexImage(const QByteArray& data)
+{
+    QList<HexRecord> records;
+    ItemReader reader(data);
+    while (!reader.atEnd()) {
+        // Blanks after a record are not part of it.
+        QString line = reader.readLine();
+        while (!line.isEmpty() && line.back().isSpace())
+            line.chop(1);
+        std::optional<HexRecord> record;
+        if (!checkHexLine(line, record))
+            return std::nullopt;
+        if (record)
+            records.append(*record);
+    }
+    return records;
+}
+} // namespace
+
+void RSComm::setProgramFiles(const QString& cvpFileName)
+{
+    const QString stem = cvpFileName.left(cvpFileName.size() - 3);
+    auto companion = [&](const char* ext) { return findCaseInsensitive(stem + QLatin1String(ext)); };
+    CvpFile = companion("cvp");
+    RevFile = companion("rev");
+    HexFile = companion("hex");
+    LcfFile = companion("lcf");
+    ProgramBoardType = boardCodeOf(CvpFile);
+    ProgramBoardName = TargetboardName(ProgramBoardType);
+}
+
+// Reads ident, checksum and revision from the REV line: the ident, then the checksum and the
+// revision as two MarkHEX digits each.
+bool RSComm::readRevFile()
+{
+    QString error;
+    const auto line = firstLine(RevFile, &error);
+    if (!error.isEmpty()) {
+        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Set Program Ident"));
+        return false;
+    }
+    if (!line || line->size() < 4)
+        return false;
+    auto pairValue = [this](QString pair, bool* ok) { return MarkHex2HEX(pair).toInt(ok, 16); };
+    bool checksumOk = false, revisionOk = false;
+    const int checksum = pairValue(line->mid(line->size() - 4, 2), &checksumOk);
+    const int revision = pairValue(line->right(2), &revisionOk);
+    if (!checksumOk || !revisionOk)
+        return false;
+    ProgramIdent = line->left(line->size() - 4);
+    ProgramChecksum = QString::number(checksum);
+    ProgramRevision = QString::number(revision);
+    return true;
+}
+
+// Reads the three configuration digits at columns 36, 39 and 40 of the LCF line.
+bool RSComm::readLcfFile()
+{
+    ConfigA = 3;
+    ConfigB = 0;
+    ConfigC = 3;
+    QString error;
+    const auto line = firstLine(LcfFile, &error);
+    if (!error.isEmpty()) {
+        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Set Program Config"));
+        return false;
+    }
+    if (!line || line->isEmpty())
+        return false;
+    auto column = [&](int col, int& field) {
+        if (line->size() >= col)
+            field = static_cast<int>(valInt(line->mid(col - 1, 1)));
+    };
+    column(36, ConfigA);
+    column(39, ConfigB);
+    column(40, ConfigC);
+    return true;
+}
+
+void RSComm::DownloadFile(const QString& CVP_FileName)
+{
+    m_validProgram = false;
+    if (!QFileInfo(findCaseInsensitive(CVP_FileName)).isFile())
+        return;
+    setProgramFiles(CVP_FileName);
+    const QString baseName = QFileInfo(CvpFile).completeBaseName();
+    const int code = ProgramBoardType;
+    if (canReceiveProgram(code)) {
+        m_validProgram = readRevFile();
+        if (!m_validProgram) {
+            msgBox(RevFile + QStringLiteral(" Revision File is Not Valid") + CRLF + CRLF + kHalted, Buttons::Ok,
+                   Icon::Exclamation, kDownloadTitle);
+            return;
+        }
+        if (hasConfigBytes(code)) {
+            m_validProgram = readLcfFile();
+            if (!m_validProgram)
+                msgBox(LcfFile + QStringLiteral(" Configuration File is Not Valid") + CRLF + CRLF + kHalted,
+                       Buttons::Ok, Icon::Exclamation, kDownloadTitle);
+        }
+    } else if (isLimitSwitch(code)) {
+        msgBox(baseName + QStringLiteral(" file is a PLS target board program.") + CRLF +
+                   QStringLiteral("Open PLS program to download to target board.") + CRLF + CRLF +
+                   QStringLiteral("Program Downloaded Halted."),
+               Buttons::Ok, Icon::Information, QStringLiteral("PLS Program Download"));
+    } else {
+        msgBox(baseName + QStringLiteral(" file is incompatible with target board.") + CRLF + CRLF + kHalted,
+               Buttons::Ok, Icon::Critical, kDownloadTitle);
+    }
+}
+
+void RSComm::UploadFile(const QString& CVP_FileName) { setProgramFiles(CVP_FileName); }
+
+void RSComm::yieldOnce()
+{
+    if (RecordYield)
+        RecordYield();
+    else if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+// Writes one byte variable as RSWrite does (one repeat on a wrong echo); true when it was echoed.
+bool RSComm::writeByteVariable(long address, int value)
+{
+    const QString a = QStringLiteral("B") + QString::number(address);
+    const QString v = QString::number(value);
+    WriteVariable(a, v);
+    if (WriteEchoError && !CommError)
+        WriteVariable(a, v);
+    return !CommError && !WriteEchoError;
+}
+
+// Sends one program-load record in one write (the board answers the record, not its bytes) and
+// waits for the board's sum byte. False when nothing came within the reply wait.
+bool RSComm::sendRecord(const QByteArray& record, int& reply)
+{
+    if (CommError || !portOpen())
+        return false;
+    CommObj->write(record);
+    const qint64 deadline = monotonicMs() + timeouts().replyMs;
+    if (!CommObj->waitForByte(deadline))
+        return false;
+    reply = CommObj->readByte();
+    return reply >= 0;
+}
+
+void RSComm::endDump(bool online)
+{
+    OnlineMode = online;
+    m_inProgramMode = false;
+}
+
+void RSComm::DumpProgram()
+{
+    BusyGuard guard(*this);
+    m_inProgramMode = true;
+    m_currentProgramAdd = QStringLiteral(" ");
+    if (!OnlineMode) {
+        msgBox(QStringLiteral("Program is Currently OFFLINE.") + CRLF + CRLF +
+                   QStringLiteral("Switch to ONLINE MODE to Continue."),
+               Buttons::Ok, Icon::Information, kDownloadTitle);
+        m_inProgramMode = false;
+        return;
+    }
+    const QString invalidText = QStringLiteral("Currently Selected Program is Invalid.") + CRLF + CRLF +
+                                QStringLiteral("Program Download Halted!");
+    if (!m_validProgram) {
+        msgBox(invalidText, Buttons::Ok, Icon::Exclamation, kDownloadTitle);
+        m_inProgramMode = false;
+        return;
+    }
+
+    // What the board holds now, for the user to compare with what is about to replace it.
+    QString boardIdent;
+    int boardBytes[10] = {};
+    for (int k = 0; k < 10 && !CommError; ++k) {
+        boardBytes[k] = static_cast<int>(valInt(ReadVariable(QStringLiteral("B") + QString::number(kIdentAddress + k))));
+        if (k < kIdentLength && boardBytes[k] > 31)
+            boardIdent += QChar(boardBytes[k]);
+    }
+    const QString TAB = QStringLiteral("\t");
+    const QString text =
+        QStringLiteral("Program to be loaded into module (on disk):") + CRLF +
+        QStringLiteral("  Program Ident: ") + TAB + TAB + ProgramIdent + CRLF +
+        QStringLiteral("  Program Revision: ") + TAB + TAB + ProgramRevision + CRLF +
+        QStringLiteral("  Program Checksum: ") + TAB + ProgramChecksum + CRLF +
+        QStringLiteral("  Target Board: ") + TAB + TAB + ProgramBoardName + CRLF + CRLF +
+        QStringLiteral("Program currently loaded in module:") + CRLF +
+        QStringLiteral("  Program Ident: ") + TAB + TAB + boardIdent + CRLF +
+        QStringLiteral("  Program Revision: ") + TAB + TAB + QString::number(boardBytes[9]) + CRLF +
+        QStringLiteral("  Program Checksum: ") + TAB + QString::number(boardBytes[8]) + CRLF + CRLF +
+        QStringLiteral("Entire program file will be dumped to the PLC.") + CRLF +
+        QStringLiteral("All outputs are off while program dump occurrs.") + CRLF + CRLF +
+        QStringLiteral("Do You Wish to Continue?") + CRLF;
+    if (msgBox(text, Buttons::YesNoCancel, Icon::Question,
+               QStringLiteral("Program Download - [") + ProgramIdent + QStringLiteral("]")) != Answer::Yes) {
+        m_inProgramMode = false;
+        return;
+    }
+
+    // The link counts as off-line while the board is being programmed, so the status poll stays away.
+    OnlineMode = false;
+    if (!QFileInfo(HexFile).isFile()) {
+        msgBox(HexFile + QStringLiteral(" File Does Not Exist.") + CRLF + CRLF + QStringLiteral("Program Downloaded Halted"),
+               Buttons::Ok, Icon::Information, kDownloadTitle);
+        endDump(true);
+        return;
+    }
+    QString error;
+    const auto data = readWholeFile(HexFile, &error);
+    if (!data) {
+        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm DumpProgram"));
+        endDump(true);
+        return;
+    }
+    if (data->trimmed().isEmpty()) {
+        msgBox(HexFile + QStringLiteral(" File is Not Valid") + CRLF + CRLF + QStringLiteral("Program Downloaded Halted"),
+               Buttons::Ok, Icon::Exclamation, kDownloadTitle);
+        endDump(true);
+        return;
+    }
+    // The whole image is checked before the board is touched: once 86 is in B8181 its outputs are
+    // off, and a file that fails half-way would leave it half-programmed.
+    const auto records = parseHexImage(*data);
+    if (!records) {
+        msgBox(invalidText, Buttons::Ok, Icon::Exclamation, QStringLiteral("Program Dump"));
+        m_validProgram = false;
+        endDump(true);
+        return;
+    }
+
+    bool failed = false;
+    if (!CommError)
+        writeByteVariable(8181, 86);
+    if (!CommError)
+        writeByteVariable(8176, 0);
+    if (!CommError) {
+        QThread::msleep(static_cast<unsigned long>(timeouts().settleMs));
+        SendByte(0xFF);
+        CurrentMode = 0;
+    }
+    if (hasConfigBytes(ProgramBoardType)) {
+        bool configOk = !CommError && writeByteVariable(8188, configCByte(ConfigC));
+        configOk = configOk && writeByteVariable(8189, ConfigB);
+        configOk = configOk && writeByteVariable(8190, configAByte(ConfigA));
+        if (!configOk)
+            msgBox(QStringLiteral("Could Not Set Program Configuration in PLC!"), Buttons::Ok, Icon::Critical,
+                   QStringLiteral("Program Config Download"));
+    }
+    if (!CommError) {
+        SendByte(0xFF);
+        CurrentMode = 0;
+        SendByte(0x03);
+    }
+
+    for (const HexRecord& record : *records) {
+        yieldOnce();
+        if (CommError)
+            break;
+        m_currentProgramAdd = record.addressText + QStringLiteral("H");
+        int sum = 0;
+        for (char c : record.bytes)
+            sum += static_cast<unsigned char>(c);
+        int reply = -1;
+        if (!sendRecord(record.bytes, reply) || reply != sum % 256) {
+            msgBox(QStringLiteral("Checksum Error, Program Download Halted!"), Buttons::Ok, Icon::Exclamation,
+                   kDownloadTitle);
+            CurrentMode = 0;
+            endDump(false);
+            return;
+        }
+    }
+    CurrentMode = 0;
+    if (!CommError && SendByte(0xFF) != 0x55) {
+        msgBox(QStringLiteral("PLC did not Exit Program Mode!"), Buttons::Ok, Icon::Critical, kDownloadTitle);
+        endDump(false);
+        return;
+    }
+
+    QThread::msleep(static_cast<unsigned long>(timeouts().identDelayMs));
+    if (!CommError) {
+        m_writingIdent = true;
+        QByteArray ident = ProgramIdent.trimmed().toLatin1().left(kIdentLength);
+        ident.append(kIdentLength - ident.size(), '\0');
+        QList<int> block;
+        for (char c : ident)
+            block.append(static_cast<unsigned char>(c));
+        block.append(static_cast<int>(valInt(ProgramChecksum)) & 0xFF);
+        block.append(static_cast<int>(valInt(ProgramRevision)) & 0xFF);
+        for (int k = 0; k < block.size(); ++k) {
+            if (!writeByteVariable(kIdentAddress + k, block[k])) {
+                msgBox(QStringLiteral("Could Not Send Program Ident and Revision to PLC!"), Buttons::Ok, Icon::Critical,
+                       kDownloadTitle);
+                failed = true;
+                break;
+            }
+        }
+    }
+    m_validProgram = false;
+    m_writingIdent = false;
+    if (!CommError && !failed) {
+        msgBox(QStringLiteral("Program Download Complete!"), Buttons::Ok, Icon::Information, kDownloadTitle);
+        endDump(true);
+    } else {
+        msgBox(QStringLiteral("Program Download Not Complete!"), Buttons::Ok, Icon::Critical, kDownloadTitle);
+        endDump(false);
+    }
+}
+
+// Reads one byte for the upload. A byte that could not be read is never stored: a wrong echo is
+// tried once more with a fresh handshake; a communication error the user cancelled is not.
+bool RSComm::readByteForUpload(long address, int& value)
+{
+    const QString a = QStringLiteral("B") + QString::number(address);
+    for (int attempt = 0; attempt < 2 && !CommError; ++attempt) {
+        if (attempt > 0)
+            CurrentMode = 0;
+        const QString text = ReadVariable(a);
+        if (!text.isEmpty()) {
+            value = static_cast<int>(valInt(text));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the three configuration bytes into the LCF digits and writes the LCF file.
+bool RSComm::readUploadConfig()
+{
+    int a = 0, b = 0, c = 0;
+    if (!readByteForUpload(8190, a) || !readByteForUpload(8189, b) || !readByteForUpload(8188, c))
+        return false;
+    ConfigA = configADigit(a);
+    ConfigB = b;
+    ConfigC = configCDigit(c);
+    const QString line = LCFBoardIndex(ProgramBoardType) + QString(34, QLatin1Char('0')) + QString::number(ConfigA) +
+                         QStringLiteral("00") + QString::number(ConfigB) + QString::number(ConfigC) +
+                         QStringLiteral("000%");
+    QString error;
+    if (!ItemWriter().printLine(line).save(LcfFile, &error)) {
+        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Upload Program"));
+        return false;
+    }
+    return true;
+}
+
+void RSComm::UploadProgram()
+{
+    BusyGuard guard(*this);
+    m_readingIdent = false;
+    if (!m_inUploadMode)
+        return;
+    if (!OnlineMode) {
+        msgBox(QStringLiteral("Program is Currently OFFLINE.") + CRLF + CRLF +
+                   QStringLiteral("Switch to ONLINE MODE to Continue."),
+               Buttons::Ok, Icon::Information, kUploadTitle);
+        // Every way out of an upload ends it, so that the transfer window closes.
+        m_inUploadMode = false;
+        return;
+    }
+    const QString notComplete =
+        QStringLiteral("Program Upload Not Complete!") + CRLF + CRLF + QStringLiteral("HEX file not created.");
+    auto fail = [&] {
+        msgBox(notComplete, Buttons::Ok, Icon::Critical, kUploadTitle);
+        OnlineMode = false;
+        m_inUploadMode = false;
+        m_readingIdent = false;
+    };
+
+    m_currentProgramAdd = QStringLiteral(" ");
+    m_readingIdent = true;
+    QString ident;
+    int identBytes[10] = {};
+    for (int k = 0; k < 10; ++k) {
+        if (!readByteForUpload(kIdentAddress + k, identBytes[k])) {
+            // A cancelled communication box has said enough here; a board that keeps answering
+            // wrongly has not.
+            if (CommError) {
+                m_inUploadMode = false;
+                m_readingIdent = false;
+            } else {
+                fail();
+            }
+            return;
+        }
+        if (k < kIdentLength)
+            ident += QChar(identBytes[k]);
+    }
+    m_readingIdent = false;
+    QString checksum = hex2(identBytes[8]);
+    QString revision = hex2(identBytes[9]);
+    QString error;
+    if (!ItemWriter().printLine(ident + HEX2MarkHEX(checksum) + HEX2MarkHEX(revision)).save(RevFile, &error)) {
+        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Upload Program"));
+        m_inUploadMode = false;
+        return;
+    }
+
+    ProgramBoardType = boardCodeOf(CvpFile);
+    if (hasConfigBytes(ProgramBoardType) && !readUploadConfig()) {
+        fail();
+        return;
+    }
+
+    const MemoryRange range = programRange(ProgramBoardType);
+    ItemWriter hex;
+    for (long address = range.first; address < range.first + range.count; address += 16) {
+        m_currentProgramAdd = hex4(address) + QStringLiteral("H");
+        yieldOnce();
+        QString record = QStringLiteral(":10") + hex4(address) + QStringLiteral("00");
+        for (long a = address; a < address + 16; ++a) {
+            int value = 0;
+            if (!readByteForUpload(a, value)) {
+                fail();
+                return;
+            }
+            record += hex2(value);
+        }
+        hex.printLine(record);
+    }
+    hex.printLine(QStringLiteral(":00000001FF"));
+    if (!hex.save(HexFile, &error)) {
+        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Upload Program"));
+        OnlineMode = true;
+        m_inUploadMode = false;
+        return;
+    }
+    msgBox(QStringLiteral("Program Upload Complete!"), Buttons::Ok, Icon::Information, kUploadTitle);
+    OnlineMode = true;
+    m_inUploadMode = false;
+}

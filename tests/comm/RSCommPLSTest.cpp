@@ -1,0 +1,278 @@
+#include "OnlineBoardTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
+
+QByteArray scaleRead() { return bytesOf({0xFF, 0x18, 0x55, 0x55}); }
+QByteArray readyPoll() { return bytesOf({0x38, 0x55, 0x55}); }
+
+using PLSTest = OnlineBoardTest;
+
+TEST_F(PLSTest, WordReadsSendTheirCommandAndTakeLowByteFirst)
+{
+    board().pls.scale = 360;
+    board().pls.offset = 10;
+    board().pls.rawPosition = 110;
+    board().pls.speed = 1750;
+    EXPECT_EQ(comm.PLSScaleFactor(), "360");
+    EXPECT_EQ(hexBytes(board().sent()), "55 55 68 01");
+    EXPECT_EQ(comm.PLSOffset(), "10");
+    EXPECT_EQ(comm.PLSPos(), "100");
+    EXPECT_EQ(comm.PLSRpm(), "1750");
+    EXPECT_EQ(wire(), "FF 18 55 55 FF 28 55 55 FF 48 55 55 FF 58 55 55");
+}
+
+TEST_F(PLSTest, ASilentBoardGivesMinus9999)
+{
+    board().setSilentFrom(0);
+    prompts.answer(Answer::Cancel);
+    EXPECT_EQ(comm.PLSScaleFactor(), "-9999");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, kCommTitle);
+    EXPECT_TRUE(comm.CommError);
+    // With the error pending nothing more goes on the wire.
+    board().clearLog();
+    EXPECT_EQ(comm.PLSRpm(), "-9999");
+    EXPECT_TRUE(board().received().isEmpty());
+}
+
+TEST_F(PLSTest, SetpointsAreWrittenWithTheChannelCommand)
+{
+    ASSERT_TRUE(comm.SingleSetpoint(5, 300, 20, false));
+    EXPECT_EQ(wire(), hexBytes(scaleRead() + bytesOf({0xFF, 0x1B, 0x05, 0x2C, 0x01, 0x14, 0x00, 0x01}) + readyPoll()));
+    board().clearLog();
+    ASSERT_TRUE(comm.SingleSetpoint(5, 100, 200, true));
+    EXPECT_EQ(wire(), hexBytes(scaleRead() + bytesOf({0xFF, 0x1B, 0x05, 0, 0, 0, 0, 0}) + readyPoll() +
+                               bytesOf({0xFF, 0x1B, 0x05, 0x64, 0x00, 0xC8, 0x00, 0x01}) + readyPoll()));
+    ASSERT_EQ(board().pls.setpoints[5].size(), 1u);
+    EXPECT_EQ(board().pls.setpoints[5][0], std::make_pair(100, 200));
+
+    board().clearLog();
+    ASSERT_TRUE(comm.ClearPLSChan(5));
+    EXPECT_EQ(wire(), hexBytes(bytesOf({0xFF, 0x1B, 0x05, 0, 0, 0, 0, 0}) + readyPoll()));
+    EXPECT_TRUE(board().pls.setpoints[5].empty());
+}
+
+TEST_F(PLSTest, ASetpointBeyondTheScaleIsRefusedUnsent)
+{
+    prompts.answer(Answer::Ok);
+    EXPECT_FALSE(comm.SingleSetpoint(1, 10, 360, false));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Setpoint setting 360 is greater than scale factor.\r\n\r\nChannel can not be programmed.");
+    EXPECT_EQ(prompts.shown[0].title, "PLS Single Setpoint");
+    EXPECT_EQ(wire(), hexBytes(scaleRead()));
+}
+
+TEST_F(PLSTest, AWrongAcknowledgementEndsTheCommandAtOnce)
+{
+    board().pls.wrongAckStep = 2; // the ON high byte
+    EXPECT_FALSE(comm.SingleSetpoint(3, 10, 20, false));
+    EXPECT_EQ(wire(), hexBytes(scaleRead() + bytesOf({0xFF, 0x1B, 0x03, 0x0A, 0x00})));
+    EXPECT_FALSE(comm.CommError);
+}
+
+TEST_F(PLSTest, ReadyPollWaitsWhileTheBoardIsBusy)
+{
+    board().pls.busyCount = 3;
+    ASSERT_TRUE(comm.ClearPLSChan(0));
+    EXPECT_EQ(wire(), hexBytes(bytesOf({0xFF, 0x1B, 0, 0, 0, 0, 0, 0, 0x38, 0x55, 0x38, 0x55, 0x38, 0x55}) + readyPoll()));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(PLSTest, ABoardThatIsNeverReadyGetsRetryAndCancel)
+{
+    board().pls.neverReady = true;
+    prompts.answer(Answer::Retry).answer(Answer::Cancel);
+    EXPECT_FALSE(comm.ClearPLSChan(0));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    for (const auto& box : prompts.shown) {
+        EXPECT_EQ(box.text, "Cannot Determine PLS READY Mode Within Target Board.");
+        EXPECT_EQ(box.title, kCommTitle);
+        EXPECT_EQ(box.buttons, Buttons::RetryCancel);
+        EXPECT_EQ(box.icon, Icon::Critical);
+    }
+    EXPECT_TRUE(comm.CommError);
+    // The poll went on after Retry.
+    const QByteArray afterRetry = board().received();
+    EXPECT_GT(afterRetry.count('\x38'), 2);
+}
+
+TEST_F(PLSTest, PulseTrainChecksItsDivisionsAndSendsThemAsTwoBytes)
+{
+    ASSERT_TRUE(comm.PulseTrain(2, 10, 20, 5));
+    EXPECT_EQ(wire(), hexBytes(scaleRead() + bytesOf({0xFF, 0x2B, 0x02, 0x05, 0x00, 0x0A, 0x14, 0x00}) + readyPoll()));
+    EXPECT_EQ(board().pls.setpoints[2].size(), 12u);
+
+    // Divisions of 128 and more stay two bytes: ON 200 travels before OFF 160.
+    board().clearLog();
+    ASSERT_TRUE(comm.PulseTrain(2, 200, 160, 0));
+    EXPECT_EQ(wire(), hexBytes(scaleRead() + bytesOf({0xFF, 0x2B, 0x02, 0x00, 0x00, 0xC8, 0xA0, 0x00}) + readyPoll()));
+
+    struct Refusal {
+        int on, off, start;
+        QString reason;
+    };
+    const Refusal refusals[] = {
+        {10, 25, 0, "ON Division Plus OFF Division\r\nMust be a Multiple of 360."},
+        {0, 20, 0, "ON Division and OFF Division Must be Greater Than 0."},
+        {300, 60, 0, "ON Division and OFF Division Must Not be Greater Than 255."},
+        {10, 20, 360, "Start Position Must Not Be Greater Than 359."},
+    };
+    for (const Refusal& r : refusals) {
+        board().clearLog();
+        prompts.shown.clear();
+        prompts.answer(Answer::Ok);
+        EXPECT_FALSE(comm.PulseTrain(2, r.on, r.off, r.start));
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, r.reason + "\r\n\r\nPLS Channel will not be Programmed.");
+        EXPECT_EQ(prompts.shown[0].title, "PLS Pulse Train");
+        EXPECT_EQ(prompts.shown[0].icon, Icon::Exclamation);
+        EXPECT_EQ(wire(), hexBytes(scaleRead()));
+    }
+}
+
+TEST_F(PLSTest, APulseTrainTheBoardRefusesIsReported)
+{
+    board().pls.wrongAckStep = 0;
+    prompts.answer(Answer::Ok);
+    EXPECT_FALSE(comm.PulseTrain(2, 10, 20, 5));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Error Encountered while Programming Pulse Train.\r\n\r\nPLS Channel will not be Programmed.");
+    EXPECT_EQ(prompts.shown[0].icon, Icon::Information);
+}
+
+TEST_F(PLSTest, SetOffsetMakesThePositionReadAsAsked)
+{
+    board().pls.scale = 360;
+    board().pls.offset = 10;
+    board().pls.rawPosition = 110; // reads as position 100
+    ASSERT_TRUE(comm.SetPLSOffset(0));
+    EXPECT_EQ(board().pls.offset, 110);
+    const QByteArray reads = bytesOf({0xFF, 0x28, 0x55, 0x55, 0xFF, 0x48, 0x55, 0x55}) + scaleRead();
+    EXPECT_EQ(wire(), hexBytes(reads + bytesOf({0xFF, 0x2A, 0x6E, 0x00}) + readyPoll()));
+
+    board().pls.offset = 10;
+    ASSERT_TRUE(comm.SetPLSOffset(90));
+    EXPECT_EQ(board().pls.offset, 20);
+    EXPECT_EQ(comm.PLSPos(), "90");
+
+    board().clearLog();
+    prompts.answer(Answer::Ok);
+    EXPECT_FALSE(comm.SetPLSOffset(361));
+    EXPECT_EQ(prompts.shown.back().text,
+              "Desired Position cannot be greater than Scale Factor of 360.\r\n\r\nPLS Offset will not be Programmed.");
+    EXPECT_EQ(prompts.shown.back().title, "Set PLS Offset");
+    EXPECT_FALSE(board().received().contains('\x2A'));
+}
+
+TEST_F(PLSTest, SetOffsetWithoutAScaleWritesNothing)
+{
+    board().pls.scale = 0;
+    EXPECT_FALSE(comm.SetPLSOffset(0));
+    EXPECT_FALSE(board().received().contains('\x2A'));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(PLSTest, RecallStepsThroughTheChannelsSwitchingPoints)
+{
+    board().pls.setpoints[9] = {{300, 20}, {100, 200}};
+    const std::pair<int, int> expected[] = {{0, 20}, {1, 100}, {0, 200}, {1, 300}, {0, 20}};
+    for (const auto& [state, position] : expected) {
+        ASSERT_TRUE(comm.RecallChannel(9));
+        EXPECT_EQ(comm.ChannelRecallState(), state);
+        EXPECT_EQ(comm.ChannelRecallPos(), position);
+    }
+    board().clearLog();
+    ASSERT_TRUE(comm.RecallChannel(9));
+    EXPECT_EQ(wire(), "FF 09 09 55 55 55");
+
+    ASSERT_TRUE(comm.RecallChannel(10)); // a channel without setpoints
+    EXPECT_EQ(comm.ChannelRecallState(), 2);
+
+    board().pls.recallHighByte = 17;
+    EXPECT_FALSE(comm.RecallChannel(9));
+    EXPECT_EQ(comm.ChannelRecallState(), 2);
+    EXPECT_EQ(comm.ChannelRecallPos(), 0);
+}
+
+TEST_F(PLSTest, ARecallCutShortLeavesStateZero)
+{
+    board().pls.setpoints[1] = {{10, 20}};
+    board().setSilentFrom(board().receivedCount() + 4); // silent from the state byte
+    prompts.answer(Answer::Cancel);
+    EXPECT_FALSE(comm.RecallChannel(1));
+    EXPECT_EQ(comm.ChannelRecallState(), 0);
+    EXPECT_EQ(comm.ChannelRecallPos(), 0);
+    EXPECT_TRUE(comm.CommError);
+}
+
+TEST_F(PLSTest, ConfigurationGoesDownInFourBlocksAndComesBackAsNineteen)
+{
+    std::array<int, 24> cfg{};
+    for (int k = 0; k < 24; ++k)
+        cfg[k] = 10 + k;
+    cfg[7] = 255;
+    ASSERT_TRUE(comm.PLSConfigDownload(cfg, 1000));
+    QByteArray expected;
+    for (int b = 0; b < 4; ++b) {
+        expected += bytesOf({0xFF, 0x3B + 0x10 * b});
+        for (int k = 0; k < 6; ++k)
+            expected += static_cast<char>(cfg[6 * b + k]);
+        expected += readyPoll();
+    }
+    expected += bytesOf({0xFF, 0x1A, 0xE8, 0x03}) + readyPoll();
+    EXPECT_EQ(wire(), hexBytes(expected));
+    for (int k = 0; k < 24; ++k)
+        EXPECT_EQ(board().pls.configIn[k], cfg[k]);
+    EXPECT_EQ(board().pls.scale, 1000);
+
+    for (int k = 0; k < 19; ++k)
+        board().pls.configOut[k] = static_cast<uint8_t>(100 + k);
+    board().clearLog();
+    const auto values = comm.PLSConfigUpload();
+    for (int k = 0; k < 19; ++k)
+        EXPECT_EQ(values[k], 100 + k);
+    EXPECT_EQ(wire(), hexBytes(bytesOf({0xFF, 0x0C}) + QByteArray(19, '\x55')));
+}
+
+TEST_F(PLSTest, AFailedBlockStopsTheConfigurationDownload)
+{
+    board().pls.wrongAckStep = 3;
+    EXPECT_FALSE(comm.PLSConfigDownload(std::array<int, 24>{}, 360));
+    EXPECT_EQ(wire(), hexBytes(bytesOf({0xFF, 0x3B, 0, 0, 0, 0})));
+}
+
+TEST_F(PLSTest, AFailedConfigurationUploadIsReported)
+{
+    board().setSilentFrom(board().receivedCount() + 5);
+    prompts.answer(Answer::Cancel).answer(Answer::Ok);
+    comm.PLSConfigUpload();
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].text, "Not able to Upload Configuration from PLS.");
+    EXPECT_EQ(prompts.shown[1].title, "PLS Upload");
+}
+
+TEST_F(PLSTest, ACommandLeavesTheModeSoTheNextReadHandshakes)
+{
+    board().memory[100] = 7;
+    EXPECT_EQ(comm.RSRead("B100"), "7");
+    comm.PLSRpm();
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("B100"), "7");
+    EXPECT_EQ(wire(), "FF 01 00 64");
+}
+} // namespace
+
+namespace {
+TEST_F(PLSTest, ASilentReadyPollAsksOnlyTheCommunicationBox)
+{
+    board().setSilentFrom(board().receivedCount() + 8); // from the first 38h
+    prompts.answer(Answer::Cancel);
+    EXPECT_FALSE(comm.ClearPLSChan(4));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text.left(37), "Cannot Communicate with Target Board.");
+    EXPECT_TRUE(comm.CommError);
+}
+} // namespace
