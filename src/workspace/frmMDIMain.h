@@ -194,10 +194,6 @@ public:
         std::function<void()> downloadDatafile;
         std::function<void()> plsDownload;
         std::function<void()> plsUpload;
-        // The program-transfer flags and the limit-switch offset read of the link.
-        std::function<bool()> programTransferActive; // upload pending or running, or download running
-        std::function<void(bool)> setInUploadMode;
-        std::function<void()> readPLSOffset;
         // Views.
         std::function<void()> showStatusTable;
         std::function<void()> showTrending;

@@ -331,7 +331,7 @@ void frmMDIMain::refreshCommandStates()
     if (!p.showSearchResults)
         set(t[7], false);
     set(t[9], bool(p.plsDownload) && bool(p.downloadProgramToBoard) && browser);
-    set(t[10], bool(p.plsUpload) && bool(p.setInUploadMode) && bool(p.transferDataFile) && browser);
+    set(t[10], bool(p.plsUpload) && bool(p.transferDataFile) && browser);
     set(t[11], bool(p.plsDownload) && bool(p.transferDataFile) && browser);
     set(t[13], bool(p.startOnlineMonitor) && browser);
     set(t[14], bool(p.showStatusTable));
@@ -408,7 +408,8 @@ void frmMDIMain::Toolbar1_ButtonClick(int Index)
     case 10:
         selectionFirst();
         if (selectionIsLimitSwitch()) {
-            procs.setInUploadMode(true);
+            if (gRSComm)
+                gRSComm->InUploadMode(true);
             procs.plsUpload();
         } else {
             procs.transferDataFile(2);

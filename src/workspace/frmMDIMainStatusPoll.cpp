@@ -123,7 +123,7 @@ QString frmMDIMain::activeChildName() const
 // The read the tick makes, in the order of tests of the poll. Returns the fault code read, or 0.
 int frmMDIMain::tickRead()
 {
-    if (procs.programTransferActive && procs.programTransferActive())
+    if (gRSComm->InUploadMode() || gRSComm->InProgramMode())
         return 0;
     if (childVisible(ChildView::TargetBoard))
         return gRSComm->FaultCode();
@@ -141,8 +141,7 @@ int frmMDIMain::tickRead()
             return gRSComm->FaultCode();
     }
     // The limit switch's offset, read only as a link check.
-    if (procs.readPLSOffset)
-        procs.readPLSOffset();
+    gRSComm->PLSOffset();
     return 0;
 }
 

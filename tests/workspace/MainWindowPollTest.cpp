@@ -15,6 +15,8 @@
 
 namespace {
 const QString kFaultBoxText = QStringLiteral("Faults Active in Target Board");
+// The bytes the PC sends for one read of the limit switch's offset.
+const char* const kOffsetRead = "FF 28 55 55";
 
 // A main window on a simulated board, with a program browser whose selection the test chooses.
 // The status timer is stopped: the tests run the ticks themselves.
@@ -88,7 +90,6 @@ protected:
     SimCommPort* sim = nullptr;
     std::unique_ptr<frmMDIMain> main;
     QString selectedFile;
-    int offsetReads = 0;
 };
 
 TEST_F(MainWindowTest, OffLineTickSaysSoAndSendsNothing)
@@ -134,17 +135,15 @@ TEST_F(MainWindowTest, TickReadsTheFaultCodeWithTheBrowserOnAControllerProgram)
 TEST_F(MainWindowTest, TickMakesNoReadWhileAProgramTransferIsPendingOrRunning)
 {
     goOnline();
-    bool transfer = true;
-    main->procs.programTransferActive = [&] { return transfer; };
+    gRSComm->InUploadMode(true);
     EXPECT_EQ(tickAndLog(), "");
     EXPECT_EQ(panel1(), "System Message:  Corvanex is Currently ON-LINE");
-    transfer = false;
+    gRSComm->InUploadMode(false);
     EXPECT_EQ(tickAndLog(), "1F F0");
 }
 
 TEST_F(MainWindowTest, TickChoosesItsReadByTheViewsOpenAndActive)
 {
-    main->procs.readPLSOffset = [this] { ++offsetReads; };
     goOnline();
     QWidget* browser = addChild(QStringLiteral("frmMain"), true);
     QWidget* table = addChild(QStringLiteral("frmStatusTable"), true);
@@ -155,7 +154,6 @@ TEST_F(MainWindowTest, TickChoosesItsReadByTheViewsOpenAndActive)
     // Another child active while a polling view is open: nothing is read.
     main->mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(browser->parentWidget()));
     EXPECT_EQ(tickAndLog(), "");
-    EXPECT_EQ(offsetReads, 0);
 
     // ... unless the target-board interface is visible.
     QWidget targetBoard;
@@ -166,30 +164,25 @@ TEST_F(MainWindowTest, TickChoosesItsReadByTheViewsOpenAndActive)
 
     QWidget* timing = addChild(QStringLiteral("frmTiming"), true);
     main->setChildView(frmMDIMain::ChildView::Timing, timing);
-    EXPECT_EQ(tickAndLog(), "");
-    EXPECT_EQ(offsetReads, 1);
+    EXPECT_EQ(tickAndLog(), kOffsetRead);
 
     QWidget* trending = addChild(QStringLiteral("frmTrending"), true);
     main->setChildView(frmMDIMain::ChildView::Trending, trending);
-    EXPECT_EQ(tickAndLog(), "1F F0");
-    EXPECT_EQ(offsetReads, 1);
+    // The offset command left no mode: the fault read enters read mode again.
+    EXPECT_EQ(tickAndLog(), "FF 01 1F F0");
 }
 
 TEST_F(MainWindowTest, TickChecksALimitSwitchSelectionWithTheOffsetWhenNoPollingViewIsOpen)
 {
-    main->procs.readPLSOffset = [this] { ++offsetReads; };
     goOnline();
     addChild(QStringLiteral("frmMain"), true);
     selectProgram(QStringLiteral("PRESS"), 'E'); // code 69
-    EXPECT_EQ(tickAndLog(), "");
-    EXPECT_EQ(offsetReads, 1);
+    EXPECT_EQ(tickAndLog(), kOffsetRead);
     EXPECT_EQ(panel1(), "System Message:  Corvanex is Currently ON-LINE");
     selectProgram(QStringLiteral("PUMP"), '7'); // code 55 is a limit switch too
-    EXPECT_EQ(tickAndLog(), "");
-    EXPECT_EQ(offsetReads, 2);
+    EXPECT_EQ(tickAndLog(), kOffsetRead);
     selectProgram(QStringLiteral("MIXER"), '1');
-    EXPECT_EQ(tickAndLog(), "1F F0");
-    EXPECT_EQ(offsetReads, 2);
+    EXPECT_EQ(tickAndLog(), "FF 01 1F F0");
 }
 
 TEST_F(MainWindowTest, ABoardFaultIsAnnouncedOncePerOnLinePeriod)
@@ -333,7 +326,6 @@ protected:
         p.printResults = record(QStringLiteral("PrintResults"));
         p.printTrendData = record(QStringLiteral("PrintTrendData"));
         p.transferDataFile = [this](int mode) { calls << QStringLiteral("TransferDataFile %1").arg(mode); };
-        p.setInUploadMode = [this](bool on) { calls << QStringLiteral("InUploadMode %1").arg(on); };
         main->refreshCommandStates();
     }
     // Captions of the program-list popup's enabled entries.
@@ -406,8 +398,8 @@ TEST_F(MainWindowCommandsTest, TransferButtonsFollowTheBoardOfTheSelection)
     main->Toolbar1_ButtonClick(10);
     main->Toolbar1_ButtonClick(11);
     EXPECT_EQ(calls, QStringList({"DownloadProgramToBoard 1", "TransferDataFile 2", "TransferDataFile 1",
-                                  "plsDownload PRESS.cvp", "InUploadMode 1", "plsUpload PRESS.cvp",
-                                  "plsDownload PRESS.cvp"}));
+                                  "plsDownload PRESS.cvp", "plsUpload PRESS.cvp", "plsDownload PRESS.cvp"}));
+    EXPECT_TRUE(gRSComm->InUploadMode()); // set for the limit-switch upload
 }
 
 TEST_F(MainWindowCommandsTest, StatusTableFindSearchesTheTablesProgramAndRestoresTheCurrentOne)
