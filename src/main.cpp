@@ -1,4 +1,5 @@
 #include "workspace/frmMDIMain.h"
+#include "workspace/frmSplash.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(CORVANEX_VERSION));
     auto* main = new frmMDIMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
+    main->showSplash = [main] { frmSplash::showModal(main); };
     main->MDIForm_Load();
     return app.exec();
 }

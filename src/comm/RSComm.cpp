@@ -1,5 +1,6 @@
 #include "comm/RSComm.h"
 
+#include "comm/frmSetupComm.h"
 #include "platform/Clock.h"
 #include "platform/CommPort.h"
 #include "platform/Convert.h"
@@ -55,7 +56,8 @@ bool RSComm::readSettings(int& port, QString& speed)
                 ItemReader reader(*data);
                 port = static_cast<int>(qBound<qint64>(qint64(-1), valInt(reader.readItem()), qint64(1000)));
                 speed = reader.readItem().trimmed();
-                port = qBound(kCommPortMin, port, kCommPortMax);
+                // The comm-port dialog's spinner says which ports exist.
+                port = qBound(frmSetupComm::portMinimum(), port, frmSetupComm::portMaximum());
                 const qint64 baud = valInt(speed);
                 speed = (baud == 9600 || baud == 19200) ? QString::number(baud) : QStringLiteral("9600");
                 return true;

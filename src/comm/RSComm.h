@@ -6,10 +6,6 @@
 
 class CommPort;
 
-// Bounds of the port number, as the comm-port dialog's spinner gives them.
-inline constexpr int kCommPortMin = 1;
-inline constexpr int kCommPortMax = 99;
-
 // The only path between the system and a target board. One instance, gRSComm, lives from the main
 // window's load to its unload. Every exchange is one byte written and a blocking wait for one reply
 // byte on the GUI thread; nothing is driven by port events.

@@ -3,6 +3,7 @@
 #include "workspace/frmMain.h"
 
 #include "comm/RSComm.h"
+#include "platform/Resources.h"
 #include "platform/CommPort.h"
 #include "platform/FileDialogs.h"
 #include "platform/FileLookup.h"
@@ -26,11 +27,14 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     : QMainWindow(parent), MSComm1(port ? std::move(port) : std::make_unique<SerialCommPort>())
 {
     setWindowTitle(QStringLiteral("Corvanex"));
+    ensureResources();
     resize(1024, 720);
     mdiArea = new QMdiArea(this);
     setCentralWidget(mdiArea);
     createMenus();
+    createToolbar();
     createStatusBar();
+    refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);
     connect(tmrBackgroungUpdate, &QTimer::timeout, this, &frmMDIMain::tmrBackgroungUpdate_Timer);
@@ -47,38 +51,6 @@ frmMDIMain::~frmMDIMain()
         gRSComm = nullptr;
     if (gCommObj == MSComm1.get())
         gCommObj = nullptr;
-}
-
-void frmMDIMain::createMenus()
-{
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFileSep4 = mnuFile->addSeparator();
-    mnuFileSep4->setVisible(false);
-    for (int i = 0; i < 4; ++i) {
-        mnuFileList[i] = mnuFile->addAction(QString());
-        mnuFileList[i]->setVisible(false);
-        connect(mnuFileList[i], &QAction::triggered, this, [this, i] { mnuFileList_Click(i); });
-    }
-    mnuFile->addSeparator();
-    mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
-    connect(mnuFileExit, &QAction::triggered, this, &frmMDIMain::mnuFileExit_Click);
-
-    mnuView = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuViewOnline = mnuView->addAction(QStringLiteral("O&nline Data"));
-    mnuViewOffline = mnuView->addAction(QStringLiteral("O&ffline Data"));
-    mnuViewOnline->setCheckable(true);
-    mnuViewOffline->setCheckable(true);
-    mnuViewOffline->setChecked(true);
-}
-
-void frmMDIMain::createStatusBar()
-{
-    sbrPanel1 = new QLabel(QStringLiteral("System Message:  "), this);
-    sbrPanel2 = new QLabel(QStringLiteral("OFFLINE"), this);
-    sbrPanel2->setAlignment(Qt::AlignCenter);
-    sbrPanel2->setMinimumWidth(90);
-    statusBar()->addWidget(sbrPanel1, 1);
-    statusBar()->addPermanentWidget(sbrPanel2);
 }
 
 void frmMDIMain::MDIForm_Load()
@@ -237,4 +209,3 @@ void frmMDIMain::showSystemMessage(const QString& message)
     sbrPanel1->setText(QStringLiteral("System Message:  ") + message);
 }
 
-void frmMDIMain::tmrBackgroungUpdate_Timer() { emit tick(); }
