@@ -34,6 +34,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     createMenus();
     createToolbar();
     createStatusBar();
+    connectProgramFileProcedures();
     refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);

@@ -195,6 +195,8 @@ public:
     // Starts the tool of `Action` on a program and returns at once; Canceled is set when no
     // program or no search variable was given.
     void SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, bool& Canceled);
+    // The same for the commands that do not ask for a variable and need not know of a cancel.
+    void SpawnRequest(int Action, bool BypassOpen);
     void RunGlobalSearch(bool BypassOpen, bool BypassInputBox);
     void StartOnlineMonitor(bool BypassOpen);
     // The typed search variable in the search tool's form; Family 0 controller A, 1 controller B.
@@ -204,15 +206,11 @@ public:
 
     // The last search variable of the run, the default answer of the next search.
     QString LastSearchVariable;
-    // The Address cell of the status table's current row; set once the status table exists.
-    std::function<QString()> statusTableCurrentAddress;
 
     // Menu and toolbar entries that follow the program and the results viewer.
     void setMonitorButtonEnabled(bool enabled);
     void showSearchResultsEntry();
     void showPrintResultsEntry(bool visible);
-    // The browser's right click: the program-list popup over the browser.
-    void popupFileListMenu();
     // ---- end of program files and tools ------------------------------------------------------
 
     // The procedures that the commands call and that other windows and modules provide. A command
@@ -290,6 +288,8 @@ private:
 
     // Program files and tools.
     void goOffline();
+    // Hands the commands of the menus and toolbar the procedures of the program files and tools.
+    void connectProgramFileProcedures();
     frmMain* m_browser = nullptr;
     QMdiSubWindow* m_browserWindow = nullptr;
     frmViewResults* m_viewResults = nullptr;

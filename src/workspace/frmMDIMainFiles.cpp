@@ -56,11 +56,24 @@ bool isCorvaneFile(const QString& path)
 
 // ---------------------------------------------------------------- child views
 
+void frmMDIMain::connectProgramFileProcedures()
+{
+    procs.selectProgramFile = [this](bool BypassOpen) { return SelectProgramFile(BypassOpen); };
+    procs.deleteProgramFiles = [this](bool BypassOpen) { DeleteProgramFiles(BypassOpen); };
+    procs.renameProgramFiles = [this](bool BypassOpen) { RenameProgramFiles(BypassOpen); };
+    procs.runGlobalSearch = [this](bool BypassOpen, bool BypassInputBox) { RunGlobalSearch(BypassOpen, BypassInputBox); };
+    procs.startOnlineMonitor = [this](bool BypassOpen) { StartOnlineMonitor(BypassOpen); };
+    procs.showCompileErrors = [this] { mnuViewCompileErrors_Click(); };
+    procs.showSearchResults = [this] { mnuViewSearchResults_Click(); };
+    procs.printResults = [this] { viewResults()->PrintResults(); };
+}
+
 void frmMDIMain::showProgramBrowser()
 {
     if (m_browser)
         return;
     m_browser = new frmMain;
+    m_browser->setObjectName(QStringLiteral("frmMain"));
     m_browserWindow = new QMdiSubWindow(mdiArea, Qt::FramelessWindowHint);
     m_browserWindow->setWidget(m_browser);
     m_browserWindow->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -102,6 +115,8 @@ frmViewResults* frmMDIMain::viewResults()
 {
     if (!m_viewResults) {
         m_viewResults = new frmViewResults;
+        m_viewResults->setObjectName(QStringLiteral("frmViewResults"));
+        setChildView(ChildView::ViewResults, m_viewResults);
         m_viewResultsWindow = new QMdiSubWindow(mdiArea);
         m_viewResultsWindow->setWidget(m_viewResults);
         m_viewResultsWindow->setWindowTitle(m_viewResults->windowTitle());

@@ -6,6 +6,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Prompts.h"
 #include "workspace/frmAbout.h"
+#include "workspace/frmMain.h"
 #include "workspace/modUtility.h"
 
 #include <QApplication>
@@ -161,15 +162,11 @@ void frmMDIMain::createFileMenu()
     connect(mnuFileExit, &QAction::triggered, this, &frmMDIMain::mnuFileExit_Click);
 
     connect(mnuFileNew, &QAction::triggered, this, [this] { procs.newProgram(); });
-    connect(mnuFileOpen, &QAction::triggered, this, [this] {
-        spawnRequest(0, false);
-        if (refreshBrowserSelection)
-            refreshBrowserSelection();
-    });
+    connect(mnuFileOpen, &QAction::triggered, this, &frmMDIMain::mnuFileOpen_Click);
     connect(mnuFileSaveAs, &QAction::triggered, this, [this] { procs.copyProgram(); });
-    connect(mnuFileDelete, &QAction::triggered, this, [this] { procs.deleteProgramFiles(false); });
-    connect(mnuFileRename, &QAction::triggered, this, [this] { procs.renameProgramFiles(false); });
-    connect(mnuFileCompile, &QAction::triggered, this, [this] { spawnRequest(3, false); });
+    connect(mnuFileDelete, &QAction::triggered, this, &frmMDIMain::mnuFileDelete_Click);
+    connect(mnuFileRename, &QAction::triggered, this, &frmMDIMain::mnuFileRename_Click);
+    connect(mnuFileCompile, &QAction::triggered, this, &frmMDIMain::mnuFileCompile_Click);
     connect(mnuFileDownloadProgram, &QAction::triggered, this, [this] { procs.downloadProgramToBoard(false); });
     connect(mnuFileDownloadData, &QAction::triggered, this, [this] { procs.transferDataFile(1); });
     connect(mnuFileDownloadFile, &QAction::triggered, this, [this] { procs.downloadDatafile(); });
@@ -180,7 +177,7 @@ void frmMDIMain::createFileMenu()
     connect(mnuFilePrintStatusTable, &QAction::triggered, this, [this] { procs.printStatusTable(); });
     connect(mnuFilePrintResults, &QAction::triggered, this, [this] { procs.printResults(); });
     connect(mnuFilePrintTrendData, &QAction::triggered, this, [this] { procs.printTrendData(); });
-    connect(mnuFilePrintProgram, &QAction::triggered, this, [this] { spawnRequest(4, false); });
+    connect(mnuFilePrintProgram, &QAction::triggered, this, [this] { SpawnRequest(4, false); });
 }
 
 void frmMDIMain::createPopups()
@@ -216,16 +213,16 @@ void frmMDIMain::createPopups()
     mnuFileListPopupRename = addEntry(p, "mnuFileListPopupRename", QStringLiteral("Rename"));
     p->addSeparator();
     mnuFileListPopupPrint = addEntry(p, "mnuFileListPopupPrint", QStringLiteral("Print"));
-    connect(mnuFileListPopupOpen, &QAction::triggered, this, [this] { spawnRequest(0, true); });
+    connect(mnuFileListPopupOpen, &QAction::triggered, this, [this] { SpawnRequest(0, true); });
     connect(mnuFileListPopupSaveAs, &QAction::triggered, this, [this] { procs.copyProgram(); });
-    connect(mnuFileListPopupCompile, &QAction::triggered, this, [this] { spawnRequest(3, true); });
+    connect(mnuFileListPopupCompile, &QAction::triggered, this, [this] { SpawnRequest(3, true); });
     connect(mnuFileListPopupSearch, &QAction::triggered, this, [this] { procs.runGlobalSearch(true, false); });
     connect(mnuFileListPopupDownloadProg, &QAction::triggered, this, [this] { procs.downloadProgramToBoard(true); });
     connect(mnuFileListPopupDownloadToPLS, &QAction::triggered, this, [this] { procs.plsDownload(); });
     connect(mnuFileListPopupUploadFromPLS, &QAction::triggered, this, [this] { procs.plsUpload(); });
     connect(mnuFileListPopupDelete, &QAction::triggered, this, [this] { procs.deleteProgramFiles(true); });
     connect(mnuFileListPopupRename, &QAction::triggered, this, [this] { procs.renameProgramFiles(true); });
-    connect(mnuFileListPopupPrint, &QAction::triggered, this, [this] { spawnRequest(4, true); });
+    connect(mnuFileListPopupPrint, &QAction::triggered, this, [this] { SpawnRequest(4, true); });
 }
 
 void frmMDIMain::createToolbar()
@@ -279,7 +276,8 @@ bool frmMDIMain::selectionIsLimitSwitch() const { return isLimitSwitch(GetTarget
 void frmMDIMain::refreshCommandStates()
 {
     const Procedures& p = procs;
-    const bool spawn = static_cast<bool>(spawnRequest);
+    // The tools are started by this window itself: their commands are always there.
+    const bool spawn = true;
     const bool browser = static_cast<bool>(gBrowserSelectedFile);
     auto set = [](QAction* a, bool on) { a->setEnabled(on); };
     set(mnuFileNew, bool(p.newProgram));
@@ -333,7 +331,8 @@ void frmMDIMain::refreshCommandStates()
     set(t[9], bool(p.plsDownload) && bool(p.downloadProgramToBoard) && browser);
     set(t[10], bool(p.plsUpload) && bool(p.transferDataFile) && browser);
     set(t[11], bool(p.plsDownload) && bool(p.transferDataFile) && browser);
-    set(t[13], bool(p.startOnlineMonitor) && browser);
+    // The monitor tool is not for limit switches: the button follows the browser's selection.
+    set(t[13], bool(p.startOnlineMonitor) && browser && !isLimitSwitch(GetTargetboardType(GetSelectedFile())));
     set(t[14], bool(p.showStatusTable));
     set(t[15], bool(p.showTrending));
     set(t[16], bool(p.showTiming));
@@ -344,7 +343,7 @@ void frmMDIMain::mnuFileListPopup_Click()
 {
     gProgramFile = GetSelectedFile();
     const bool pls = selectionIsLimitSwitch();
-    const bool spawn = static_cast<bool>(spawnRequest);
+    const bool spawn = true;
     mnuFileListPopupOpen->setEnabled(spawn);
     mnuFileListPopupSaveAs->setEnabled(bool(procs.copyProgram));
     mnuFileListPopupCompile->setEnabled(!pls && spawn);
@@ -375,7 +374,7 @@ void frmMDIMain::Toolbar1_ButtonClick(int Index)
         procs.newProgram();
         break;
     case 3:
-        spawnRequest(0, true);
+        SpawnRequest(0, true);
         break;
     case 4:
         selectionFirst();
@@ -388,7 +387,7 @@ void frmMDIMain::Toolbar1_ButtonClick(int Index)
         else if (gActiveChild == 3 && childVisible(ChildView::Trending) && procs.printTrendData)
             procs.printTrendData();
         else
-            spawnRequest(4, true);
+            SpawnRequest(4, true);
         break;
     case 6:
         selectionFirst();
@@ -481,11 +480,9 @@ void frmMDIMain::mnuEditCopy_Click()
 
 void frmMDIMain::mnuEditSysConfig_Click()
 {
-    if (!spawnRequest)
-        return;
-    spawnRequest(2, false);
-    if (refreshBrowserSelection)
-        refreshBrowserSelection();
+    SpawnRequest(2, false);
+    if (m_browser)
+        m_browser->RefreshFileList(gProgramFile);
 }
 
 void frmMDIMain::mnuEditVarDoc_Click()

@@ -14,6 +14,7 @@
 #include "workspace/frmViewResults.h"
 #include "workspace/modUtility.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -113,7 +114,7 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
         case 6: {
             std::optional<QString> variable;
             if (BypassInputBox)
-                variable = statusTableCurrentAddress ? statusTableCurrentAddress() : QString();
+                variable = procs.statusTableCurrentAddress ? procs.statusTableCurrentAddress() : QString();
             else
                 variable = prompts().input(QStringLiteral("Please enter search variable."),
                                            QStringLiteral("Global Search - [") + base + QLatin1Char(']'),
@@ -248,12 +249,22 @@ void frmMDIMain::mnuViewSearchResults_Click()
     viewer->ShowMe();
 }
 
-// The menu and toolbar entries below belong to the window's menus; until they exist there is
-// nothing to show or enable.
-void frmMDIMain::setMonitorButtonEnabled(bool) {}
+void frmMDIMain::SpawnRequest(int Action, bool BypassOpen)
+{
+    bool canceled = false;
+    SpawnRequest(Action, BypassOpen, false, canceled);
+}
 
-void frmMDIMain::showSearchResultsEntry() {}
+void frmMDIMain::setMonitorButtonEnabled(bool enabled)
+{
+    if (Toolbar1Buttons[13])
+        Toolbar1Buttons[13]->setEnabled(enabled && procs.startOnlineMonitor);
+}
 
-void frmMDIMain::showPrintResultsEntry(bool) {}
+void frmMDIMain::showSearchResultsEntry()
+{
+    mnuViewSearchResults->setVisible(true);
+    Toolbar1Buttons[7]->setEnabled(true);
+}
 
-void frmMDIMain::popupFileListMenu() {}
+void frmMDIMain::showPrintResultsEntry(bool visible) { mnuFilePrintResults->setVisible(visible); }

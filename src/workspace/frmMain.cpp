@@ -13,6 +13,7 @@
 #include "workspace/modUtility.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -277,7 +278,7 @@ void frmMain::filFileList_KeyDown(int KeyCode)
 void frmMain::filFileList_MouseUp(Qt::MouseButton Button)
 {
     if (Button == Qt::RightButton && gMDIMain)
-        gMDIMain->popupFileListMenu();
+        gMDIMain->popupFileList(QCursor::pos());
 }
 
 // ---------------------------------------------------------------- the program tree

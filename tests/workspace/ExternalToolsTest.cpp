@@ -6,6 +6,7 @@
 #include "workspace/frmViewResults.h"
 #include "workspace/modUtility.h"
 
+#include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -147,7 +148,7 @@ TEST_F(ToolsTest, ShortSearchVariableOrCancelStartsNothingAndLastVariableIsTheDe
     EXPECT_EQ(prompts.shown[0].text, "Please enter search variable.");
     EXPECT_EQ(prompts.defaults[1], "b");
     // From the status table's row, no box.
-    main->statusTableCurrentAddress = [] { return QStringLiteral("w12"); };
+    main->procs.statusTableCurrentAddress = [] { return QStringLiteral("w12"); };
     bool canceled = false;
     main->SpawnRequest(6, true, true, canceled);
     ASSERT_EQ(tools.started.size(), 1u);
@@ -201,8 +202,12 @@ TEST_F(SearchFlowTest, ResultOfTheStandInToolIsShownAndTwoSearchesShowNewestFirs
     installSearchTool(true);
     writeProgram("PUMP", '2');
     start("PUMP.CVP");
+    EXPECT_FALSE(main->mnuViewSearchResults->isVisible());
+    EXPECT_FALSE(main->Toolbar1Buttons[7]->isEnabled());
     prompts.answerInput(QStringLiteral("b12")).answerInput(QStringLiteral("x3"));
     main->RunGlobalSearch(true, false);
+    EXPECT_TRUE(main->mnuViewSearchResults->isVisible());
+    EXPECT_TRUE(main->Toolbar1Buttons[7]->isEnabled());
     EXPECT_EQ(record(), QStringList({install.path("rdx7"), folder + "/PUMP", "B0012"}));
     EXPECT_EQ(gResultsText, "-[PUMP]-\r\nSearch of B0012\r\nFound:\r\nMAIN line 12 B0012\r\n\r\n");
     main->RunGlobalSearch(true, false);

@@ -2,10 +2,12 @@
 #include "SimCommPort.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
+#include "platform/ToolLauncher.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -310,8 +312,11 @@ protected:
         MainWindowTest::SetUp();
         auto& p = main->procs;
         auto record = [this](const QString& what) { return [this, what] { calls << what + ' ' + gProgramFile.section('/', -1); }; };
-        main->spawnRequest = [this](int action, bool bypass) {
-            calls << QStringLiteral("SpawnRequest %1 %2 ").arg(action).arg(bypass) + gProgramFile.section('/', -1);
+        // Tools started on the browser's selection, by the action their file name stands for.
+        tools.onStart = [this](const ToolStart& t) {
+            static const QStringList names = {"tolvik", "brisel", "vantor", "mezzal", "quorin", "", "daffel"};
+            const int action = static_cast<int>(names.indexOf(QFileInfo(t.program).baseName()));
+            calls << QStringLiteral("SpawnRequest %1 1 ").arg(action) + gProgramFile.section('/', -1);
         };
         p.copyProgram = record(QStringLiteral("copy"));
         p.runGlobalSearch = [this](bool bypassOpen, bool bypassInput) {
@@ -337,6 +342,16 @@ protected:
                 on << a->text();
         return on;
     }
+    struct ToolRecorder : ToolLauncher {
+        ToolRecorder() { setToolLauncher(this); }
+        ~ToolRecorder() override { setToolLauncher(nullptr); }
+        bool start(const ToolStart& request, QString*) override
+        {
+            onStart(request);
+            return true;
+        }
+        std::function<void(const ToolStart&)> onStart;
+    } tools;
     QStringList calls;
 };
 

@@ -7,7 +7,10 @@
 #include "workspace/frmViewResults.h"
 #include "workspace/modUtility.h"
 
+#include <QAction>
 #include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -200,5 +203,35 @@ TEST_F(BrowserTest, FileListDoubleClickStartsTheEditorOnTheSelection)
     EXPECT_EQ(tools.started[0].program, install.path("rdx7/tolvik.exe"));
     EXPECT_EQ(tools.started[0].arguments, QStringList({folder + "/PUMP", "B"}));
     EXPECT_EQ(tools.started[0].workingFolder, install.path("rdx7"));
+}
+TEST_F(BrowserTest, MonitorButtonIsOffForALimitSwitchSelectionAndOnForAController)
+{
+    writeProgram("PRESS", 'E');
+    writeProgram("PUMP", '2');
+    start("PRESS.CVP");
+    EXPECT_FALSE(main->Toolbar1Buttons[13]->isEnabled());
+    browser().filFileList->setListIndex(1);
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+    EXPECT_TRUE(main->Toolbar1Buttons[13]->isEnabled());
+    browser().filFileList->setListIndex(0);
+    EXPECT_FALSE(main->Toolbar1Buttons[13]->isEnabled());
+}
+
+TEST_F(BrowserTest, ResultsViewerShowsPrintResultsWhileActiveAndOkHidesItWithItsText)
+{
+    writeProgram("PUMP", '2');
+    writeProgramFile("PUMP.ERR", "Head\r\nErrors: 0\r\n");
+    start("PUMP.CVP");
+    EXPECT_FALSE(main->mnuFilePrintResults->isVisible());
+    doubleClickNode("ERROR");
+    frmViewResults* viewer = main->viewResults();
+    EXPECT_TRUE(main->mnuFilePrintResults->isVisible());
+    EXPECT_TRUE(main->childVisible(frmMDIMain::ChildView::ViewResults));
+    viewer->cmdOk_Click();
+    EXPECT_FALSE(main->childVisible(frmMDIMain::ChildView::ViewResults));
+    EXPECT_EQ(viewer->txtViewErrors->toPlainText(), "Head\nErrors: 0\n\n");
+    main->mdiArea->setActiveSubWindow(browser().parentWidget() ? qobject_cast<QMdiSubWindow*>(browser().parentWidget()) : nullptr);
+    EXPECT_FALSE(main->mnuFilePrintResults->isVisible());
+    EXPECT_EQ(gActiveChild, 0);
 }
 } // namespace
