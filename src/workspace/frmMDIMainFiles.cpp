@@ -92,6 +92,8 @@ void frmMDIMain::showProgramBrowser()
     mdiArea->setActiveSubWindow(m_browserWindow);
     m_browser->Form_Activate();
     m_browser->Form_Resize();
+    // The commands that work on the browser's selection can run now.
+    refreshCommandStates();
 }
 
 void frmMDIMain::unloadProgramBrowser()

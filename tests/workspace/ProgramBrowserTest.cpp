@@ -210,6 +210,9 @@ TEST_F(BrowserTest, MonitorButtonIsOffForALimitSwitchSelectionAndOnForAControlle
     writeProgram("PUMP", '2');
     start("PRESS.CVP");
     EXPECT_FALSE(main->Toolbar1Buttons[13]->isEnabled());
+    // The buttons that act on the selection work once the browser is there.
+    EXPECT_TRUE(main->Toolbar1Buttons[4]->isEnabled());
+    EXPECT_TRUE(main->Toolbar1Buttons[6]->isEnabled());
     browser().filFileList->setListIndex(1);
     EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
     EXPECT_TRUE(main->Toolbar1Buttons[13]->isEnabled());
