@@ -19,7 +19,7 @@ bool isSystemVolume(const QStorageInfo& v)
             return !root.startsWith(QStringLiteral("/run/media/"));
     }
     const QByteArray type = v.fileSystemType();
-    return type == "squashfs" || type == "overlay" && root != QStringLiteral("/");
+    return type == "squashfs" || (type == "overlay" && root != QStringLiteral("/"));
 }
 } // namespace
 
