@@ -1,6 +1,7 @@
 #include "platform/Drives.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -49,6 +50,31 @@ QString SystemDriveInfo::driveOf(const QString& path)
 {
     const QStorageInfo v(QFileInfo(path).absoluteFilePath());
     return v.isValid() ? v.rootPath() : QStringLiteral("/");
+}
+
+qint64 SystemDriveInfo::freeBytes(const QString& root)
+{
+    const QStorageInfo v(root);
+    return v.isValid() ? v.bytesAvailable() : 0;
+}
+
+bool SystemDriveInfo::isRemovable(const QString& root)
+{
+    // The kernel marks removable block devices; a partition takes the mark of its disk. Optical
+    // discs (sr*) count as removable whatever the mark says.
+    const QString device = QString::fromLocal8Bit(QStorageInfo(root).device());
+    if (!device.startsWith(QStringLiteral("/dev/")))
+        return false;
+    const QString name = QFileInfo(device).canonicalFilePath().section(QLatin1Char('/'), -1);
+    if (name.startsWith(QStringLiteral("sr")))
+        return true;
+    QString block = QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
+    if (block.isEmpty())
+        return false;
+    if (QFileInfo::exists(block + QStringLiteral("/partition")))
+        block = QFileInfo(block).absolutePath();
+    QFile flag(block + QStringLiteral("/removable"));
+    return flag.open(QIODevice::ReadOnly) && flag.readAll().trimmed() == "1";
 }
 
 DriveInfo& driveInfo() { return g_drives ? *g_drives : g_system; }

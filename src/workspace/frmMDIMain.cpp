@@ -35,6 +35,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     createToolbar();
     createStatusBar();
     connectProgramFileProcedures();
+    connectTransferProcedures();
     refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);

@@ -213,6 +213,16 @@ public:
     void showPrintResultsEntry(bool visible);
     // ---- end of program files and tools ------------------------------------------------------
 
+    // ---- New program, copy program and program transfers (frmMDIMainTransfers.cpp) ----------
+    void mnuFileNew_Click();
+    void mnuFileSaveAs_Click();
+    // Chooses a program (the open dialog unless BypassOpen) and downloads it into the board
+    // through the program transfer window.
+    void DownloadProgramToBoard(bool BypassOpen);
+    void mnuFileDownloadProgram_Click();
+    // Creates a new program and uploads the board's program into it.
+    void mnuFileUploadProgram_Click();
+
     // The procedures that the commands call and that other windows and modules provide. A command
     // whose procedure is not set stays disabled (refreshCommandStates): nothing pretends to work.
     struct Procedures {
@@ -285,6 +295,12 @@ private:
     void statusTableFind();
     // One read of the tick, by the rule of which view asks for what; the fault code read (0 when none).
     int tickRead();
+
+    // New program, copy program and program transfers.
+    void connectTransferProcedures();
+    bool showNewFileDialog(int mode);
+    void runTransferWindow(int mode);
+    void refreshBrowserAfterTransfer();
 
     // Program files and tools.
     void goOffline();

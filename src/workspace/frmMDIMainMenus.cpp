@@ -161,18 +161,18 @@ void frmMDIMain::createFileMenu()
     mnuFileExit = addEntry(mnuFile, "mnuFileExit", QStringLiteral("E&xit"));
     connect(mnuFileExit, &QAction::triggered, this, &frmMDIMain::mnuFileExit_Click);
 
-    connect(mnuFileNew, &QAction::triggered, this, [this] { procs.newProgram(); });
+    connect(mnuFileNew, &QAction::triggered, this, &frmMDIMain::mnuFileNew_Click);
     connect(mnuFileOpen, &QAction::triggered, this, &frmMDIMain::mnuFileOpen_Click);
-    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { procs.copyProgram(); });
+    connect(mnuFileSaveAs, &QAction::triggered, this, &frmMDIMain::mnuFileSaveAs_Click);
     connect(mnuFileDelete, &QAction::triggered, this, &frmMDIMain::mnuFileDelete_Click);
     connect(mnuFileRename, &QAction::triggered, this, &frmMDIMain::mnuFileRename_Click);
     connect(mnuFileCompile, &QAction::triggered, this, &frmMDIMain::mnuFileCompile_Click);
-    connect(mnuFileDownloadProgram, &QAction::triggered, this, [this] { procs.downloadProgramToBoard(false); });
+    connect(mnuFileDownloadProgram, &QAction::triggered, this, &frmMDIMain::mnuFileDownloadProgram_Click);
     connect(mnuFileDownloadData, &QAction::triggered, this, [this] { procs.transferDataFile(1); });
     connect(mnuFileDownloadFile, &QAction::triggered, this, [this] { procs.downloadDatafile(); });
     connect(mnuFileDownloadToPLS, &QAction::triggered, this, [this] { procs.plsDownload(); });
     connect(mnuFileUploadData, &QAction::triggered, this, [this] { procs.transferDataFile(2); });
-    connect(mnuFileUploadProgram, &QAction::triggered, this, [this] { procs.uploadProgram(); });
+    connect(mnuFileUploadProgram, &QAction::triggered, this, &frmMDIMain::mnuFileUploadProgram_Click);
     connect(mnuFileUploadFromPLS, &QAction::triggered, this, [this] { procs.plsUpload(); });
     connect(mnuFilePrintStatusTable, &QAction::triggered, this, [this] { procs.printStatusTable(); });
     connect(mnuFilePrintResults, &QAction::triggered, this, [this] { procs.printResults(); });
@@ -328,7 +328,8 @@ void frmMDIMain::refreshCommandStates()
     set(t[6], bool(p.runGlobalSearch) && browser);
     if (!p.showSearchResults)
         set(t[7], false);
-    set(t[9], bool(p.plsDownload) && bool(p.downloadProgramToBoard) && browser);
+    // A limit-switch selection without its own download gets the program download's own refusal.
+    set(t[9], bool(p.downloadProgramToBoard) && browser);
     set(t[10], bool(p.plsUpload) && bool(p.transferDataFile) && browser);
     set(t[11], bool(p.plsDownload) && bool(p.transferDataFile) && browser);
     // The monitor tool is not for limit switches: the button follows the browser's selection.
@@ -399,7 +400,7 @@ void frmMDIMain::Toolbar1_ButtonClick(int Index)
         break;
     case 9:
         selectionFirst();
-        if (selectionIsLimitSwitch())
+        if (selectionIsLimitSwitch() && procs.plsDownload)
             procs.plsDownload();
         else
             procs.downloadProgramToBoard(true);

@@ -52,12 +52,6 @@ QIcon treeImage(TreeImage image)
     return {};
 }
 
-const RSComm& boardTables()
-{
-    static const RSComm tables;
-    return gRSComm ? *gRSComm : tables;
-}
-
 void fileListError(int number, const QString& description)
 {
     msgBox(errorText(number, description), Buttons::Ok, Icon::Information, QStringLiteral("File List"));

@@ -108,3 +108,9 @@ void UpdateOnlineStatus()
     if (gMDIMain)
         gMDIMain->showLinkState(gRSComm->OnlineMode);
 }
+
+const RSComm& boardTables()
+{
+    static const RSComm tables;
+    return gRSComm ? *gRSComm : tables;
+}

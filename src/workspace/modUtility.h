@@ -48,6 +48,9 @@ QString GetSelectedFile();
 QString PadZeros(int Value, int Digits);
 QString Dec2Binary(long Value, int TwoBytes);
 void UpdateOnlineStatus();
+// The board table (names, configuration indexes): the one communication object's, or a table of
+// its own while there is none.
+const RSComm& boardTables();
 
 // Where the windows of later steps plug in: the wait display runs a mode, the program browser
 // gives its folder and selected file. Unset until those windows exist.

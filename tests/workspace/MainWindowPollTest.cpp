@@ -375,7 +375,7 @@ TEST_F(MainWindowCommandsTest, ProgramListPopupEnablesTheEntriesForTheSelectedBo
 
 TEST_F(MainWindowCommandsTest, EntriesWhoseProcedureIsMissingStayDisabled)
 {
-    EXPECT_FALSE(main->mnuFileNew->isEnabled());
+    EXPECT_FALSE(main->mnuToolsTrending->isEnabled());
     EXPECT_FALSE(main->mnuToolsStatusTable->isEnabled());
     EXPECT_FALSE(main->Toolbar1Buttons[14]->isEnabled());
     EXPECT_TRUE(main->mnuFileDelete->isEnabled());

@@ -1,0 +1,131 @@
+// The main window's new-program, copy-program and program-transfer commands: the roads of a
+// download and an upload through the program transfer window.
+#include "workspace/frmMDIMain.h"
+
+#include "comm/RSComm.h"
+#include "platform/FileListBoxes.h"
+#include "platform/ModalDialogs.h"
+#include "platform/Prompts.h"
+#include "workspace/ProgramFiles.h"
+#include "workspace/frmCopyFile.h"
+#include "workspace/frmDownloadProg.h"
+#include "workspace/frmMain.h"
+#include "workspace/frmNewFile.h"
+#include "workspace/modUtility.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+void frmMDIMain::connectTransferProcedures()
+{
+    procs.newProgram = [this] { mnuFileNew_Click(); };
+    procs.copyProgram = [this] { mnuFileSaveAs_Click(); };
+    procs.downloadProgramToBoard = [this](bool BypassOpen) { DownloadProgramToBoard(BypassOpen); };
+    procs.uploadProgram = [this] { mnuFileUploadProgram_Click(); };
+}
+
+// Shows the new-program dialog in `mode`; true when it created a program.
+bool frmMDIMain::showNewFileDialog(int mode)
+{
+    gNewFileCreated = false;
+    frmNewFile dialog(this);
+    dialog.SetNewFileMode(mode);
+    dialog.Form_Load();
+    showModal(dialog);
+    return gNewFileCreated;
+}
+
+void frmMDIMain::mnuFileNew_Click()
+{
+    if (!showNewFileDialog(0))
+        return;
+    UpdateRecentFile();
+    if (m_browser) {
+        m_browser->dirDirList_Change();
+        m_browser->RefreshFileList(gProgramFile);
+    }
+}
+
+void frmMDIMain::mnuFileSaveAs_Click()
+{
+    frmCopyFile dialog(this);
+    dialog.Form_Load();
+    showModal(dialog);
+}
+
+void frmMDIMain::runTransferWindow(int mode)
+{
+    frmDownloadProg window(this);
+    window.SetTransferMode(mode);
+    window.Form_Load();
+    showModal(window);
+}
+
+// The browser reads its folder and file list again after a transfer (which may have written new
+// files) and keeps the program it had selected.
+void frmMDIMain::refreshBrowserAfterTransfer()
+{
+    if (!m_browser)
+        return;
+    const QString selected = GetSelectedFile();
+    m_browser->dirDirList->refresh();
+    m_browser->RefreshDirList();
+    if (QFileInfo(selected).isFile())
+        m_browser->RefreshFileList(selected);
+}
+
+void frmMDIMain::DownloadProgramToBoard(bool BypassOpen)
+{
+    if (!gRSComm || !SelectProgramFile(BypassOpen))
+        return;
+    gRSComm->DownloadFile(gProgramFile);
+    if (gRSComm->ValidProgram()) {
+        mnuViewOnline_Click();
+        if (!gRSComm->CommError) {
+            // No tick may read the board while it is being programmed.
+            tmrBackgroungUpdate->stop();
+            runTransferWindow(0);
+        }
+    }
+    refreshBrowserAfterTransfer();
+    gProgramFile = GetSelectedFile();
+    UpdateOnlineStatus();
+    tmrBackgroungUpdate->start();
+}
+
+void frmMDIMain::mnuFileDownloadProgram_Click() { DownloadProgramToBoard(false); }
+
+void frmMDIMain::mnuFileUploadProgram_Click()
+{
+    if (!gRSComm)
+        return;
+    // The upload goes only into the program the dialog has just created, never into the files of
+    // whatever program was current before.
+    const bool created = showNewFileDialog(1);
+    if (created && gRSComm->InUploadMode()) {
+        const int code = GetTargetboardType(gProgramFile);
+        if (isLimitSwitch(code)) {
+            if (procs.plsUpload)
+                procs.plsUpload();
+            else
+                msgBox(QStringLiteral("Uploading from a PLS target board is not available."), Buttons::Ok,
+                       Icon::Information, QStringLiteral("Program Upload"));
+        } else {
+            const QString base = fileBaseName(QFileInfo(gProgramFile).fileName());
+            const QString text = QStringLiteral("You are about to upload the PLC Program           ") + CRLF +
+                                 QStringLiteral("from the ") + gRSComm->TargetboardName(code) + QStringLiteral(".") +
+                                 CRLF + CRLF + QStringLiteral("Do you wish to continue?");
+            if (msgBox(text, Buttons::YesNoCancel, Icon::Information,
+                       QStringLiteral("Program Upload [") + base + QStringLiteral("]")) == Answer::Yes) {
+                mnuViewOnline_Click();
+                gRSComm->UploadFile(gProgramFile);
+                runTransferWindow(1);
+            }
+        }
+        refreshBrowserAfterTransfer();
+        UpdateOnlineStatus();
+        gProgramFile = GetSelectedFile();
+    }
+    gRSComm->InUploadMode(false);
+}
