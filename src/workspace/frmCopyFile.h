@@ -24,6 +24,8 @@ public:
     void cmdCancel_Click();
     void txtSource_Click();
     void txtDestination_Click();
+    // The close box and Esc act as Cancel: they stop a running copy, or close an idle dialog.
+    void reject() override;
 
     // True while no copy runs.
     bool idle() const { return m_idle; }
@@ -46,8 +48,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // The close box and Esc act as Cancel: they stop a running copy, or close an idle dialog.
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -21,6 +21,8 @@ public:
     void Form_Activate();
     void Form_Terminate();
     void Timer1_Timer();
+    // A transfer cannot be stopped half-way: the close box and Esc do nothing while it runs.
+    void reject() override;
 
     QGroupBox* fraWaitDisplay = nullptr;
     QLabel* lblWaitDisplay = nullptr;
@@ -28,8 +30,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // A transfer cannot be stopped half-way: the close box and Esc do nothing while it runs.
-    void reject() override;
 
 private:
     int m_mode = 0;

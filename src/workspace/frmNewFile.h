@@ -36,6 +36,8 @@ public:
     void txtNew_GotFocus();
     void cmdOk_Click();
     void cmdCancel_Click();
+    // The close box and Esc act as Cancel, so the upload flag never outlives the dialog.
+    void reject() override;
 
     DriveListBox* drvNew = nullptr;
     DirListBox* dirNew = nullptr;
@@ -47,8 +49,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // The close box and Esc act as Cancel, so the upload flag never outlives the dialog.
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

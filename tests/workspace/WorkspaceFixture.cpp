@@ -1,9 +1,12 @@
 #include "WorkspaceFixture.h"
 
+#include "platform/CommPort.h"
+#include "platform/ModalDialogs.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/frmMain.h"
 #include "workspace/modUtility.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTreeWidget>
@@ -24,9 +27,31 @@ std::optional<QString> ScriptedFileDialogs::openFile(const FileDialogRequest& re
 std::optional<QString> ScriptedFileDialogs::saveFile(const FileDialogRequest& request)
 {
     requests.push_back(request);
-    ADD_FAILURE() << "unexpected save dialog";
-    return std::nullopt;
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected save dialog";
+        return std::nullopt;
+    }
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
 }
+
+ScriptedModals::ScriptedModals()
+{
+    setModalRunner([this](QDialog& dialog) {
+        shown.push_back(dialog.objectName());
+        if (steps.empty()) {
+            ADD_FAILURE() << "unexpected modal window " << dialog.objectName().toStdString();
+            return 0;
+        }
+        auto step = std::move(steps.front());
+        steps.pop_front();
+        step(dialog);
+        return dialog.result();
+    });
+}
+
+ScriptedModals::~ScriptedModals() { setModalRunner(nullptr); }
 
 bool RecordingToolLauncher::start(const ToolStart& request, QString*)
 {
@@ -83,13 +108,13 @@ QStringList WorkspaceTest::programFolderFiles() const
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
-void WorkspaceTest::start(const QString& program)
+void WorkspaceTest::start(const QString& program, std::unique_ptr<CommPort> port)
 {
     if (!program.isEmpty()) {
         // The recent list names the program, so start-up opens the browser on it.
         install.writeFile(QStringLiteral("support/KESTA.dat"), (programPath(program) + "\r\n\r\n\r\n\r\n").toLatin1());
     }
-    main = std::make_unique<frmMDIMain>();
+    main = std::make_unique<frmMDIMain>(std::move(port));
     main->MDIForm_Load();
 }
 

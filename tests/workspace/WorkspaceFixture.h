@@ -10,12 +10,31 @@
 #include <QString>
 #include <gtest/gtest.h>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class CommPort;
+class QDialog;
 class frmMDIMain;
 class frmMain;
+
+// Answers every modal window in turn: each step drives one window's handlers (OK, Cancel, ...)
+// instead of a blocking loop. A window with no step left fails the test.
+class ScriptedModals {
+public:
+    ScriptedModals();
+    ~ScriptedModals();
+    ScriptedModals& then(std::function<void(QDialog&)> step)
+    {
+        steps.push_back(std::move(step));
+        return *this;
+    }
+    std::deque<std::function<void(QDialog&)>> steps;
+    // Object names of the windows shown, in order.
+    std::vector<QString> shown;
+};
 
 // Records the default answer of every input box too.
 class RecordingPrompts : public ScriptedPrompts {
@@ -77,8 +96,9 @@ protected:
     void writeProgram(const QString& base, int code) const;
     QString programPath(const QString& name) const;
     QStringList programFolderFiles() const;
-    // Starts the main window and opens the browser on `program` (a name in the programs folder).
-    void start(const QString& program = {});
+    // Starts the main window and opens the browser on `program` (a name in the programs folder);
+    // `port` stands in for the serial port (nullptr: the real one).
+    void start(const QString& program = {}, std::unique_ptr<CommPort> port = nullptr);
     frmMain& browser() const;
     // The texts of the tree: the root first, then its children in order.
     QStringList treeTexts() const;
