@@ -325,6 +325,9 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
     }
 
     ParseAddress(address);
+    // The parsed fields now belong to this write, not to the last read: a read that followed
+    // without parsing (same address in read mode) would take the byte for the bit just named.
+    LastReadAddress.clear();
     if (IsBit) {
         if (value != 0 && value != 1) {
             entryAlert(QStringLiteral("Enter 0 or 1 Only."));

@@ -220,6 +220,21 @@ TEST_F(LinkTest, BitWriteKeepsTheOtherSevenBits)
     EXPECT_EQ(board().memory[33], 0x04);
 }
 
+TEST_F(LinkTest, BitWriteRightAfterAReadOfItsByteStillReadsTheWholeByte)
+{
+    goOnline();
+    board().memory[40] = 0xA1;
+    EXPECT_EQ(comm.RSRead("B40"), QString::number(0xA1));
+    board().clearLog();
+    // Read mode is still on and B40 was the last address read: no handshake, but the byte must be
+    // read as a byte, not as the bit just named.
+    comm.RSWrite("B40.3", "1");
+    EXPECT_EQ(wire(), "00 28 FF 02 00 28 A9");
+    EXPECT_EQ(board().memory[40], 0xA9);
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("B40"), QString::number(0xA9));
+}
+
 TEST_F(LinkTest, BitWriteWithoutTheCurrentByteWritesNothing)
 {
     goOnline();
