@@ -2,6 +2,7 @@
 #include "SimCommPort.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
+#include "platform/Clock.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -58,8 +59,13 @@ TEST_F(LinkTest, SilentBoardResendsFFhTwiceThenAsksAndCancelEndsTheLink)
 {
     board().setSilentFrom(0);
     prompts.answer(Answer::Cancel);
+    qint64 boxAfter = -1;
+    const qint64 start = monotonicMs();
+    prompts.onShow = [&](const ScriptedPrompts::Shown&) { boxAfter = monotonicMs() - start; };
     comm.OpenRSComm(port);
     EXPECT_EQ(wire(), "FF FF FF") << "the byte, then FFh after each of two time-outs";
+    // The first wait, then the two longer waits after each resend (1 + 2 + 2 s unshortened).
+    EXPECT_GE(boxAfter, timeouts().replyMs + 2 * timeouts().resendMs);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
     EXPECT_EQ(prompts.shown[0].text, kNoBoard);

@@ -119,6 +119,35 @@ TEST_F(ToolsTest, UnsupportedBoardOrActionStartsNothing)
     EXPECT_TRUE(canceled);
 }
 
+TEST_F(ToolsTest, RecentEntryStartsTheEditorOnItsProgramOrThroughTheOpenDialogWhenItIsGone)
+{
+    writeProgram("PUMP", '2');
+    writeProgram("VALVE", '2');
+    install.writeFile("support/KESTA.dat",
+                      (programPath("VALVE.CVP") + "\r\n" + folder + "/GONE.CVP\r\n" + programPath("PUMP.CVP") + "\r\n")
+                          .toLatin1());
+    start();
+    main->mnuFileList[2]->trigger();
+    EXPECT_TRUE(dialogs.requests.empty()) << "an entry whose file exists needs no open dialog";
+    ASSERT_EQ(tools.started.size(), 1u);
+    EXPECT_EQ(tools.started[0].arguments, QStringList({folder + "/PUMP", "B"}));
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+    EXPECT_EQ(browser().selectedFileName(), "PUMP.CVP");
+    EXPECT_EQ(main->RecentFiles[0], programPath("PUMP.CVP")) << "the editor moves it to the head";
+
+    // The missing entry: the open dialog, no message, and the entry stays.
+    dialogs.answers.push_back(programPath("VALVE.CVP"));
+    main->mnuFileList[2]->trigger();
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_TRUE(prompts.shown.empty());
+    ASSERT_EQ(tools.started.size(), 2u);
+    EXPECT_EQ(tools.started[1].arguments, QStringList({folder + "/VALVE", "B"}));
+    EXPECT_EQ(gProgramFile, programPath("VALVE.CVP"));
+    EXPECT_EQ(browser().selectedFileName(), "VALVE.CVP");
+    EXPECT_EQ(main->RecentFiles[1], programPath("PUMP.CVP"));
+    EXPECT_EQ(main->RecentFiles[3], folder + "/GONE.CVP");
+}
+
 TEST_F(ToolsTest, MissingToolFileIsReportedAsASpawnError)
 {
     setToolLauncher(nullptr);
