@@ -242,7 +242,8 @@ void RSComm::ParseAddress(const QString& address)
         IsBit = true;
         AddrType = QStringLiteral("B");
         ByteAddress = static_cast<long>(32 + n / 8);
-        BitMask = 1 << (n % 8);
+        // A negative flag number names no bit (its mask is a fraction, which counts as 0).
+        BitMask = n < 0 ? 0 : 1 << (n % 8);
     } else {
         AddrType = QStringLiteral("B");
         ByteAddress = 32;

@@ -241,6 +241,17 @@ TEST_F(LinkTest, BitWriteRightAfterAReadOfItsByteStillReadsTheWholeByte)
     EXPECT_EQ(comm.RSRead("B40"), QString::number(0xA9));
 }
 
+TEST_F(LinkTest, NegativeFlagNumberNamesNoBit)
+{
+    goOnline();
+    board().memory[32] = 0xFF;
+    EXPECT_EQ(comm.RSRead("F-5"), "0");
+    board().memory[32] = 0x10;
+    comm.RSWrite("F-5", "1");
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(board().memory[32], 0x10) << "byte 32 keeps every bit";
+}
+
 TEST_F(LinkTest, BitWriteWithoutTheCurrentByteWritesNothing)
 {
     goOnline();
