@@ -241,6 +241,20 @@ TEST_F(LinkTest, BitWriteRightAfterAReadOfItsByteStillReadsTheWholeByte)
     EXPECT_EQ(comm.RSRead("B40"), QString::number(0xA9));
 }
 
+TEST_F(LinkTest, RefusedWriteBetweenTwoReadsOfTheSameAddressLeavesTheReadAlone)
+{
+    goOnline();
+    board().memory[10] = 0x34;
+    board().memory[11] = 0x12;
+    EXPECT_EQ(comm.RSRead("W10"), QString::number(0x1234));
+    prompts.answerOk();
+    comm.RSWrite("B20", "300");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("W10"), QString::number(0x1234));
+    EXPECT_EQ(wire(), "00 0A 00 0B") << "still read mode, and still word 10";
+}
+
 TEST_F(LinkTest, NegativeFlagNumberNamesNoBit)
 {
     goOnline();
