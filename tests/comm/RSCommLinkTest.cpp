@@ -137,6 +137,21 @@ TEST_F(LinkTest, BoardThatNeverTakesTheModeIsReportedAndCancelClosesTheLink)
     EXPECT_FALSE(wire().contains("01")) << "no mode byte without a 55h";
 }
 
+TEST_F(LinkTest, RetryAfterTheModeBoxTriesTheHandshakeAgain)
+{
+    goOnline();
+    board().memory[100] = 7;
+    board().setBadHandshakes(1000000, 0x12);
+    prompts.onShow = [&](const ScriptedPrompts::Shown&) { board().setBadHandshakes(0); };
+    prompts.answer(Answer::Retry);
+    EXPECT_EQ(comm.RSRead("B100"), "7");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Cannot Set PLC Mode Within Target Board.");
+    EXPECT_TRUE(wire().endsWith("FF 01 00 64"));
+    EXPECT_TRUE(comm.OnlineMode);
+    EXPECT_FALSE(comm.CommError);
+}
+
 TEST_F(LinkTest, ModeAndParseCachesSpareTheHandshake)
 {
     goOnline();
