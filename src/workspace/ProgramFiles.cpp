@@ -101,6 +101,13 @@ QStringList deleteProgramSet(const QString& folder, const QString& base, QString
     QStringList failed;
     for (const QString& name : programSetFiles(folder, base)) {
         QFile f(QDir(folder).filePath(name));
+        // A file the user made read-only is kept: the delete does not force it.
+        if (!(f.permissions() & QFileDevice::WriteOwner)) {
+            failed << name;
+            if (error)
+                *error += name + QStringLiteral(": the file is read-only\r\n");
+            continue;
+        }
         if (!f.remove()) {
             failed << name;
             if (error)

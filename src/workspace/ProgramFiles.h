@@ -31,8 +31,8 @@ QString programNodeCaption(const QString& extension);
 // The child nodes of a program's tree, sorted by text.
 QList<ProgramTreeNode> programTreeNodes(const QString& folder, const QString& base);
 
-// Deletes every file of the set; returns the names that could not be deleted (with reasons in
-// *errors). Files that can be deleted are deleted even when another one fails.
+// Deletes every file of the set except read-only ones; returns the names that could not be
+// deleted (with reasons in *errors). Files that can be deleted are deleted even when another fails.
 QStringList deleteProgramSet(const QString& folder, const QString& base, QString* error);
 
 // Renames every file of the set from `oldBase` to `newBase` in its folder, keeping each extension.

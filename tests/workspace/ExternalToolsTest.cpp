@@ -96,6 +96,23 @@ TEST_F(ToolsTest, LimitSwitchProgramGoesOfflineAndGetsItsOwnToolWhateverTheActio
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+TEST_F(ToolsTest, SystemConfigurationOnAnotherProgramLeavesTheBrowserOnItsSelection)
+{
+    writeProgram("PUMP", '2');
+    start("PUMP.CVP");
+    install.writeFile("other/MIX.CVP", "3\r\n");
+    dialogs.answers.push_back(install.path("other/MIX.CVP"));
+    main->mnuEditSysConfig_Click();
+    ASSERT_EQ(tools.started.size(), 1u);
+    EXPECT_EQ(tools.started[0].program, install.path("rdx3") + "/vantor1.exe");
+    EXPECT_EQ(tools.started[0].arguments, QStringList({install.path("other/MIX") + "=?"}));
+    // The browser selects what it had selected before, and that is the current program again.
+    EXPECT_EQ(browser().folderPath(), folder);
+    EXPECT_EQ(browser().selectedFileName(), "PUMP.CVP");
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+    EXPECT_TRUE(treeTexts().first().startsWith("PUMP [")) << treeTexts().first().toStdString();
+}
+
 TEST_F(ToolsTest, UnsupportedBoardOrActionStartsNothing)
 {
     start();
