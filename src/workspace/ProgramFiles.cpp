@@ -1,5 +1,8 @@
 #include "workspace/ProgramFiles.h"
 
+#include "platform/Drives.h"
+#include "platform/ShortNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +20,12 @@ QString fileExtension(const QString& fileName)
     const QString name = QFileInfo(fileName).fileName();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+QString programStem(const QString& programFile)
+{
+    const QFileInfo program(shortPath(QFileInfo(programFile).absoluteFilePath()));
+    return joinPath(program.absolutePath(), fileBaseName(program.fileName()));
 }
 
 QStringList programSetFiles(const QString& folder, const QString& base)

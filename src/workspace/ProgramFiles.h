@@ -10,6 +10,10 @@ QString fileBaseName(const QString& fileName);
 // The last extension without its dot, empty when there is none.
 QString fileExtension(const QString& fileName);
 
+// What the tools are given for a program: the short path of its folder and its base name, with
+// one separator between them also in the file system's root ("/PUMP").
+QString programStem(const QString& programFile);
+
 // Names (not paths) of every file of `folder` whose base name is `base`, case ignored, sorted.
 QStringList programSetFiles(const QString& folder, const QString& base);
 

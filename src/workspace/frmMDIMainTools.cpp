@@ -75,9 +75,8 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
         Canceled = true;
         return;
     }
-    const QFileInfo program(shortPath(QFileInfo(gProgramFile).absoluteFilePath()));
-    const QString base = fileBaseName(program.fileName());
-    const QString stem = joinPath(program.absolutePath(), base);
+    const QString stem = programStem(gProgramFile);
+    const QString base = fileBaseName(stem);
     const int code = GetTargetboardType(gProgramFile);
     const BoardFamily family = boardFamilyOf(code);
     if (family == BoardFamily::Unsupported) {

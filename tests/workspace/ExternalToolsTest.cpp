@@ -1,6 +1,7 @@
 #include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
 #include "platform/Clock.h"
+#include "workspace/ProgramFiles.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/frmMain.h"
 #include "workspace/frmViewResults.h"
@@ -172,6 +173,13 @@ TEST_F(ToolsTest, ShortSearchVariableOrCancelStartsNothingAndLastVariableIsTheDe
     EXPECT_EQ(tools.started[0].arguments, QStringList({folder + "/PUMP", "W0012"}));
     EXPECT_EQ(tools.started[0].style, WindowStyle::NormalFocus);
     EXPECT_EQ(main->LastSearchVariable, "W0012");
+}
+
+TEST(ProgramStem, FolderAndBaseNameWithOneSeparatorAlsoInTheRoot)
+{
+    EXPECT_EQ(programStem("/PUMP.CVP"), "/PUMP");
+    EXPECT_EQ(programStem("/media/usb/PUMP.cvp"), "/media/usb/PUMP");
+    EXPECT_EQ(programStem("/progs/MY.PUMP.CVP"), "/progs/MY.PUMP");
 }
 
 TEST(FormatSearchVariable, NormalisesEachPrefixToTheToolsForm)
