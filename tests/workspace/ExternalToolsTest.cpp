@@ -97,6 +97,17 @@ TEST_F(ToolsTest, LimitSwitchProgramGoesOfflineAndGetsItsOwnToolWhateverTheActio
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+TEST_F(ToolsTest, AToolFileIsFoundWhateverTheCaseOfItsName)
+{
+    install.writeFile("rdx7/TOLVIK.EXE", "tool");
+    install.writeFile("qlx3/Orlund9.Exe", "tool");
+    start();
+    EXPECT_EQ(spawn("TEST", 68, 0).program, install.path("rdx7") + "/TOLVIK.EXE");
+    EXPECT_EQ(spawn("PLS", 'E', 3).program, install.path("qlx3") + "/Orlund9.Exe");
+    // A tool that is not there keeps its own name, for the error box.
+    EXPECT_EQ(spawn("TEST", 68, 4).program, install.path("rdx7") + "/quorin.exe");
+}
+
 TEST_F(ToolsTest, SystemConfigurationOnAnotherProgramLeavesTheBrowserOnItsSelection)
 {
     writeProgram("PUMP", '2');
