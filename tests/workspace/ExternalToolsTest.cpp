@@ -1,6 +1,7 @@
 #include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
 #include "platform/Clock.h"
+#include "workspace/ProgramFiles.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/frmMain.h"
 #include "workspace/frmViewResults.h"
@@ -96,6 +97,34 @@ TEST_F(ToolsTest, LimitSwitchProgramGoesOfflineAndGetsItsOwnToolWhateverTheActio
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+TEST_F(ToolsTest, AToolFileIsFoundWhateverTheCaseOfItsName)
+{
+    install.writeFile("rdx7/TOLVIK.EXE", "tool");
+    install.writeFile("qlx3/Orlund9.Exe", "tool");
+    start();
+    EXPECT_EQ(spawn("TEST", 68, 0).program, install.path("rdx7") + "/TOLVIK.EXE");
+    EXPECT_EQ(spawn("PLS", 'E', 3).program, install.path("qlx3") + "/Orlund9.Exe");
+    // A tool that is not there keeps its own name, for the error box.
+    EXPECT_EQ(spawn("TEST", 68, 4).program, install.path("rdx7") + "/quorin.exe");
+}
+
+TEST_F(ToolsTest, SystemConfigurationOnAnotherProgramLeavesTheBrowserOnItsSelection)
+{
+    writeProgram("PUMP", '2');
+    start("PUMP.CVP");
+    install.writeFile("other/MIX.CVP", "3\r\n");
+    dialogs.answers.push_back(install.path("other/MIX.CVP"));
+    main->mnuEditSysConfig_Click();
+    ASSERT_EQ(tools.started.size(), 1u);
+    EXPECT_EQ(tools.started[0].program, install.path("rdx3") + "/vantor1.exe");
+    EXPECT_EQ(tools.started[0].arguments, QStringList({install.path("other/MIX") + "=?"}));
+    // The browser selects what it had selected before, and that is the current program again.
+    EXPECT_EQ(browser().folderPath(), folder);
+    EXPECT_EQ(browser().selectedFileName(), "PUMP.CVP");
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+    EXPECT_TRUE(treeTexts().first().startsWith("PUMP [")) << treeTexts().first().toStdString();
+}
+
 TEST_F(ToolsTest, UnsupportedBoardOrActionStartsNothing)
 {
     start();
@@ -184,6 +213,13 @@ TEST_F(ToolsTest, ShortSearchVariableOrCancelStartsNothingAndLastVariableIsTheDe
     EXPECT_EQ(tools.started[0].arguments, QStringList({folder + "/PUMP", "W0012"}));
     EXPECT_EQ(tools.started[0].style, WindowStyle::NormalFocus);
     EXPECT_EQ(main->LastSearchVariable, "W0012");
+}
+
+TEST(ProgramStem, FolderAndBaseNameWithOneSeparatorAlsoInTheRoot)
+{
+    EXPECT_EQ(programStem("/PUMP.CVP"), "/PUMP");
+    EXPECT_EQ(programStem("/media/usb/PUMP.cvp"), "/media/usb/PUMP");
+    EXPECT_EQ(programStem("/progs/MY.PUMP.CVP"), "/progs/MY.PUMP");
 }
 
 TEST(FormatSearchVariable, NormalisesEachPrefixToTheToolsForm)
