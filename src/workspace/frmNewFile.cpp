@@ -291,7 +291,7 @@ bool frmNewFile::createProgram(const QString& folder, const QString& base)
     }
     gProgramFile = path;
     if (m_mode == 0)
-        startTool(code, joinPath(shortPath(folder), shortBase));
+        startTool(code, programStem(path));
     return true;
 }
 
@@ -319,7 +319,8 @@ void frmNewFile::startTool(int code, const QString& stem)
     case BoardFamily::Unsupported:
         return;
     }
-    start.program = joinPath(shortPath(installPath(folderName)), program);
+    // The tools' own files may be named in any case.
+    start.program = findCaseInsensitive(joinPath(shortPath(installPath(folderName)), program));
     start.arguments << argument;
     start.workingFolder = QDir::currentPath();
     start.style = WindowStyle::MaximizedFocus;
