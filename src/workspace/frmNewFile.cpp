@@ -81,24 +81,29 @@ frmNewFile::frmNewFile(QWidget* parent) : QDialog(parent)
         b->setDefault(false);
     }
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("File Name:"), this), 0, 0);
-    grid->addWidget(txtNew, 1, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Files:"), this), 2, 0);
-    grid->addWidget(filNew, 3, 0, 3, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Directory:"), this), 0, 1);
-    grid->addWidget(dirNew, 1, 1, 3, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Drive:"), this), 4, 1);
-    grid->addWidget(drvNew, 5, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Target Board:"), this), 6, 0, 1, 2);
-    grid->addWidget(cboNew, 7, 0, 1, 2);
+    auto* names = new QVBoxLayout;
+    names->addWidget(new QLabel(QStringLiteral("File Name:"), this));
+    names->addWidget(txtNew);
+    names->addWidget(new QLabel(QStringLiteral("Files:"), this));
+    names->addWidget(filNew, 1);
+    auto* folders = new QVBoxLayout;
+    folders->addWidget(new QLabel(QStringLiteral("Directory:"), this));
+    folders->addWidget(dirNew, 1);
+    folders->addWidget(new QLabel(QStringLiteral("Drive:"), this));
+    folders->addWidget(drvNew);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdOk);
     buttons->addWidget(cmdCancel);
     buttons->addStretch();
-    grid->addLayout(buttons, 0, 2, 6, 1);
-    grid->setColumnMinimumWidth(0, 180);
-    grid->setColumnMinimumWidth(1, 200);
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(names, 0, 0);
+    grid->addLayout(folders, 0, 1);
+    grid->addLayout(buttons, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Target Board:"), this), 1, 0, 1, 2);
+    grid->addWidget(cboNew, 2, 0, 1, 2);
+    grid->setColumnMinimumWidth(0, 200);
+    grid->setColumnMinimumWidth(1, 220);
+    resize(560, 380);
 
     connect(drvNew, &DriveListBox::Change, this, &frmNewFile::drvNew_Change);
     connect(dirNew, &DirListBox::Change, this, &frmNewFile::dirNew_Change);
