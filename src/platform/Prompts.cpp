@@ -64,6 +64,20 @@ Answer QtPrompts::message(const QString& text, Buttons buttons, Icon icon, const
     return answerOf(result);
 }
 
+Answer QtPrompts::messageWithDefault(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                                     Answer defaultButton)
+{
+    QMessageBox box(messageIcon(icon), title, displayText(text), standardButtons(buttons),
+                    QApplication::activeWindow());
+    const QMessageBox::StandardButton button = defaultButton == Answer::Yes      ? QMessageBox::Yes
+                                               : defaultButton == Answer::No     ? QMessageBox::No
+                                               : defaultButton == Answer::Cancel ? QMessageBox::Cancel
+                                               : defaultButton == Answer::Retry  ? QMessageBox::Retry
+                                                                                 : QMessageBox::Ok;
+    box.setDefaultButton(button);
+    return answerOf(box.exec());
+}
+
 std::optional<QString> QtPrompts::input(const QString& prompt, const QString& title,
                                         const QString& defaultText)
 {

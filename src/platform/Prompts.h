@@ -20,6 +20,14 @@ class Prompts {
 public:
     virtual ~Prompts() = default;
     virtual Answer message(const QString& text, Buttons buttons, Icon icon, const QString& title) = 0;
+    // The same box with `defaultButton` as the one Enter presses: a box whose Yes destroys files
+    // makes No the default.
+    virtual Answer messageWithDefault(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                                      Answer defaultButton)
+    {
+        (void)defaultButton;
+        return message(text, buttons, icon, title);
+    }
     // nullopt when the user cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title,
                                          const QString& defaultText) = 0;
@@ -28,6 +36,8 @@ public:
 class QtPrompts : public Prompts {
 public:
     Answer message(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+    Answer messageWithDefault(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                              Answer defaultButton) override;
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& defaultText) override;
 };

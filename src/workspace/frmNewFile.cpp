@@ -261,8 +261,10 @@ void frmNewFile::cmdOk_Click()
     const QString folder = filNew->path();
     const QString target = joinPath(folder, base + QStringLiteral(".CVP"));
     if (QFileInfo(findCaseInsensitive(target)).isFile()) {
-        if (msgBox(target + QStringLiteral(" already exists.") + CRLF + QStringLiteral("Do you want to replace it?"),
-                   Buttons::YesNo, Icon::Exclamation, QStringLiteral("Create Corvane File")) != Answer::Yes) {
+        if (prompts().messageWithDefault(target + QStringLiteral(" already exists.") + CRLF +
+                                             QStringLiteral("Do you want to replace it?"),
+                                         Buttons::YesNo, Icon::Exclamation, QStringLiteral("Create Corvane File"),
+                                         Answer::No) != Answer::Yes) {
             txtNew->setFocus();
             return;
         }

@@ -3,6 +3,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <map>
 #include <functional>
 #include <vector>
 
@@ -40,6 +41,14 @@ public:
     void answerAllWith(Answer a) { m_default = a; }
 
     Answer message(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+    Answer messageWithDefault(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                              Answer defaultButton) override
+    {
+        defaultButtons[shown.size()] = defaultButton;
+        return message(text, buttons, icon, title);
+    }
+    // The default button of the boxes that name one, by their index in `shown`.
+    std::map<std::size_t, Answer> defaultButtons;
     std::optional<QString> input(const QString& prompt, const QString& title, const QString& defaultText) override;
 
     std::vector<Shown> shown;

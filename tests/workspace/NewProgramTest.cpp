@@ -1,6 +1,7 @@
 #include "WorkspaceFixture.h"
 
 #include "comm/RSComm.h"
+#include "platform/Drives.h"
 #include "platform/FileListBoxes.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/frmMain.h"
@@ -147,6 +148,8 @@ TEST_F(NewProgramTest, ReplacingAProgramAsksAndYesRemovesTheWholeOldProgram)
     EXPECT_EQ(prompts.shown[0].title, "Create Corvane File");
     EXPECT_EQ(prompts.shown[0].buttons, Buttons::YesNo);
     EXPECT_EQ(prompts.shown[0].icon, Icon::Exclamation);
+    // Enter must not replace a program.
+    EXPECT_EQ(prompts.defaultButtons[0], Answer::No);
     EXPECT_TRUE(gNewFileCreated);
     EXPECT_EQ(programFolderFiles(), QStringList({"PUMP.CVP", "PUMPS.CVP"}));
     EXPECT_EQ(fileBytes("PUMP.CVP"), "D\r\n");
@@ -196,6 +199,38 @@ TEST_F(NewProgramTest, ClickingAProgramTakesItsNameAndBoardWhenTheListHasIt)
     });
     main->mnuFileNew_Click();
     EXPECT_FALSE(gNewFileCreated);
+}
+
+class NotReadyDrive : public DriveInfo {
+public:
+    explicit NotReadyDrive(QString root) : m_root(std::move(root)) { setDriveInfo(this); }
+    ~NotReadyDrive() override { setDriveInfo(nullptr); }
+    QList<DriveEntry> drives() override { return {{"/", "/"}, {m_root, m_root}}; }
+    bool isReady(const QString& root) override { return root != m_root; }
+    QString driveOf(const QString&) override { return "/"; }
+
+private:
+    QString m_root;
+};
+
+TEST_F(NewProgramTest, ADriveThatIsNotReadyIsRefusedAndTheListGoesBack)
+{
+    NotReadyDrive drives("/media/card");
+    prompts.answerOk();
+    modals.then([&](QDialog& d) {
+        auto& f = dynamic_cast<frmNewFile&>(d);
+        f.drvNew->refresh();
+        const QString before = f.dirNew->path();
+        f.drvNew->setListIndex(1);
+        f.drvNew_Change();
+        EXPECT_EQ(f.drvNew->drive(), "/");
+        EXPECT_EQ(f.dirNew->path(), before);
+        f.cmdCancel_Click();
+    });
+    main->mnuFileNew_Click();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Selected Drive is Not Ready.");
+    EXPECT_EQ(prompts.shown[0].title, "Drives");
 }
 
 TEST_F(NewProgramTest, EnterInTheNameFieldActsAsOk)
