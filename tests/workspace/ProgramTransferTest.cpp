@@ -228,8 +228,10 @@ TEST_F(TransferTest, ANewProgramIsDownloadedThenUploadedIntoASecondNewProgram)
         };
     };
     bool windowShown = false;
-    auto transferWindow = [&windowShown](QDialog& d) {
+    std::vector<bool> timerRunning;
+    auto transferWindow = [&windowShown, &timerRunning, this](QDialog& d) {
         auto& w = dynamic_cast<frmDownloadProg&>(d);
+        timerRunning.push_back(main->tmrBackgroungUpdate->isActive());
         // The window's own modal loop: it runs the transfer when activated and closes itself.
         QTimer::singleShot(0, &w, [&w, &windowShown] { windowShown = w.isVisible(); });
         w.exec();
@@ -291,5 +293,7 @@ TEST_F(TransferTest, ANewProgramIsDownloadedThenUploadedIntoASecondNewProgram)
     EXPECT_FALSE(gRSComm->InUploadMode());
     EXPECT_TRUE(gRSComm->OnlineMode);
     EXPECT_EQ(modals.shown, std::vector<QString>({"frmNewFile", "frmDownloadProg", "frmNewFile", "frmDownloadProg"}));
+    // The status poll stays away from a download; an upload leaves it running (its ticks skip).
+    EXPECT_EQ(timerRunning, std::vector<bool>({false, true}));
 }
 } // namespace
