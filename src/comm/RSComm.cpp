@@ -242,7 +242,8 @@ void RSComm::ParseAddress(const QString& address)
         IsBit = true;
         AddrType = QStringLiteral("B");
         ByteAddress = static_cast<long>(32 + n / 8);
-        BitMask = 1 << (n % 8);
+        // A negative flag number names no bit (its mask is a fraction, which counts as 0).
+        BitMask = n < 0 ? 0 : 1 << (n % 8);
     } else {
         AddrType = QStringLiteral("B");
         ByteAddress = 32;
@@ -325,6 +326,9 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
     }
 
     ParseAddress(address);
+    // The parsed fields now belong to this write, not to the last read: a read that followed
+    // without parsing (same address in read mode) would take the byte for the bit just named.
+    LastReadAddress.clear();
     if (IsBit) {
         if (value != 0 && value != 1) {
             entryAlert(QStringLiteral("Enter 0 or 1 Only."));

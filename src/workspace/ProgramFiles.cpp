@@ -1,5 +1,8 @@
 #include "workspace/ProgramFiles.h"
 
+#include "platform/Drives.h"
+#include "platform/ShortNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +20,12 @@ QString fileExtension(const QString& fileName)
     const QString name = QFileInfo(fileName).fileName();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+QString programStem(const QString& programFile)
+{
+    const QFileInfo program(shortPath(QFileInfo(programFile).absoluteFilePath()));
+    return joinPath(program.absolutePath(), fileBaseName(program.fileName()));
 }
 
 QStringList programSetFiles(const QString& folder, const QString& base)
@@ -101,6 +110,13 @@ QStringList deleteProgramSet(const QString& folder, const QString& base, QString
     QStringList failed;
     for (const QString& name : programSetFiles(folder, base)) {
         QFile f(QDir(folder).filePath(name));
+        // A file the user made read-only is kept: the delete does not force it.
+        if (!(f.permissions() & QFileDevice::WriteOwner)) {
+            failed << name;
+            if (error)
+                *error += name + QStringLiteral(": the file is read-only\r\n");
+            continue;
+        }
         if (!f.remove()) {
             failed << name;
             if (error)

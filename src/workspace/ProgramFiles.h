@@ -10,6 +10,10 @@ QString fileBaseName(const QString& fileName);
 // The last extension without its dot, empty when there is none.
 QString fileExtension(const QString& fileName);
 
+// What the tools are given for a program: the short path of its folder and its base name, with
+// one separator between them also in the file system's root ("/PUMP").
+QString programStem(const QString& programFile);
+
 // Names (not paths) of every file of `folder` whose base name is `base`, case ignored, sorted.
 QStringList programSetFiles(const QString& folder, const QString& base);
 
@@ -31,8 +35,8 @@ QString programNodeCaption(const QString& extension);
 // The child nodes of a program's tree, sorted by text.
 QList<ProgramTreeNode> programTreeNodes(const QString& folder, const QString& base);
 
-// Deletes every file of the set; returns the names that could not be deleted (with reasons in
-// *errors). Files that can be deleted are deleted even when another one fails.
+// Deletes every file of the set except read-only ones; returns the names that could not be
+// deleted (with reasons in *errors). Files that can be deleted are deleted even when another fails.
 QStringList deleteProgramSet(const QString& folder, const QString& base, QString* error);
 
 // Renames every file of the set from `oldBase` to `newBase` in its folder, keeping each extension.

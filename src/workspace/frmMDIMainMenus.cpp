@@ -481,8 +481,10 @@ void frmMDIMain::mnuEditCopy_Click()
 void frmMDIMain::mnuEditSysConfig_Click()
 {
     SpawnRequest(2, false);
+    // The tool may have written the configuration file of the browser's program: its tree is
+    // built again on the browser's own selection, whichever program the dialog chose.
     if (m_browser)
-        m_browser->RefreshFileList(gProgramFile);
+        m_browser->RefreshFileList(GetSelectedFile());
 }
 
 void frmMDIMain::mnuEditVarDoc_Click()

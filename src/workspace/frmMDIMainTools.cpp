@@ -53,6 +53,10 @@ QString padNumber(const QString& number, int width)
     return number.right(width);
 }
 
+// A tool's file in its folder; the tools were shipped for a system that ignores case in names
+// (TOLVIK.EXE is tolvik.exe).
+QString toolFile(const QString& toolFolder, const QString& name) { return findCaseInsensitive(joinPath(toolFolder, name)); }
+
 void waitEvents(int ms)
 {
     QEventLoop loop;
@@ -75,9 +79,8 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
         Canceled = true;
         return;
     }
-    const QFileInfo program(shortPath(QFileInfo(gProgramFile).absoluteFilePath()));
-    const QString base = fileBaseName(program.fileName());
-    const QString stem = joinPath(program.absolutePath(), base);
+    const QString stem = programStem(gProgramFile);
+    const QString base = fileBaseName(stem);
     const int code = GetTargetboardType(gProgramFile);
     const BoardFamily family = boardFamilyOf(code);
     if (family == BoardFamily::Unsupported) {
@@ -99,13 +102,13 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
     if (family == BoardFamily::LimitSwitch) {
         // Every action on a limit switch opens its own tool, which uses the port itself.
         goOffline();
-        start.program = joinPath(toolFolder, code == 69 ? QStringLiteral("orlund9.exe") : QStringLiteral("orlund.exe"));
+        start.program = toolFile(toolFolder, code == 69 ? QStringLiteral("orlund9.exe") : QStringLiteral("orlund.exe"));
         start.arguments << stem;
     } else {
         if (Action < 0 || Action > 6 || !kToolNames[Action])
             return;
         const QString suffix = family == BoardFamily::ControllerA ? QStringLiteral("1") : QString();
-        start.program = joinPath(toolFolder, QLatin1String(kToolNames[Action]) + suffix + QStringLiteral(".exe"));
+        start.program = toolFile(toolFolder, QLatin1String(kToolNames[Action]) + suffix + QStringLiteral(".exe"));
         const QString boardLetter = QString(QChar(code + 16));
         switch (Action) {
         case 0:

@@ -2,6 +2,7 @@
 #include "SimCommPort.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
+#include "platform/Clock.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -58,8 +59,13 @@ TEST_F(LinkTest, SilentBoardResendsFFhTwiceThenAsksAndCancelEndsTheLink)
 {
     board().setSilentFrom(0);
     prompts.answer(Answer::Cancel);
+    qint64 boxAfter = -1;
+    const qint64 start = monotonicMs();
+    prompts.onShow = [&](const ScriptedPrompts::Shown&) { boxAfter = monotonicMs() - start; };
     comm.OpenRSComm(port);
     EXPECT_EQ(wire(), "FF FF FF") << "the byte, then FFh after each of two time-outs";
+    // The first wait, then the two longer waits after each resend (1 + 2 + 2 s unshortened).
+    EXPECT_GE(boxAfter, timeouts().replyMs + 2 * timeouts().resendMs);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
     EXPECT_EQ(prompts.shown[0].text, kNoBoard);
@@ -129,6 +135,21 @@ TEST_F(LinkTest, BoardThatNeverTakesTheModeIsReportedAndCancelClosesTheLink)
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(wire().startsWith("FF FF"));
     EXPECT_FALSE(wire().contains("01")) << "no mode byte without a 55h";
+}
+
+TEST_F(LinkTest, RetryAfterTheModeBoxTriesTheHandshakeAgain)
+{
+    goOnline();
+    board().memory[100] = 7;
+    board().setBadHandshakes(1000000, 0x12);
+    prompts.onShow = [&](const ScriptedPrompts::Shown&) { board().setBadHandshakes(0); };
+    prompts.answer(Answer::Retry);
+    EXPECT_EQ(comm.RSRead("B100"), "7");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Cannot Set PLC Mode Within Target Board.");
+    EXPECT_TRUE(wire().endsWith("FF 01 00 64"));
+    EXPECT_TRUE(comm.OnlineMode);
+    EXPECT_FALSE(comm.CommError);
 }
 
 TEST_F(LinkTest, ModeAndParseCachesSpareTheHandshake)
@@ -218,6 +239,46 @@ TEST_F(LinkTest, BitWriteKeepsTheOtherSevenBits)
     EXPECT_EQ(board().memory[40], 0x29);
     comm.RSWrite("F10", "1"); // bit 2 of byte 33
     EXPECT_EQ(board().memory[33], 0x04);
+}
+
+TEST_F(LinkTest, BitWriteRightAfterAReadOfItsByteStillReadsTheWholeByte)
+{
+    goOnline();
+    board().memory[40] = 0xA1;
+    EXPECT_EQ(comm.RSRead("B40"), QString::number(0xA1));
+    board().clearLog();
+    // Read mode is still on and B40 was the last address read: no handshake, but the byte must be
+    // read as a byte, not as the bit just named.
+    comm.RSWrite("B40.3", "1");
+    EXPECT_EQ(wire(), "00 28 FF 02 00 28 A9");
+    EXPECT_EQ(board().memory[40], 0xA9);
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("B40"), QString::number(0xA9));
+}
+
+TEST_F(LinkTest, RefusedWriteBetweenTwoReadsOfTheSameAddressLeavesTheReadAlone)
+{
+    goOnline();
+    board().memory[10] = 0x34;
+    board().memory[11] = 0x12;
+    EXPECT_EQ(comm.RSRead("W10"), QString::number(0x1234));
+    prompts.answerOk();
+    comm.RSWrite("B20", "300");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead("W10"), QString::number(0x1234));
+    EXPECT_EQ(wire(), "00 0A 00 0B") << "still read mode, and still word 10";
+}
+
+TEST_F(LinkTest, NegativeFlagNumberNamesNoBit)
+{
+    goOnline();
+    board().memory[32] = 0xFF;
+    EXPECT_EQ(comm.RSRead("F-5"), "0");
+    board().memory[32] = 0x10;
+    comm.RSWrite("F-5", "1");
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(board().memory[32], 0x10) << "byte 32 keeps every bit";
 }
 
 TEST_F(LinkTest, BitWriteWithoutTheCurrentByteWritesNothing)

@@ -1,6 +1,7 @@
 #include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
 #include "platform/Clock.h"
+#include "workspace/ProgramFiles.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/frmMain.h"
 #include "workspace/frmViewResults.h"
@@ -96,6 +97,34 @@ TEST_F(ToolsTest, LimitSwitchProgramGoesOfflineAndGetsItsOwnToolWhateverTheActio
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+TEST_F(ToolsTest, AToolFileIsFoundWhateverTheCaseOfItsName)
+{
+    install.writeFile("rdx7/TOLVIK.EXE", "tool");
+    install.writeFile("qlx3/Orlund9.Exe", "tool");
+    start();
+    EXPECT_EQ(spawn("TEST", 68, 0).program, install.path("rdx7") + "/TOLVIK.EXE");
+    EXPECT_EQ(spawn("PLS", 'E', 3).program, install.path("qlx3") + "/Orlund9.Exe");
+    // A tool that is not there keeps its own name, for the error box.
+    EXPECT_EQ(spawn("TEST", 68, 4).program, install.path("rdx7") + "/quorin.exe");
+}
+
+TEST_F(ToolsTest, SystemConfigurationOnAnotherProgramLeavesTheBrowserOnItsSelection)
+{
+    writeProgram("PUMP", '2');
+    start("PUMP.CVP");
+    install.writeFile("other/MIX.CVP", "3\r\n");
+    dialogs.answers.push_back(install.path("other/MIX.CVP"));
+    main->mnuEditSysConfig_Click();
+    ASSERT_EQ(tools.started.size(), 1u);
+    EXPECT_EQ(tools.started[0].program, install.path("rdx3") + "/vantor1.exe");
+    EXPECT_EQ(tools.started[0].arguments, QStringList({install.path("other/MIX") + "=?"}));
+    // The browser selects what it had selected before, and that is the current program again.
+    EXPECT_EQ(browser().folderPath(), folder);
+    EXPECT_EQ(browser().selectedFileName(), "PUMP.CVP");
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+    EXPECT_TRUE(treeTexts().first().startsWith("PUMP [")) << treeTexts().first().toStdString();
+}
+
 TEST_F(ToolsTest, UnsupportedBoardOrActionStartsNothing)
 {
     start();
@@ -117,6 +146,35 @@ TEST_F(ToolsTest, UnsupportedBoardOrActionStartsNothing)
     dialogs.answers.push_back(std::nullopt);
     main->SpawnRequest(0, true, false, canceled);
     EXPECT_TRUE(canceled);
+}
+
+TEST_F(ToolsTest, RecentEntryStartsTheEditorOnItsProgramOrThroughTheOpenDialogWhenItIsGone)
+{
+    writeProgram("PUMP", '2');
+    writeProgram("VALVE", '2');
+    install.writeFile("support/KESTA.dat",
+                      (programPath("VALVE.CVP") + "\r\n" + folder + "/GONE.CVP\r\n" + programPath("PUMP.CVP") + "\r\n")
+                          .toLatin1());
+    start();
+    main->mnuFileList[2]->trigger();
+    EXPECT_TRUE(dialogs.requests.empty()) << "an entry whose file exists needs no open dialog";
+    ASSERT_EQ(tools.started.size(), 1u);
+    EXPECT_EQ(tools.started[0].arguments, QStringList({folder + "/PUMP", "B"}));
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+    EXPECT_EQ(browser().selectedFileName(), "PUMP.CVP");
+    EXPECT_EQ(main->RecentFiles[0], programPath("PUMP.CVP")) << "the editor moves it to the head";
+
+    // The missing entry: the open dialog, no message, and the entry stays.
+    dialogs.answers.push_back(programPath("VALVE.CVP"));
+    main->mnuFileList[2]->trigger();
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_TRUE(prompts.shown.empty());
+    ASSERT_EQ(tools.started.size(), 2u);
+    EXPECT_EQ(tools.started[1].arguments, QStringList({folder + "/VALVE", "B"}));
+    EXPECT_EQ(gProgramFile, programPath("VALVE.CVP"));
+    EXPECT_EQ(browser().selectedFileName(), "VALVE.CVP");
+    EXPECT_EQ(main->RecentFiles[1], programPath("PUMP.CVP"));
+    EXPECT_EQ(main->RecentFiles[3], folder + "/GONE.CVP");
 }
 
 TEST_F(ToolsTest, MissingToolFileIsReportedAsASpawnError)
@@ -155,6 +213,13 @@ TEST_F(ToolsTest, ShortSearchVariableOrCancelStartsNothingAndLastVariableIsTheDe
     EXPECT_EQ(tools.started[0].arguments, QStringList({folder + "/PUMP", "W0012"}));
     EXPECT_EQ(tools.started[0].style, WindowStyle::NormalFocus);
     EXPECT_EQ(main->LastSearchVariable, "W0012");
+}
+
+TEST(ProgramStem, FolderAndBaseNameWithOneSeparatorAlsoInTheRoot)
+{
+    EXPECT_EQ(programStem("/PUMP.CVP"), "/PUMP");
+    EXPECT_EQ(programStem("/media/usb/PUMP.cvp"), "/media/usb/PUMP");
+    EXPECT_EQ(programStem("/progs/MY.PUMP.CVP"), "/progs/MY.PUMP");
 }
 
 TEST(FormatSearchVariable, NormalisesEachPrefixToTheToolsForm)

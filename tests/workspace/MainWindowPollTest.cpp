@@ -417,6 +417,24 @@ TEST_F(MainWindowCommandsTest, TransferButtonsFollowTheBoardOfTheSelection)
     EXPECT_TRUE(gRSComm->InUploadMode()); // set for the limit-switch upload
 }
 
+TEST_F(MainWindowCommandsTest, TargetBoardInterfaceOpensOnTheCurrentProgramAlsoWhenTheDialogIsCancelled)
+{
+    main->procs.selectProgramFile = [this](bool bypassOpen) {
+        calls << QStringLiteral("SelectProgramFile %1").arg(bypassOpen);
+        return false; // the open dialog cancelled
+    };
+    main->procs.targetBoardInitializeForm = [this](const QString& file) {
+        calls << QStringLiteral("InitializeForm ") + file.section('/', -1);
+    };
+    main->refreshCommandStates();
+    gProgramFile = install.path(QStringLiteral("VALVE.cvp"));
+    main->mnuViewTargetBoardStatus->trigger();
+    // The toolbar's button works on the browser's selection, without the dialog.
+    main->Toolbar1_ButtonClick(18);
+    EXPECT_EQ(calls, QStringList({"SelectProgramFile 0", "InitializeForm VALVE.cvp", "SelectProgramFile 1",
+                                  "InitializeForm PUMP.cvp"}));
+}
+
 TEST_F(MainWindowCommandsTest, StatusTableFindSearchesTheTablesProgramAndRestoresTheCurrentOne)
 {
     QString address = QStringLiteral("B100");

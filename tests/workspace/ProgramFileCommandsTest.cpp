@@ -5,6 +5,7 @@
 #include "workspace/modUtility.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,6 +37,20 @@ TEST_F(FileCommandsTest, DeleteRemovesEveryFileOfTheSetAfterAskingAndKeepsTheNei
     // The entry at the same place is now selected and current.
     EXPECT_EQ(gProgramFile, programPath("PUMPS.CVP"));
     EXPECT_EQ(treeTexts().first(), "PUMPS [K7713]");
+}
+
+TEST_F(FileCommandsTest, DeleteLeavesAReadOnlyFileOfTheSetAndSaysSo)
+{
+    start("PUMP.CVP");
+    QFile locked(programPath("PUMP.LMN"));
+    ASSERT_TRUE(locked.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    prompts.answer(Answer::Yes).answer(Answer::Ok);
+    main->DeleteProgramFiles(true);
+    EXPECT_EQ(programFolderFiles(), QStringList({"PUMP.LMN", "PUMPS.CVP", "PUMPS.LMN", "VALVE.CVP"}));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].title, "File Delete");
+    EXPECT_TRUE(prompts.shown[1].text.contains("PUMP.LMN"));
+    locked.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST_F(FileCommandsTest, DeleteAnsweredNoKeepsFilesAndTheFormerCurrentProgram)

@@ -194,4 +194,15 @@ TEST(Utility, SmallHelpers)
     EXPECT_EQ(ChangeFileExt("/p/q/PUMP.cvp", "HEX"), "/p/q/PUMP.HEX");
     EXPECT_EQ(ChangeFileExt("/p/q/my.prog.cvp", "REV"), "/p/q/my.prog.REV");
 }
+TEST(Utility, SelectedFileJoinsTheBrowsersFolderAndFileWithOneSeparator)
+{
+    QString folder = "/";
+    gBrowserFolder = [&] { return folder; };
+    gBrowserSelectedFile = [] { return QStringLiteral("PUMP.CVP"); };
+    EXPECT_EQ(GetSelectedFile(), "/PUMP.CVP") << "a root folder already ends in its separator";
+    folder = "/work/progs";
+    EXPECT_EQ(GetSelectedFile(), "/work/progs/PUMP.CVP");
+    gBrowserFolder = nullptr;
+    gBrowserSelectedFile = nullptr;
+}
 } // namespace
