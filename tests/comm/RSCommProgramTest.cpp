@@ -392,16 +392,18 @@ TEST_F(ProgramTest, UploadedConfigurationDigitsFollowTheBoardBytes)
     EXPECT_EQ(install.readFile("prog/CFGUP.lcf"), lcfIndex + QByteArray(34, '0') + "2" + "00" + "0" + "1" + "000%\r\n");
 }
 
-// Points prog/<name>.cvp at a file that exists but cannot be read, even by root; false when this
-// machine has none to offer.
-bool makeUnreadableCorvane(TestInstall& install, const QString& name)
+// Puts at `relative` a file that exists but cannot be read, even by root; false when this machine
+// has none to offer.
+bool makeUnreadable(TestInstall& install, const QString& relative)
 {
-    const QString path = install.path("prog/" + name + ".cvp");
-    install.writeFile("prog/" + name + ".cvp", "4\r\n");
+    const QString path = install.path(relative);
+    install.writeFile(relative, "4\r\n");
     QFile::setPermissions(path, QFileDevice::Permissions());
     if (!QFile(path).open(QIODevice::ReadOnly))
         return true;
-    const QString writeOnly = QStringLiteral("/sys/bus/pci/rescan");
+    // A write-only bus attribute: the kernel refuses to open it for reading, and a stray write of
+    // anything but an event name is refused as well.
+    const QString writeOnly = QStringLiteral("/sys/bus/platform/uevent");
     QFile::remove(path);
     return QFileInfo(writeOnly).isFile() && !QFile(writeOnly).open(QIODevice::ReadOnly) &&
            QFile::link(writeOnly, path);
@@ -409,7 +411,7 @@ bool makeUnreadableCorvane(TestInstall& install, const QString& name)
 
 TEST_F(ProgramTest, AnUnreadableCorvaneFileIsReportedNotTakenForABoardCode)
 {
-    if (!makeUnreadableCorvane(install, "LOCKED"))
+    if (!makeUnreadable(install, "prog/LOCKED.cvp"))
         GTEST_SKIP() << "no unreadable file available";
     install.writeFile("prog/LOCKED.rev", "LOCKED000102\r\n");
     prompts.answer(Answer::Ok);
@@ -430,6 +432,29 @@ TEST_F(ProgramTest, AnUnreadableCorvaneFileIsReportedNotTakenForABoardCode)
     EXPECT_EQ(prompts.shown[0].title, "RSComm-Upload Program");
     EXPECT_FALSE(QFileInfo::exists(install.path("prog/LOCKED.hex")));
     EXPECT_FALSE(comm.InUploadMode());
+}
+
+TEST_F(ProgramTest, UnreadableRevisionOrConfigurationFilesAreReportedByTheirReaders)
+{
+    const QByteArray lcf = "F" + QByteArray(34, '0') + "1" + "00" + "7" + "2" + "000%\r\n";
+    const QString cvp = writeProgram("LOCKRC", '8', "LOCKRC000102\r\n", ":00000001FF\r\n", lcf);
+    for (const char* ext : {"rev", "lcf"}) {
+        SCOPED_TRACE(ext);
+        const QString file = QStringLiteral("prog/LOCKRC.") + ext;
+        QFile::remove(install.path(file));
+        if (!makeUnreadable(install, file))
+            GTEST_SKIP() << "no unreadable file available";
+        prompts.shown.clear();
+        prompts.answer(Answer::Ok).answer(Answer::Ok);
+        comm.DownloadFile(cvp);
+        EXPECT_FALSE(comm.ValidProgram());
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = "));
+        EXPECT_EQ(prompts.shown[0].title, QString(ext) == "rev" ? "RSComm-Set Program Ident" : "RSComm-Set Program Config");
+        EXPECT_TRUE(prompts.shown[1].text.endsWith(" File is Not Valid\r\n\r\nProgram Downloaded Halted!"));
+        QFile::remove(install.path(file));
+        install.writeFile(file, QString(ext) == "rev" ? QByteArray("LOCKRC000102\r\n") : lcf);
+    }
 }
 
 TEST_F(ProgramTest, DownloadThenUploadGivesBackTheSameFiles)
