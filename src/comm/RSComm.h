@@ -143,7 +143,7 @@ private:
     int m_busy = 0;
 
     // Program transfer helpers (RSCommProgram.cpp).
-    void setProgramFiles(const QString& cvpFileName);
+    void setProgramFiles(const QString& cvpFileName, QString* readError = nullptr);
     bool readRevFile();
     bool readLcfFile();
     void yieldOnce();

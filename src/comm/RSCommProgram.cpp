@@ -67,10 +67,11 @@ int configADigit(int byte) { return byte == 3 ? 1 : byte == 5 ? 2 : 3; }
 QString hex2(int value) { return QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0')); }
 QString hex4(long value) { return QString::number(value, 16).toUpper().rightJustified(4, QLatin1Char('0')); }
 
-// First character code of the Corvane file's first item; 0 when it cannot be read.
-int boardCodeOf(const QString& cvpFile)
+// First character code of the Corvane file's first item; 0 when it cannot be read, with the
+// reason in `error`.
+int boardCodeOf(const QString& cvpFile, QString* error = nullptr)
 {
-    const auto data = readWholeFile(cvpFile);
+    const auto data = readWholeFile(cvpFile, error);
     if (!data)
         return 0;
     const QString item = ItemReader(*data).readItem();
@@ -156,7 +157,7 @@ std::optional<QList<HexRecord>> parseHexImage(const QByteArray& data)
 }
 } // namespace
 
-void RSComm::setProgramFiles(const QString& cvpFileName)
+void RSComm::setProgramFiles(const QString& cvpFileName, QString* readError)
 {
     const QString stem = cvpFileName.left(cvpFileName.size() - 3);
     auto companion = [&](const char* ext) { return findCaseInsensitive(stem + QLatin1String(ext)); };
@@ -164,7 +165,7 @@ void RSComm::setProgramFiles(const QString& cvpFileName)
     RevFile = companion("rev");
     HexFile = companion("hex");
     LcfFile = companion("lcf");
-    ProgramBoardType = boardCodeOf(CvpFile);
+    ProgramBoardType = boardCodeOf(CvpFile, readError);
     ProgramBoardName = TargetboardName(ProgramBoardType);
 }
 
@@ -221,7 +222,13 @@ void RSComm::DownloadFile(const QString& CVP_FileName)
     m_validProgram = false;
     if (!QFileInfo(findCaseInsensitive(CVP_FileName)).isFile())
         return;
-    setProgramFiles(CVP_FileName);
+    // A file that cannot be read says nothing about its board; calling it incompatible would mislead.
+    QString readError;
+    setProgramFiles(CVP_FileName, &readError);
+    if (!readError.isEmpty()) {
+        msgBox(errorText(kFileError, readError), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Download File"));
+        return;
+    }
     const QString baseName = QFileInfo(CvpFile).completeBaseName();
     const int code = ProgramBoardType;
     if (canReceiveProgram(code)) {
@@ -535,7 +542,15 @@ void RSComm::UploadProgram()
         return;
     }
 
-    ProgramBoardType = boardCodeOf(CvpFile);
+    // Without the board code there is no telling which memory to read; an empty HEX file reported
+    // as a complete upload would lose the program.
+    QString cvpError;
+    ProgramBoardType = boardCodeOf(CvpFile, &cvpError);
+    if (!cvpError.isEmpty()) {
+        msgBox(errorText(kFileError, cvpError), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Upload Program"));
+        m_inUploadMode = false;
+        return;
+    }
     if (hasConfigBytes(ProgramBoardType) && !readUploadConfig()) {
         fail();
         return;

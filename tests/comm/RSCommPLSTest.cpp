@@ -73,6 +73,32 @@ TEST_F(PLSTest, AWrongAcknowledgementEndsTheCommandAtOnce)
     EXPECT_FALSE(comm.CommError);
 }
 
+TEST_F(PLSTest, ASetpointIsNotWrittenOverAFailedClear)
+{
+    board().pls.setpoints[3] = {{10, 20}};
+    board().pls.wrongAckStep = 5; // the clear's flag
+    EXPECT_FALSE(comm.SingleSetpoint(3, 30, 40, true));
+    EXPECT_EQ(wire(), hexBytes(scaleRead() + bytesOf({0xFF, 0x1B, 0x03, 0, 0, 0, 0, 0})));
+    EXPECT_EQ(board().pls.setpoints[3].size(), 1u);
+
+    // With a communication error pending nothing is sent at all.
+    board().pls.wrongAckStep = -1;
+    board().clearLog();
+    comm.CommError = true;
+    EXPECT_FALSE(comm.SingleSetpoint(3, 30, 40, false));
+    EXPECT_TRUE(board().received().isEmpty());
+}
+
+TEST_F(PLSTest, ARecallWhoseChannelIsRefusedFailsWithStateTwo)
+{
+    board().pls.setpoints[6] = {{10, 20}};
+    board().pls.wrongAckStep = 0; // the channel byte
+    EXPECT_FALSE(comm.RecallChannel(6));
+    EXPECT_EQ(comm.ChannelRecallState(), 2);
+    EXPECT_EQ(comm.ChannelRecallPos(), 0);
+    EXPECT_EQ(wire(), "FF 09 06");
+}
+
 TEST_F(PLSTest, ReadyPollWaitsWhileTheBoardIsBusy)
 {
     board().pls.busyCount = 3;

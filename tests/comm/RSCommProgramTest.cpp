@@ -255,11 +255,206 @@ TEST_F(ProgramTest, MissingRevisionOrConfigurationMakesTheProgramInvalid)
     EXPECT_EQ(prompts.shown.back().text,
               install.path("prog/NOLCF.lcf") + " Configuration File is Not Valid\r\n\r\nProgram Downloaded Halted!");
 
+    // A good configuration file does not make up for a missing revision file.
+    prompts.shown.clear();
+    prompts.answer(Answer::Ok);
+    const QByteArray lcf = "F" + QByteArray(34, '0') + "1" + "00" + "7" + "2" + "000%\r\n";
+    comm.DownloadFile(writeProgram("ONLYLCF", '8', QByteArray(), ":00000001FF\r\n", lcf));
+    EXPECT_FALSE(comm.ValidProgram());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text,
+              install.path("prog/ONLYLCF.rev") + " Revision File is Not Valid\r\n\r\nProgram Downloaded Halted!");
+
     // Offline or invalid: nothing is sent.
     prompts.answer(Answer::Ok);
     comm.DumpProgram();
     EXPECT_EQ(prompts.shown.back().text, kInvalid);
     EXPECT_TRUE(board().received().isEmpty());
+}
+
+TEST_F(ProgramTest, AMissingOrEmptyHexFileEndsTheDownloadOnline)
+{
+    struct Case {
+        QByteArray hex;
+        QString text;
+        Icon icon;
+    };
+    const QString hexPath = install.path("prog/NOHEX.hex");
+    const Case cases[] = {
+        {QByteArray(), hexPath + " File Does Not Exist.\r\n\r\nProgram Downloaded Halted", Icon::Information},
+        {QByteArray("\r\n"), hexPath + " File is Not Valid\r\n\r\nProgram Downloaded Halted", Icon::Exclamation},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        QFile::remove(hexPath);
+        board().clearLog();
+        prompts.shown.clear();
+        comm.DownloadFile(writeProgram("NOHEX", '4', "NOHEX0000\r\n", c.hex));
+        prompts.answer(Answer::Yes).answer(Answer::Ok);
+        comm.DumpProgram();
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_EQ(prompts.shown[1].text, c.text);
+        EXPECT_EQ(prompts.shown[1].icon, c.icon);
+        EXPECT_EQ(prompts.shown[1].title, "Program Download");
+        EXPECT_TRUE(comm.OnlineMode);
+        EXPECT_FALSE(comm.InProgramMode());
+        EXPECT_EQ(board().memory[8181], 0);
+    }
+}
+
+TEST_F(ProgramTest, AnAnswerOtherThanYesSendsNothing)
+{
+    for (Answer a : {Answer::No, Answer::Cancel}) {
+        comm.DownloadFile(writeProgram("NO", '4', "NO0000000\r\n", ":0120000055\r\n"));
+        board().clearLog();
+        prompts.answer(a);
+        comm.DumpProgram();
+        EXPECT_EQ(hexBytes(board().received().right(20)), hexBytes(identReads().right(20)));
+        EXPECT_LE(board().received().size(), 22);
+        EXPECT_FALSE(comm.InProgramMode());
+        EXPECT_TRUE(comm.OnlineMode);
+    }
+}
+
+TEST_F(ProgramTest, ABoardThatStaysInProgramModeGetsNoIdent)
+{
+    board().replyHook = [&](long, uint8_t byte, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
+        if (byte == 0xFF && board().recordsLoaded > 0)
+            return uint8_t(0x00);
+        return reply;
+    };
+    comm.DownloadFile(writeProgram("STAY", '4', "STAY00000102\r\n", ":0120000055\r\n"));
+    prompts.answer(Answer::Yes).answer(Answer::Ok);
+    comm.DumpProgram();
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].text, "PLC did not Exit Program Mode!");
+    EXPECT_EQ(prompts.shown[1].icon, Icon::Critical);
+    EXPECT_EQ(prompts.shown[1].title, "Program Download");
+    EXPECT_EQ(board().memory[61424], 0);
+    EXPECT_FALSE(comm.OnlineMode);
+    EXPECT_FALSE(comm.InProgramMode());
+}
+
+TEST_F(ProgramTest, RefusedConfigurationAndIdentWritesAreReported)
+{
+    // Every write echo of the low address byte FCh (B8188) comes back wrong.
+    board().replyHook = [&](long, uint8_t byte, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
+        if (board().mode() == SimBoard::Mode::Write && byte == 0xFC)
+            return uint8_t(0x00);
+        return reply;
+    };
+    const QByteArray lcf = "F" + QByteArray(34, '0') + "1" + "00" + "7" + "2" + "000%\r\n";
+    comm.DownloadFile(writeProgram("CFG", '8', "CFG00000102\r\n", ":0120000055\r\n", lcf));
+    prompts.answer(Answer::Yes).answer(Answer::Ok).answer(Answer::Ok);
+    comm.DumpProgram();
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[1].text, "Could Not Set Program Configuration in PLC!");
+    EXPECT_EQ(prompts.shown[1].title, "Program Config Download");
+    EXPECT_EQ(prompts.shown[1].icon, Icon::Critical);
+    EXPECT_EQ(board().memory[8189], 0); // nothing after the refused byte
+
+    // The ident's first address low byte is F0h.
+    board().replyHook = [&](long, uint8_t byte, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
+        if (board().mode() == SimBoard::Mode::Write && byte == 0xF0)
+            return uint8_t(0x00);
+        return reply;
+    };
+    comm.OnlineMode = true;
+    prompts.shown.clear();
+    comm.DownloadFile(writeProgram("CFG", '4', "CFG00000102\r\n", ":0120000055\r\n"));
+    prompts.answer(Answer::Yes).answer(Answer::Ok).answer(Answer::Ok);
+    comm.DumpProgram();
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[1].text, "Could Not Send Program Ident and Revision to PLC!");
+    EXPECT_EQ(prompts.shown[1].title, "Program Download");
+    EXPECT_EQ(prompts.shown[2].text, "Program Download Not Complete!");
+    EXPECT_EQ(prompts.shown[2].icon, Icon::Critical);
+    EXPECT_FALSE(comm.OnlineMode);
+    EXPECT_FALSE(comm.InProgramMode());
+    EXPECT_FALSE(comm.ValidProgram());
+}
+
+TEST_F(ProgramTest, UploadedConfigurationDigitsFollowTheBoardBytes)
+{
+    // Code 57 has configuration bytes but no program memory, so the wire ends with them.
+    // B8190 12 -> A 3, B8189 12 (two columns), B8188 20 -> C 3; then 5/5 -> 2/1.
+    board().memory[8190] = 12;
+    board().memory[8189] = 12;
+    board().memory[8188] = 20;
+    upload("CFGUP", '9');
+    const QByteArray lcfIndex = comm.LCFBoardIndex('9').toLatin1();
+    EXPECT_EQ(install.readFile("prog/CFGUP.lcf"), lcfIndex + QByteArray(34, '0') + "3" + "00" + "12" + "3" + "000%\r\n");
+    EXPECT_EQ(wire(), hexBytes(identReads() + bytesOf({0x1F, 0xFE, 0x1F, 0xFD, 0x1F, 0xFC})));
+    board().memory[8190] = 5;
+    board().memory[8189] = 0;
+    board().memory[8188] = 5;
+    upload("CFGUP", '9');
+    EXPECT_EQ(install.readFile("prog/CFGUP.lcf"), lcfIndex + QByteArray(34, '0') + "2" + "00" + "0" + "1" + "000%\r\n");
+}
+
+// Puts at `relative` a file that exists but cannot be read, even by root; false when this machine
+// has none to offer.
+bool makeUnreadable(TestInstall& install, const QString& relative)
+{
+    const QString path = install.path(relative);
+    install.writeFile(relative, "4\r\n");
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    if (!QFile(path).open(QIODevice::ReadOnly))
+        return true;
+    // A write-only bus attribute: the kernel refuses to open it for reading, and a stray write of
+    // anything but an event name is refused as well.
+    const QString writeOnly = QStringLiteral("/sys/bus/platform/uevent");
+    QFile::remove(path);
+    return QFileInfo(writeOnly).isFile() && !QFile(writeOnly).open(QIODevice::ReadOnly) &&
+           QFile::link(writeOnly, path);
+}
+
+TEST_F(ProgramTest, AnUnreadableCorvaneFileIsReportedNotTakenForABoardCode)
+{
+    if (!makeUnreadable(install, "prog/LOCKED.cvp"))
+        GTEST_SKIP() << "no unreadable file available";
+    install.writeFile("prog/LOCKED.rev", "LOCKED000102\r\n");
+    prompts.answer(Answer::Ok);
+    comm.DownloadFile(install.path("prog/LOCKED.cvp"));
+    EXPECT_FALSE(comm.ValidProgram());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = ")) << prompts.shown[0].text.toStdString();
+    EXPECT_EQ(prompts.shown[0].title, "RSComm-Download File");
+
+    // An upload cannot tell which memory to read: no HEX file, and the transfer ends.
+    prompts.shown.clear();
+    comm.InUploadMode(true);
+    comm.UploadFile(install.path("prog/LOCKED.cvp"));
+    prompts.answer(Answer::Ok);
+    comm.UploadProgram();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = "));
+    EXPECT_EQ(prompts.shown[0].title, "RSComm-Upload Program");
+    EXPECT_FALSE(QFileInfo::exists(install.path("prog/LOCKED.hex")));
+    EXPECT_FALSE(comm.InUploadMode());
+}
+
+TEST_F(ProgramTest, UnreadableRevisionOrConfigurationFilesAreReportedByTheirReaders)
+{
+    const QByteArray lcf = "F" + QByteArray(34, '0') + "1" + "00" + "7" + "2" + "000%\r\n";
+    const QString cvp = writeProgram("LOCKRC", '8', "LOCKRC000102\r\n", ":00000001FF\r\n", lcf);
+    for (const char* ext : {"rev", "lcf"}) {
+        SCOPED_TRACE(ext);
+        const QString file = QStringLiteral("prog/LOCKRC.") + ext;
+        QFile::remove(install.path(file));
+        if (!makeUnreadable(install, file))
+            GTEST_SKIP() << "no unreadable file available";
+        prompts.shown.clear();
+        prompts.answer(Answer::Ok).answer(Answer::Ok);
+        comm.DownloadFile(cvp);
+        EXPECT_FALSE(comm.ValidProgram());
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = "));
+        EXPECT_EQ(prompts.shown[0].title, QString(ext) == "rev" ? "RSComm-Set Program Ident" : "RSComm-Set Program Config");
+        EXPECT_TRUE(prompts.shown[1].text.endsWith(" File is Not Valid\r\n\r\nProgram Downloaded Halted!"));
+        QFile::remove(install.path(file));
+        install.writeFile(file, QString(ext) == "rev" ? QByteArray("LOCKRC000102\r\n") : lcf);
+    }
 }
 
 TEST_F(ProgramTest, DownloadThenUploadGivesBackTheSameFiles)
