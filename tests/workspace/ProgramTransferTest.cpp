@@ -2,6 +2,7 @@
 #include "WorkspaceFixture.h"
 
 #include "comm/RSComm.h"
+#include "platform/Clock.h"
 #include "platform/FileListBoxes.h"
 #include "workspace/frmDownloadProg.h"
 #include "workspace/frmMDIMain.h"
@@ -113,6 +114,36 @@ TEST_F(TransferTest, TheDownloadWindowShowsTheAddressAndTheIdentPhase)
     EXPECT_EQ(w.transferMode(), 0);
     EXPECT_FALSE(w.Timer1->isActive());
     gRSComm->RecordYield = nullptr;
+}
+
+TEST_F(TransferTest, TheWindowKeepsShowingTheIdentPhaseWhileTheBoardIsGivenItsPause)
+{
+    writeCompiledProgram("PUMP", imageHex(0x2000, 16));
+    main->mnuViewOnline_Click();
+    ASSERT_TRUE(gRSComm->OnlineMode);
+    gRSComm->DownloadFile(programPath("PUMP.CVP"));
+    ASSERT_TRUE(gRSComm->ValidProgram());
+    // Long enough for the window's own 250 ms timer to fire during the pause.
+    timeouts().identDelayMs = 700;
+
+    frmDownloadProg w;
+    w.SetTransferMode(0);
+    w.Form_Load();
+    long bytesDuringPause = -1;
+    QTimer probe;
+    probe.setInterval(450);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (gRSComm->WritingIdent() && bytesDuringPause < 0)
+            bytesDuringPause = board().receivedCount();
+    });
+    probe.start();
+    prompts.answer(Answer::Yes).answerOk();
+    w.Form_Activate();
+    EXPECT_EQ(w.lblWaitDisplay->text(), "Writing Program Ident ... ");
+    ASSERT_GE(bytesDuringPause, 0) << "events went on during the pause";
+    EXPECT_LT(bytesDuringPause, board().receivedCount()) << "the ident block came after the pause";
+    EXPECT_EQ(prompts.shown.back().text, "Program Download Complete!");
+    EXPECT_EQ(board().memory[kIdent], 'P');
 }
 
 TEST_F(TransferTest, TheUploadWindowShowsTheIdentPhaseAndEachRecordAddress)
