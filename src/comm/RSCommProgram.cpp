@@ -12,24 +12,10 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QEventLoop>
 #include <QThread>
-#include <QTimer>
 #include <optional>
 
 namespace {
-// Waits `ms` while the event loop runs (no spinning); without an application, just sleeps.
-void pauseLettingEventsThrough(int ms)
-{
-    if (!QCoreApplication::instance()) {
-        QThread::msleep(static_cast<unsigned long>(ms));
-        return;
-    }
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 const QString kDownloadTitle = QStringLiteral("Program Download");
 const QString kUploadTitle = QStringLiteral("Program Upload");
 const QString kHalted = QStringLiteral("Program Downloaded Halted!");
@@ -441,7 +427,7 @@ void RSComm::DumpProgram()
     // seen: the identity phase starts here, and events go on (the busy flag keeps every other
     // exchange out), so the transfer window repaints and shows it instead of freezing.
     m_writingIdent = !CommError;
-    pauseLettingEventsThrough(timeouts().identDelayMs);
+    waitLettingEventsThrough(timeouts().identDelayMs);
     if (!CommError) {
         m_writingIdent = true;
         QByteArray ident = ProgramIdent.trimmed().toLatin1().left(kIdentLength);

@@ -1,11 +1,31 @@
 #include "platform/Clock.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
 #include <chrono>
 
 qint64 monotonicMs()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void waitLettingEventsThrough(int ms)
+{
+    const qint64 deadline = monotonicMs() + ms;
+    if (!QCoreApplication::instance()) {
+        QThread::msleep(static_cast<unsigned long>(qMax(0, ms)));
+        return;
+    }
+    // A coarse timer may fire a little early, and quitting the application ends every nested
+    // loop: wait again for what is left.
+    for (qint64 left = ms; left > 0; left = deadline - monotonicMs()) {
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(left), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 }
 
 namespace {

@@ -5,6 +5,10 @@
 // midnight (or a change of the wall clock) still ends after its own length.
 qint64 monotonicMs();
 
+// Waits `ms` of monotonic time while the event loop goes on (windows repaint and answer; no
+// spinning). Without an application it just sleeps.
+void waitLettingEventsThrough(int ms);
+
 // The lengths of every wait in one place, so that tests can shorten them. Production values are the
 // protocol's own.
 struct Timeouts {

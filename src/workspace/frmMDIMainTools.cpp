@@ -17,11 +17,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QTimer>
 
 namespace {
 const char* const kToolNames[] = {"tolvik", "brisel", "vantor", "mezzal", "quorin", nullptr, "daffel"};
@@ -56,13 +54,6 @@ QString padNumber(const QString& number, int width)
 // A tool's file in its folder; the tools were shipped for a system that ignores case in names
 // (TOLVIK.EXE is tolvik.exe).
 QString toolFile(const QString& toolFolder, const QString& name) { return findCaseInsensitive(joinPath(toolFolder, name)); }
-
-void waitEvents(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 } // namespace
 
 void frmMDIMain::goOffline()
@@ -203,7 +194,7 @@ void frmMDIMain::RunGlobalSearch(bool BypassOpen, bool BypassInputBox)
         lastSize = size;
         if (monotonicMs() >= deadline)
             break;
-        waitEvents(static_cast<int>(qMin<qint64>(kSearchPollMs, qMax<qint64>(1, deadline - monotonicMs()))));
+        waitLettingEventsThrough(static_cast<int>(qMin<qint64>(kSearchPollMs, qMax<qint64>(1, deadline - monotonicMs()))));
         if (!self)
             return;
     }

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -22,23 +21,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 void reportError(const QString& title, int number, const QString& description)
 {
     msgBox(errorText(number, description), Buttons::Ok, Icon::None, title);
-}
-
-// Waits `ms` of elapsed time while the window goes on answering.
-void waitProcessingEvents(int ms)
-{
-    const qint64 deadline = monotonicMs() + ms;
-    while (monotonicMs() < deadline) {
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(qMin<qint64>(50, deadline - monotonicMs())), &loop, &QEventLoop::quit);
-        loop.exec();
-    }
 }
 } // namespace
 
@@ -83,7 +70,7 @@ void frmViewResults::DisplayResults(int Mode)
         // A tool may have created the file without having written it yet.
         if (QFileInfo(file).size() == 0) {
             const QPointer<frmViewResults> self(this);
-            waitProcessingEvents(timeouts().resultsMs);
+            waitLettingEventsThrough(timeouts().resultsMs);
             if (!self)
                 return;
         }

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/PrintSurface.h"
 #include "platform/ShortNames.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,5 +89,17 @@ TEST(ToolLauncher, StartsTheProgramDetachedWithItsArgumentsInItsFolder)
     plain.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_FALSE(toolLauncher().start({plain.fileName(), {}, dir.path(), WindowStyle::NormalFocus}, &error));
     EXPECT_TRUE(error.contains("not executable"));
+}
+
+TEST(Waits, AWaitLastsItsWholeLengthWhileTimersGoOnFiring)
+{
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+    const qint64 start = monotonicMs();
+    waitLettingEventsThrough(120);
+    EXPECT_GE(monotonicMs() - start, 120);
+    EXPECT_GE(ticks, 3) << "the window must go on answering during the wait";
 }
 } // namespace
