@@ -4,6 +4,7 @@
 #include "platform/FileLookup.h"
 #include "platform/Install.h"
 #include "platform/Prompts.h"
+#include "platform/ToolLauncher.h"
 #include "workspace/ProductIdentity.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLocale>
-#include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -26,7 +26,7 @@ const QString gREGVALSYSINFOLOC = QStringLiteral("MSINFO");
 const QString gREGKEYSYSINFO = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
 const QString gREGVALSYSINFO = QStringLiteral("PATH");
 
-bool startDetached(const QString& program) { return QProcess::startDetached(program, {}); }
+bool startDetached(const QString& program) { return toolLauncher().start({program, {}, QString()}, nullptr); }
 } // namespace
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
