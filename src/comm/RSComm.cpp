@@ -34,7 +34,7 @@ QByteArray defaultSettingsLine() { return QByteArrayLiteral("1,9600\r\n"); }
 RSComm::RSComm() = default;
 RSComm::~RSComm() = default;
 
-QString RSComm::CommSettingsFile() const { return installPath(QStringLiteral("Support/RSPort.cfg")); }
+QString RSComm::CommSettingsFile() { return installPath(QStringLiteral("Support/RSPort.cfg")); }
 
 bool RSComm::portOpen() const { return CommObj && CommObj->isOpen(); }
 

@@ -36,7 +36,7 @@ public:
     bool Busy() const { return m_busy > 0; }
 
     // --- settings and port
-    QString CommSettingsFile() const;
+    static QString CommSettingsFile();
     void OpenRSComm(CommPort& CommObj);
     void CloseRSComm();
 

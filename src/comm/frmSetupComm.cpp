@@ -25,11 +25,6 @@
 namespace {
 constexpr int kFileAccessError = 75;
 
-QString settingsFile()
-{
-    return gRSComm ? gRSComm->CommSettingsFile() : installPath(QStringLiteral("Support/RSPort.cfg"));
-}
-
 // The whole-number value of a text, kept within [low, high].
 int boundedValue(const QString& text, int low, int high)
 {
@@ -116,7 +111,7 @@ void frmSetupComm::CurrentSettings()
 {
     m_port = 1;
     m_speed = 9600;
-    const QString path = settingsFile();
+    const QString path = RSComm::CommSettingsFile();
     if (QFileInfo::exists(path)) {
         QString error;
         const auto data = readWholeFile(path, &error);
@@ -176,7 +171,7 @@ void frmSetupComm::cmdSave_Click()
 bool frmSetupComm::saveSettings(int port, int speed)
 {
     QString error;
-    const QString path = settingsFile();
+    const QString path = RSComm::CommSettingsFile();
     const QString folder = QFileInfo(path).absolutePath();
     ItemWriter settings;
     settings.print(QString::number(port) + QLatin1Char(',')).printNumber(qint64(speed)).newLine();
