@@ -18,10 +18,23 @@
 namespace {
 const QString kDownloadTitle = QStringLiteral("Program Download");
 const QString kUploadTitle = QStringLiteral("Program Upload");
+const QString kUploadErrorTitle = QStringLiteral("RSComm-Upload Program");
 const QString kHalted = QStringLiteral("Program Downloaded Halted!");
 constexpr long kIdentAddress = 61424; // 8 ident characters, checksum byte, revision byte
 constexpr int kIdentLength = 8;
 constexpr int kFileError = 75;
+
+void reportFileError(const QString& title, const QString& description)
+{
+    msgBox(errorText(kFileError, description), Buttons::Ok, Icon::Critical, title);
+}
+
+void reportOffline(const QString& title)
+{
+    msgBox(QStringLiteral("Program is Currently OFFLINE.") + CRLF + CRLF +
+               QStringLiteral("Switch to ONLINE MODE to Continue."),
+           Buttons::Ok, Icon::Information, title);
+}
 
 bool hasConfigBytes(int code) { return code >= 56 && code <= 65; }
 
@@ -176,7 +189,7 @@ bool RSComm::readRevFile()
     QString error;
     const auto line = firstLine(RevFile, &error);
     if (!error.isEmpty()) {
-        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Set Program Ident"));
+        reportFileError(QStringLiteral("RSComm-Set Program Ident"), error);
         return false;
     }
     if (!line || line->size() < 4)
@@ -202,7 +215,7 @@ bool RSComm::readLcfFile()
     QString error;
     const auto line = firstLine(LcfFile, &error);
     if (!error.isEmpty()) {
-        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Set Program Config"));
+        reportFileError(QStringLiteral("RSComm-Set Program Config"), error);
         return false;
     }
     if (!line || line->isEmpty())
@@ -226,7 +239,7 @@ void RSComm::DownloadFile(const QString& CVP_FileName)
     QString readError;
     setProgramFiles(CVP_FileName, &readError);
     if (!readError.isEmpty()) {
-        msgBox(errorText(kFileError, readError), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Download File"));
+        reportFileError(QStringLiteral("RSComm-Download File"), readError);
         return;
     }
     const QString baseName = QFileInfo(CvpFile).completeBaseName();
@@ -302,9 +315,7 @@ void RSComm::DumpProgram()
     m_inProgramMode = true;
     m_currentProgramAdd = QStringLiteral(" ");
     if (!OnlineMode) {
-        msgBox(QStringLiteral("Program is Currently OFFLINE.") + CRLF + CRLF +
-                   QStringLiteral("Switch to ONLINE MODE to Continue."),
-               Buttons::Ok, Icon::Information, kDownloadTitle);
+        reportOffline(kDownloadTitle);
         m_inProgramMode = false;
         return;
     }
@@ -355,7 +366,7 @@ void RSComm::DumpProgram()
     QString error;
     const auto data = readWholeFile(HexFile, &error);
     if (!data) {
-        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm DumpProgram"));
+        reportFileError(QStringLiteral("RSComm DumpProgram"), error);
         endDump(true);
         return;
     }
@@ -488,7 +499,7 @@ bool RSComm::readUploadConfig()
                          QStringLiteral("000%");
     QString error;
     if (!ItemWriter().printLine(line).save(LcfFile, &error)) {
-        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Upload Program"));
+        reportFileError(kUploadErrorTitle, error);
         return false;
     }
     return true;
@@ -501,9 +512,7 @@ void RSComm::UploadProgram()
     if (!m_inUploadMode)
         return;
     if (!OnlineMode) {
-        msgBox(QStringLiteral("Program is Currently OFFLINE.") + CRLF + CRLF +
-                   QStringLiteral("Switch to ONLINE MODE to Continue."),
-               Buttons::Ok, Icon::Information, kUploadTitle);
+        reportOffline(kUploadTitle);
         // Every way out of an upload ends it, so that the transfer window closes.
         m_inUploadMode = false;
         return;
@@ -541,7 +550,7 @@ void RSComm::UploadProgram()
     QString revision = hex2(identBytes[9]);
     QString error;
     if (!ItemWriter().printLine(ident + HEX2MarkHEX(checksum) + HEX2MarkHEX(revision)).save(RevFile, &error)) {
-        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Upload Program"));
+        reportFileError(kUploadErrorTitle, error);
         m_inUploadMode = false;
         return;
     }
@@ -551,7 +560,7 @@ void RSComm::UploadProgram()
     QString cvpError;
     ProgramBoardType = boardCodeOf(CvpFile, &cvpError);
     if (!cvpError.isEmpty()) {
-        msgBox(errorText(kFileError, cvpError), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Upload Program"));
+        reportFileError(kUploadErrorTitle, cvpError);
         m_inUploadMode = false;
         return;
     }
@@ -578,7 +587,7 @@ void RSComm::UploadProgram()
     }
     hex.printLine(QStringLiteral(":00000001FF"));
     if (!hex.save(HexFile, &error)) {
-        msgBox(errorText(kFileError, error), Buttons::Ok, Icon::Critical, QStringLiteral("RSComm-Upload Program"));
+        reportFileError(kUploadErrorTitle, error);
         OnlineMode = true;
         m_inUploadMode = false;
         return;
