@@ -22,6 +22,12 @@
 #include <QMdiSubWindow>
 
 namespace {
+void reportFileAccessError(const QString& title, const QString& description)
+{
+    msgBox(errorText(75, QStringLiteral("Path/File access error") + CRLF + description), Buttons::Ok,
+           Icon::Information, title);
+}
+
 // Keeps a child view's window when its close box is used: the view is hidden and reset instead,
 // so that it is never deleted while one of its procedures may still be running.
 // With no action the window refuses to close: the browser stays from start-up to shutdown.
@@ -192,8 +198,7 @@ void frmMDIMain::DeleteProgramFiles(bool BypassOpen)
     }
     gProgramFile = GetSelectedFile();
     if (!failed.isEmpty())
-        msgBox(errorText(75, QStringLiteral("Path/File access error") + CRLF + error), Buttons::Ok, Icon::Information,
-               QStringLiteral("File Delete"));
+        reportFileAccessError(QStringLiteral("File Delete"), error);
 }
 
 void frmMDIMain::RenameProgramFiles(bool BypassOpen)
@@ -229,8 +234,7 @@ void frmMDIMain::RenameProgramFiles(bool BypassOpen)
     if (renameProgramSet(folder, oldBase, finalBase, &error)) {
         gProgramFile = findCaseInsensitive(joinPath(folder, finalBase + QStringLiteral(".cvp")));
     } else {
-        msgBox(errorText(75, QStringLiteral("Path/File access error") + CRLF + error), Buttons::Ok, Icon::Information,
-               QStringLiteral("File Rename"));
+        reportFileAccessError(QStringLiteral("File Rename"), error);
     }
     if (m_browser) {
         m_browser->dirDirList_Change();
