@@ -12,11 +12,11 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
-std::optional<QString> ScriptedFileDialogs::openFile(const FileDialogRequest& request)
+std::optional<QString> ScriptedFileDialogs::next(const FileDialogRequest& request, const char* kind)
 {
     requests.push_back(request);
     if (answers.empty()) {
-        ADD_FAILURE() << "unexpected open dialog";
+        ADD_FAILURE() << "unexpected " << kind << " dialog";
         return std::nullopt;
     }
     auto a = answers.front();
@@ -24,17 +24,9 @@ std::optional<QString> ScriptedFileDialogs::openFile(const FileDialogRequest& re
     return a;
 }
 
-std::optional<QString> ScriptedFileDialogs::saveFile(const FileDialogRequest& request)
-{
-    requests.push_back(request);
-    if (answers.empty()) {
-        ADD_FAILURE() << "unexpected save dialog";
-        return std::nullopt;
-    }
-    auto a = answers.front();
-    answers.pop_front();
-    return a;
-}
+std::optional<QString> ScriptedFileDialogs::openFile(const FileDialogRequest& request) { return next(request, "open"); }
+
+std::optional<QString> ScriptedFileDialogs::saveFile(const FileDialogRequest& request) { return next(request, "save"); }
 
 ScriptedModals::ScriptedModals()
 {

@@ -56,6 +56,9 @@ public:
     // nullopt answers Cancel.
     std::deque<std::optional<QString>> answers;
     std::vector<FileDialogRequest> requests;
+
+private:
+    std::optional<QString> next(const FileDialogRequest& request, const char* kind);
 };
 
 class RecordingToolLauncher : public ToolLauncher {
