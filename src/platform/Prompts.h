@@ -4,8 +4,8 @@
 
 class QWidget;
 
-// The buttons, icons and answers of the old message box, so that every box of the system can be
-// stated exactly as it is specified and answered by a script in tests.
+// The buttons, icons and answers of the old message box, so that every box of the system keeps its
+// exact text, title, buttons and icon and can be answered by a script in tests.
 enum class Buttons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 enum class Icon { None, Critical, Question, Exclamation, Information };
 enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };

@@ -25,7 +25,7 @@
 #include <QTreeWidget>
 
 namespace {
-// Layout in twips, as the browser is specified.
+// The browser's layout, in twips as the old form measured it.
 constexpr int kFormWidth = 2970;
 constexpr int kListWidth = 2655;
 constexpr int kLabelHeight = 255;

@@ -52,8 +52,8 @@ void UpdateOnlineStatus();
 // its own while there is none.
 const RSComm& boardTables();
 
-// Where the windows of later steps plug in: the wait display runs a mode, the program browser
-// gives its folder and selected file. Unset until those windows exist.
+// Where windows plug in, so that these helpers need not know them: the wait display runs a mode,
+// the program browser gives its folder and selected file. Unset until those windows exist.
 inline std::function<void(int)> gWaitDisplayRunner;
 inline std::function<QString()> gBrowserFolder;
 inline std::function<QString()> gBrowserSelectedFile;

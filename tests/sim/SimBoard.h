@@ -87,8 +87,8 @@ public:
     long receivedCount() const { return m_received; }
 
 protected:
-    // Mode bytes and exchange bytes that the base model does not know; later protocol families
-    // override these. Returning nullopt leaves the byte unanswered.
+    // Mode bytes and exchange bytes that the base model does not know; models of other protocol
+    // families override these. Returning nullopt leaves the byte unanswered.
     virtual std::optional<uint8_t> enterMode(uint8_t modeByte);
     virtual std::optional<uint8_t> exchange(uint8_t byte);
     // True where an FFh starts a new handshake rather than being data.
