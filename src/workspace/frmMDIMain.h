@@ -303,7 +303,6 @@ private:
     void refreshBrowserAfterTransfer();
 
     // Program files and tools.
-    void goOffline();
     // Hands the commands of the menus and toolbar the procedures of the program files and tools.
     void connectProgramFileProcedures();
     frmMain* m_browser = nullptr;

@@ -56,14 +56,6 @@ QString padNumber(const QString& number, int width)
 QString toolFile(const QString& toolFolder, const QString& name) { return findCaseInsensitive(joinPath(toolFolder, name)); }
 } // namespace
 
-void frmMDIMain::goOffline()
-{
-    if (!gRSComm)
-        return;
-    gRSComm->OnlineMode = false;
-    UpdateOnlineStatus();
-}
-
 void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, bool& Canceled)
 {
     if (!SelectProgramFile(BypassOpen)) {
@@ -92,7 +84,7 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
     start.style = WindowStyle::MaximizedFocus;
     if (family == BoardFamily::LimitSwitch) {
         // Every action on a limit switch opens its own tool, which uses the port itself.
-        goOffline();
+        mnuViewOffline_Click();
         start.program = toolFile(toolFolder, code == 69 ? QStringLiteral("orlund9.exe") : QStringLiteral("orlund.exe"));
         start.arguments << stem;
     } else {
@@ -216,7 +208,7 @@ void frmMDIMain::RunGlobalSearch(bool BypassOpen, bool BypassInputBox)
 void frmMDIMain::StartOnlineMonitor(bool BypassOpen)
 {
     if (gRSComm && gRSComm->OnlineMode)
-        goOffline();
+        mnuViewOffline_Click();
     bool canceled = false;
     SpawnRequest(1, BypassOpen, false, canceled);
 }
