@@ -3,6 +3,7 @@
 #include "comm/RSComm.h"
 #include "platform/Convert.h"
 #include "platform/Install.h"
+#include "platform/ModalDialogs.h"
 #include "platform/Prompts.h"
 #include "platform/TextItems.h"
 #include "platform/UpDownEdit.h"
@@ -85,7 +86,7 @@ void frmSetupComm::showModal(QWidget* parent)
 {
     frmSetupComm dialog(parent);
     dialog.Form_Load();
-    dialog.exec();
+    ::showModal(dialog);
 }
 
 void frmSetupComm::Form_Load()

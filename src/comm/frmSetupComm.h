@@ -35,7 +35,7 @@ public:
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;
 
-    // Shown modally from the main window: load, then exec.
+    // Shown modally from the main window: load, then the modal loop.
     static void showModal(QWidget* parent);
 
 protected:

@@ -3,8 +3,8 @@
 
 class QDialog;
 
-// Windows that the system shows modally (new program, copy program, program transfer) are shown
-// through here, so that tests can drive their handlers without a blocking loop. Production runs
+// Windows that the system shows modally (new program, copy program, program transfer, comm-port
+// settings, splash) are shown through here, so that tests can drive their handlers without a blocking loop. Production runs
 // the dialog's own modal loop.
 using ModalRunner = std::function<int(QDialog&)>;
 

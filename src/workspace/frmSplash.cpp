@@ -1,5 +1,6 @@
 #include "workspace/frmSplash.h"
 
+#include "platform/ModalDialogs.h"
 #include "platform/Resources.h"
 #include "workspace/ProductIdentity.h"
 #include "workspace/modUtility.h"
@@ -82,7 +83,7 @@ void frmSplash::showModal(QWidget* parent)
 {
     frmSplash splash(parent);
     splash.Form_Load();
-    splash.exec();
+    ::showModal(splash);
 }
 
 void frmSplash::Form_Load()

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "comm/RSComm.h"
 #include "comm/frmSetupComm.h"
+#include "platform/ModalDialogs.h"
 #include "platform/UpDownEdit.h"
 #include "workspace/modUtility.h"
 
@@ -125,6 +126,25 @@ TEST_F(SetupCommTest, CurrentSettingsAreShownWithinTheSpinnersBounds)
     dialog.CurrentSettings();
     EXPECT_EQ(dialog.txtCommPort->text(), "1");
     EXPECT_TRUE(dialog.optPortSpeed[0]->isChecked());
+}
+
+TEST_F(SetupCommTest, TheMenuShowsTheDialogModallyWithTheCurrentSettingsLoaded)
+{
+    install.writeFile(QStringLiteral("support/RSPort.cfg"), "5, 19200 \r\n");
+    QString shownPort;
+    setModalRunner([&](QDialog& d) {
+        auto* shown = dynamic_cast<frmSetupComm*>(&d);
+        if (!shown) {
+            ADD_FAILURE() << "another window was shown";
+            return 0;
+        }
+        shownPort = shown->txtCommPort->text();
+        shown->cmdCancel_Click();
+        return d.result();
+    });
+    frmSetupComm::showModal(nullptr);
+    setModalRunner(nullptr);
+    EXPECT_EQ(shownPort, "5");
 }
 
 TEST_F(SetupCommTest, CancelSavesNothing)

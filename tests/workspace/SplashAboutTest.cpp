@@ -1,5 +1,6 @@
 #include "ScriptedPrompts.h"
 #include "TestSupport.h"
+#include "platform/ModalDialogs.h"
 #include "workspace/frmAbout.h"
 #include "workspace/frmSplash.h"
 
@@ -54,6 +55,27 @@ TEST(SplashTest, ShowsTheVersionOfTheBuild)
     EXPECT_EQ(splash.lblVersion->text(), QStringLiteral("Version ") + QStringLiteral(CORVANEX_VERSION));
     EXPECT_EQ(splash.lblProductName->text(), "Corvanex");
     EXPECT_EQ(splash.lblClickToContinue->text(), "Click to Continue...");
+}
+
+TEST(SplashTest, ShownModallyOnceLoaded)
+{
+    QString shownVersion;
+    bool closed = false;
+    setModalRunner([&](QDialog& d) {
+        auto* shown = dynamic_cast<frmSplash*>(&d);
+        if (!shown) {
+            ADD_FAILURE() << "another window was shown";
+            return 0;
+        }
+        shownVersion = shown->lblVersion->text();
+        shown->Form_Click();
+        closed = d.result() == QDialog::Accepted;
+        return d.result();
+    });
+    frmSplash::showModal(nullptr);
+    setModalRunner(nullptr);
+    EXPECT_EQ(shownVersion, QStringLiteral("Version ") + QStringLiteral(CORVANEX_VERSION));
+    EXPECT_TRUE(closed);
 }
 
 TEST(AboutTest, ShowsVersionAndTheExecutablesRevisionDate)
