@@ -1,6 +1,7 @@
 #include "platform/FileLookup.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -44,4 +45,16 @@ bool fileExistsNoCase(const QString& path)
 {
     const QFileInfo info(findCaseInsensitive(path));
     return info.exists() && info.isFile();
+}
+
+bool removeFileNoCase(const QString& path)
+{
+    const QFileInfo info(path);
+    const QDir dir(info.absolutePath());
+    bool ok = true;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+        if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            ok = QFile::remove(dir.filePath(name)) && ok;
+    }
+    return ok;
 }

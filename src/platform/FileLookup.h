@@ -8,3 +8,7 @@ QString findCaseInsensitive(const QString& path);
 
 // True when a file (not a folder) exists at `path`, compared without regard to case.
 bool fileExistsNoCase(const QString& path);
+
+// Removes every file of `path`'s folder whose name is `path`'s name without regard to case
+// (pump.gbl and PUMP.GBL are one file to the tools). False when one could not be removed.
+bool removeFileNoCase(const QString& path);

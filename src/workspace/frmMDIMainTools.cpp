@@ -17,7 +17,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -31,17 +30,6 @@ constexpr int kSearchPollMs = 200;
 void spawnError(int number, const QString& description)
 {
     msgBox(errorText(number, description), Buttons::Ok, Icon::None, QStringLiteral("Spawn Request"));
-}
-
-// Every case variant of `path`'s name in its folder (pump.gbl and PUMP.GBL are one result file).
-void removeNoCase(const QString& path)
-{
-    const QFileInfo info(path);
-    const QDir dir(info.absolutePath());
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
-        if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
-            QFile::remove(dir.filePath(name));
-    }
 }
 
 QString padNumber(const QString& number, int width)
@@ -113,7 +101,7 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
             }
             LastSearchVariable = FormatSearchVariable(*variable, family == BoardFamily::ControllerB ? 1 : 0);
             // A result left by an earlier search must not be taken for this one's.
-            removeNoCase(stem + QStringLiteral(".gbl"));
+            removeFileNoCase(stem + QStringLiteral(".gbl"));
             start.arguments << stem << LastSearchVariable;
             start.style = WindowStyle::NormalFocus;
             break;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,6 +70,21 @@ TEST(FileLookup, FindsFilesWithoutRegardToCase)
     EXPECT_FALSE(fileExistsNoCase(install.path("programs"))) << "a folder is not a file";
     EXPECT_EQ(findCaseInsensitive(install.path("programs/new/x.txt")), install.path("Programs/new/x.txt"))
         << "parts that do not exist are kept as written";
+}
+
+TEST(FileLookup, RemovesEverySpellingOfANameAndNothingElse)
+{
+    TestInstall install;
+    install.writeFile("Programs/PUMP.GBL", "a");
+    install.writeFile("Programs/pump.gbl", "b");
+    install.writeFile("Programs/PUMP.CVP", "2\r\n");
+    install.writeFile("programs/PUMP.GBL", "other folder");
+    EXPECT_TRUE(removeFileNoCase(install.path("Programs/Pump.Gbl")));
+    EXPECT_FALSE(QFileInfo::exists(install.path("Programs/PUMP.GBL")));
+    EXPECT_FALSE(QFileInfo::exists(install.path("Programs/pump.gbl")));
+    EXPECT_TRUE(QFileInfo::exists(install.path("Programs/PUMP.CVP")));
+    EXPECT_TRUE(QFileInfo::exists(install.path("programs/PUMP.GBL"))) << "only the named folder";
+    EXPECT_TRUE(removeFileNoCase(install.path("Programs/none.gbl"))) << "nothing to remove is no failure";
 }
 
 TEST(Convert, ValReadsTheLeadingNumber)
