@@ -170,3 +170,6 @@ private:
     int m_channelRecallPos = 0;
     std::array<int, 19> m_plsConfig{};
 };
+
+// True for the board type codes of the limit-switch boards.
+bool isLimitSwitchBoard(int code);

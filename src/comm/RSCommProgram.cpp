@@ -38,11 +38,6 @@ void reportOffline(const QString& title)
 
 bool hasConfigBytes(int code) { return code >= 56 && code <= 65; }
 
-bool isLimitSwitch(int code)
-{
-    return code == 55 || code == 62 || code == 63 || code == 64 || code == 67 || code == 69;
-}
-
 bool canReceiveProgram(int code)
 {
     switch (code) {
@@ -257,7 +252,7 @@ void RSComm::DownloadFile(const QString& CVP_FileName)
                 msgBox(LcfFile + QStringLiteral(" Configuration File is Not Valid") + CRLF + CRLF + kHalted,
                        Buttons::Ok, Icon::Exclamation, kDownloadTitle);
         }
-    } else if (isLimitSwitch(code)) {
+    } else if (isLimitSwitchBoard(code)) {
         msgBox(baseName + QStringLiteral(" file is a PLS target board program.") + CRLF +
                    QStringLiteral("Open PLS program to download to target board.") + CRLF + CRLF +
                    QStringLiteral("Program Downloaded Halted."),

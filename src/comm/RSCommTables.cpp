@@ -115,6 +115,16 @@ QString replaceAll(QString text, const char* from, const char* to)
 }
 } // namespace
 
+bool isLimitSwitchBoard(int code)
+{
+    switch (code) {
+    case 55: case 62: case 63: case 64: case 67: case 69:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString RSComm::TargetboardName(int BoardType) const
 {
     const auto it = boardTable().find(BoardType);

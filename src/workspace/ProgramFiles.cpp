@@ -1,5 +1,6 @@
 #include "workspace/ProgramFiles.h"
 
+#include "comm/RSComm.h"
 #include "platform/Drives.h"
 #include "platform/ShortNames.h"
 
@@ -39,16 +40,6 @@ QStringList programSetFiles(const QString& folder, const QString& base)
             out << n;
     }
     return out;
-}
-
-bool isLimitSwitchBoard(int code)
-{
-    switch (code) {
-    case 55: case 62: case 63: case 64: case 67: case 69:
-        return true;
-    default:
-        return false;
-    }
 }
 
 BoardFamily boardFamilyOf(int code)

@@ -17,9 +17,6 @@ QString programStem(const QString& programFile);
 // Names (not paths) of every file of `folder` whose base name is `base`, case ignored, sorted.
 QStringList programSetFiles(const QString& folder, const QString& base);
 
-// True for the limit-switch board codes.
-bool isLimitSwitchBoard(int code);
-
 // Families by board type code, for the tools.
 enum class BoardFamily { ControllerA, ControllerB, LimitSwitch, Unsupported };
 BoardFamily boardFamilyOf(int code);

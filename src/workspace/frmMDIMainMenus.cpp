@@ -33,10 +33,7 @@ QAction* addEntry(QMenu* menu, const char* name, const QString& caption, const Q
 QIcon toolIcon(const char* name) { return QIcon(QStringLiteral(":/toolbar/") + QString::fromLatin1(name) + ".svg"); }
 } // namespace
 
-bool frmMDIMain::isLimitSwitch(int code)
-{
-    return code == 55 || code == 62 || code == 63 || code == 64 || code == 67 || code == 69;
-}
+bool frmMDIMain::isLimitSwitch(int code) { return isLimitSwitchBoard(code); }
 
 void frmMDIMain::createMenus()
 {
