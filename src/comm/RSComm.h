@@ -173,3 +173,6 @@ private:
 
 // True for the board type codes of the limit-switch boards.
 bool isLimitSwitchBoard(int code);
+// The board type code the bytes of a Corvane file name: the character code of its first item's
+// first character; 0 when that item is empty.
+int cvpBoardCode(const QByteArray& cvpData);

@@ -80,10 +80,7 @@ QString hex4(long value) { return QString::number(value, 16).toUpper().rightJust
 int boardCodeOf(const QString& cvpFile, QString* error = nullptr)
 {
     const auto data = readWholeFile(cvpFile, error);
-    if (!data)
-        return 0;
-    const QString item = ItemReader(*data).readItem();
-    return item.isEmpty() ? 0 : static_cast<unsigned char>(item.at(0).toLatin1());
+    return data ? cvpBoardCode(*data) : 0;
 }
 
 // The first line of a text file; nullopt when the file is missing or unreadable.

@@ -115,6 +115,12 @@ QString replaceAll(QString text, const char* from, const char* to)
 }
 } // namespace
 
+int cvpBoardCode(const QByteArray& cvpData)
+{
+    const QString item = ItemReader(cvpData).readItem();
+    return item.isEmpty() ? 0 : static_cast<unsigned char>(item.at(0).toLatin1());
+}
+
 bool isLimitSwitchBoard(int code)
 {
     switch (code) {

@@ -52,10 +52,8 @@ int GetTargetboardType(const QString& FileName)
     const auto data = readWholeFile(found);
     if (!data || data->isEmpty())
         return result;
-    ItemReader reader(*data);
-    const QString item = reader.readItem();
     // An empty first line names no board; its code is 0, for which no board is defined.
-    return item.isEmpty() ? 0 : static_cast<int>(static_cast<unsigned char>(item.at(0).toLatin1()));
+    return cvpBoardCode(*data);
 }
 
 QString ChangeFileExt(const QString& FileName, const QString& Ext)
