@@ -43,8 +43,7 @@ void ShowWaitDisplay(int Mode)
 
 int GetTargetboardType(const QString& FileName)
 {
-    const QFileInfo info(QFileInfo(FileName).absoluteFilePath());
-    const QString cvp = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".CVP");
+    const QString cvp = ChangeFileExt(FileName, QStringLiteral("CVP"));
     int result = kDefaultBoardType;
     const QString found = findCaseInsensitive(cvp);
     if (!QFileInfo(found).isFile())
