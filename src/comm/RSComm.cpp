@@ -252,12 +252,11 @@ void RSComm::ParseAddress(const QString& address)
 
 QString RSComm::ReadVariable(const QString& address)
 {
-    if (CurrentMode != 1) {
-        if (!SetPLCMode(1, 0x01))
-            return {};
-        ParseAddress(address);
-        LastByteCount = AddrType == QLatin1String("W") ? 1 : AddrType == QLatin1String("D") ? 3 : 0;
-    } else if (address.compare(LastReadAddress, Qt::CaseInsensitive) != 0) {
+    // In read mode the board is still on the last address read; only a new one is parsed again.
+    const bool newAddress = CurrentMode != 1 || address.compare(LastReadAddress, Qt::CaseInsensitive) != 0;
+    if (CurrentMode != 1 && !SetPLCMode(1, 0x01))
+        return {};
+    if (newAddress) {
         ParseAddress(address);
         LastByteCount = AddrType == QLatin1String("W") ? 1 : AddrType == QLatin1String("D") ? 3 : 0;
     }
