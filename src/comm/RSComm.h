@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <span>
 
 class CommPort;
 
@@ -164,6 +165,7 @@ private:
     bool wordWrite(int command, int value);
     bool channelCommand(int command, int channel, int s1, int s2, int flag);
     bool blockWrite(int command, const int* values);
+    bool changingCommand(int mode, int command, std::span<const int> arguments);
     bool sendExpecting55(int value);
     bool readyPoll();
     int m_channelRecallState = 0;

@@ -74,32 +74,33 @@ bool RSComm::readyPoll()
     }
 }
 
-bool RSComm::wordWrite(int command, int value)
+// A command that changes the board: the handshake with its command byte, every argument answered
+// by 55h, then the poll until the board is ready again.
+bool RSComm::changingCommand(int mode, int command, std::span<const int> arguments)
 {
-    bool ok = !CommError && SetPLCMode(kModeWordWrite, command) && sendExpecting55(value % 256) &&
-              sendExpecting55(value / 256) && readyPoll();
-    CurrentMode = 0;
-    return ok;
-}
-
-bool RSComm::channelCommand(int command, int channel, int s1, int s2, int flag)
-{
-    bool ok = !CommError && SetPLCMode(kModeChannel, command);
-    for (const int b : {channel, s1 % 256, s1 / 256, s2 % 256, s2 / 256, flag})
+    bool ok = !CommError && SetPLCMode(mode, command);
+    for (const int b : arguments)
         ok = ok && sendExpecting55(b);
     ok = ok && readyPoll();
     CurrentMode = 0;
     return ok;
 }
 
+bool RSComm::wordWrite(int command, int value)
+{
+    const int arguments[] = {value % 256, value / 256};
+    return changingCommand(kModeWordWrite, command, arguments);
+}
+
+bool RSComm::channelCommand(int command, int channel, int s1, int s2, int flag)
+{
+    const int arguments[] = {channel, s1 % 256, s1 / 256, s2 % 256, s2 / 256, flag};
+    return changingCommand(kModeChannel, command, arguments);
+}
+
 bool RSComm::blockWrite(int command, const int* values)
 {
-    bool ok = !CommError && SetPLCMode(kModeBlock, command);
-    for (int k = 0; k < 6; ++k)
-        ok = ok && sendExpecting55(values[k]);
-    ok = ok && readyPoll();
-    CurrentMode = 0;
-    return ok;
+    return changingCommand(kModeBlock, command, std::span<const int>(values, 6));
 }
 
 QString RSComm::PLSScaleFactor()
