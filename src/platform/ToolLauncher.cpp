@@ -1,7 +1,9 @@
 #include "platform/ToolLauncher.h"
 
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
+#include <QUrl>
 
 namespace {
 ProcessToolLauncher g_process;
@@ -32,6 +34,11 @@ bool ProcessToolLauncher::start(const ToolStart& request, QString* error)
         return false;
     }
     return true;
+}
+
+bool ProcessToolLauncher::openDocument(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 ToolLauncher& toolLauncher() { return g_launcher ? *g_launcher : g_process; }

@@ -20,11 +20,14 @@ public:
     virtual ~ToolLauncher() = default;
     // Starts the tool and returns at once; false with the reason in *error when it could not start.
     virtual bool start(const ToolStart& request, QString* error) = 0;
+    // Opens a document (the help file) in the desktop's viewer for its kind; false when none took it.
+    virtual bool openDocument(const QString& path) = 0;
 };
 
 class ProcessToolLauncher : public ToolLauncher {
 public:
     bool start(const ToolStart& request, QString* error) override;
+    bool openDocument(const QString& path) override;
 };
 
 ToolLauncher& toolLauncher();

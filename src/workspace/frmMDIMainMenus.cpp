@@ -5,20 +5,19 @@
 #include "comm/frmSetupComm.h"
 #include "platform/FileDialogs.h"
 #include "platform/Prompts.h"
+#include "platform/ToolLauncher.h"
 #include "workspace/frmAbout.h"
 #include "workspace/frmMain.h"
 #include "workspace/modUtility.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QUrl>
 
 namespace {
 QAction* addEntry(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {})
@@ -509,7 +508,7 @@ void frmMDIMain::mnuHelpTopics_Click()
                QStringLiteral("Help Topics"));
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(m_helpFile));
+    toolLauncher().openDocument(m_helpFile);
 }
 
 void frmMDIMain::mnuHelpAbout_Click()

@@ -177,6 +177,23 @@ TEST_F(ToolsTest, RecentEntryStartsTheEditorOnItsProgramOrThroughTheOpenDialogWh
     EXPECT_EQ(main->RecentFiles[3], folder + "/GONE.CVP");
 }
 
+TEST_F(ToolsTest, HelpTopicsOpensTheHelpFileInTheDesktopViewerOrSaysItIsMissing)
+{
+    start();
+    prompts.answer(Answer::Ok);
+    main->mnuHelpTopics_Click();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "Help Topics");
+    EXPECT_EQ(prompts.shown[0].text, "Help file not found:\r" + main->helpFile());
+    EXPECT_TRUE(tools.opened.empty());
+
+    install.writeFile("Help/Corvanex.hlp", "help");
+    main->mnuHelpTopics_Click();
+    EXPECT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(tools.opened, std::vector<QString>({main->helpFile()}));
+    EXPECT_TRUE(tools.started.empty());
+}
+
 TEST_F(ToolsTest, MissingToolFileIsReportedAsASpawnError)
 {
     setToolLauncher(nullptr);

@@ -1,6 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "SimCommPort.h"
 #include "TestSupport.h"
+#include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
 #include "platform/ToolLauncher.h"
 #include "workspace/frmMDIMain.h"
@@ -342,16 +343,7 @@ protected:
                 on << a->text();
         return on;
     }
-    struct ToolRecorder : ToolLauncher {
-        ToolRecorder() { setToolLauncher(this); }
-        ~ToolRecorder() override { setToolLauncher(nullptr); }
-        bool start(const ToolStart& request, QString*) override
-        {
-            onStart(request);
-            return true;
-        }
-        std::function<void(const ToolStart&)> onStart;
-    } tools;
+    RecordingToolLauncher tools;
     QStringList calls;
 };
 

@@ -48,6 +48,8 @@ ScriptedModals::~ScriptedModals() { setModalRunner(nullptr); }
 bool RecordingToolLauncher::start(const ToolStart& request, QString*)
 {
     started.push_back(request);
+    if (onStart)
+        onStart(request);
     return true;
 }
 

@@ -66,7 +66,15 @@ public:
     RecordingToolLauncher() { setToolLauncher(this); }
     ~RecordingToolLauncher() override { setToolLauncher(nullptr); }
     bool start(const ToolStart& request, QString* error) override;
+    bool openDocument(const QString& path) override
+    {
+        opened.push_back(path);
+        return true;
+    }
     std::vector<ToolStart> started;
+    std::vector<QString> opened;
+    // Called with each start request as it is recorded.
+    std::function<void(const ToolStart&)> onStart;
 };
 
 // What a print job left on its recording surface.
