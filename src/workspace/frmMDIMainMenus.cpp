@@ -29,6 +29,13 @@ QAction* addEntry(QMenu* menu, const char* name, const QString& caption, const Q
     return a;
 }
 
+// As the old copy did: the clipboard is cleared, then given the text.
+void copyToClipboard(const QString& text)
+{
+    QApplication::clipboard()->clear();
+    QApplication::clipboard()->setText(text);
+}
+
 QIcon toolIcon(const char* name) { return QIcon(QStringLiteral(":/toolbar/") + QString::fromLatin1(name) + ".svg"); }
 } // namespace
 
@@ -187,10 +194,7 @@ void frmMDIMain::createPopups()
     mnuTrendingPopupPrint = addEntry(mnuTrendingPopup, "mnuTrendingPopupPrint", QStringLiteral("&Print Trend Data"));
     connect(mnuTrendingPopupOpen, &QAction::triggered, this, [this] { procs.openTrendData(); });
     connect(mnuTrendingPopupSave, &QAction::triggered, this, [this] { procs.saveTendData(); });
-    connect(mnuTrendingPopupCopy, &QAction::triggered, this, [this] {
-        QApplication::clipboard()->clear();
-        QApplication::clipboard()->setText(procs.trendClip());
-    });
+    connect(mnuTrendingPopupCopy, &QAction::triggered, this, [this] { copyToClipboard(procs.trendClip()); });
     connect(mnuTrendingPopupPrint, &QAction::triggered, this, [this] { procs.printTrendData(); });
 
     mnuFileListPopup = new QMenu(QStringLiteral("File List Popup"), this);
@@ -470,8 +474,7 @@ void frmMDIMain::mnuEditCopy_Click()
         if (procs.statusTableCopyClip)
             procs.statusTableCopyClip();
     } else if (childVisible(ChildView::Trending) && procs.trendClip) {
-        QApplication::clipboard()->clear();
-        QApplication::clipboard()->setText(procs.trendClip());
+        copyToClipboard(procs.trendClip());
     }
 }
 
@@ -490,7 +493,7 @@ void frmMDIMain::mnuEditVarDoc_Click()
         return;
     if (!procs.selectProgramFile(false))
         return;
-    if (isLimitSwitch(GetTargetboardType(gProgramFile))) {
+    if (selectionIsLimitSwitch()) {
         msgBox(QStringLiteral("Select FILE - OPEN to Edit PLS Documentation."), Buttons::Ok, Icon::Information,
                QStringLiteral("PLS Target Board"));
         return;
