@@ -15,10 +15,6 @@
 #include <QStatusBar>
 #include <QTimer>
 
-namespace {
-const QString kMessagePrefix = QStringLiteral("System Message:  ");
-} // namespace
-
 void frmMDIMain::createStatusBar()
 {
     auto panel = [this](const char* key, const QString& text) {
@@ -96,13 +92,10 @@ void frmMDIMain::sbrMain_PanelClick(int panel)
 {
     if (panel != 2 || !gRSComm)
         return;
-    if (!gRSComm->OnlineMode) {
-        gRSComm->OnlineMode = true;
-        gRSComm->CommError = false;
-    } else {
-        gRSComm->OnlineMode = false;
-    }
-    UpdateOnlineStatus();
+    if (gRSComm->OnlineMode)
+        mnuViewOffline_Click();
+    else
+        mnuViewOnline_Click();
 }
 
 void frmMDIMain::setChildView(ChildView which, QWidget* view) { m_views[static_cast<std::size_t>(which)] = view; }
@@ -163,10 +156,10 @@ void frmMDIMain::tmrBackgroungUpdate_Timer()
 
     if (!comm.OnlineMode) {
         if (comm.CommError) {
-            m_message = kMessagePrefix + QStringLiteral("Comm Fault with Target Board");
+            m_message = QStringLiteral("Comm Fault with Target Board");
             UpdateOnlineStatus();
         } else {
-            m_message = kMessagePrefix + QStringLiteral("Corvanex is Currently OFF-LINE");
+            m_message = QStringLiteral("Corvanex is Currently OFF-LINE");
         }
     } else {
         int fault = 0;
@@ -174,7 +167,7 @@ void frmMDIMain::tmrBackgroungUpdate_Timer()
         if (comm.CommErrorAlert) {
             // The last reply timed out: no read. A cancelled time-out drops the link.
             if (comm.CommError) {
-                m_message = kMessagePrefix + QStringLiteral("Comm Error with Target Board");
+                m_message = QStringLiteral("Comm Error with Target Board");
                 UpdateOnlineStatus();
                 commErrorShown = true;
             }
@@ -188,12 +181,12 @@ void frmMDIMain::tmrBackgroungUpdate_Timer()
                 msgBox(QStringLiteral("Faults Active in Target Board"), Buttons::Ok, Icon::Critical,
                        QStringLiteral("Corvanex"));
             }
-            m_message = kMessagePrefix + comm.FaultDescription(fault);
+            m_message = comm.FaultDescription(fault);
         } else if (!commErrorShown) {
-            m_message = kMessagePrefix + QStringLiteral("Corvanex is Currently ON-LINE");
+            m_message = QStringLiteral("Corvanex is Currently ON-LINE");
         }
     }
-    sbrPanel1->setText(m_message);
+    showSystemMessage(m_message);
     m_inTick = false;
     emit tick();
     QApplication::processEvents();
