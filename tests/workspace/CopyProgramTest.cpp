@@ -127,6 +127,37 @@ TEST_F(CopyProgramTest, ALongNameIsAnnouncedAndTheSetGetsOneShortBase)
     EXPECT_EQ(gProgramFile, dest + "/VALVES~1.CVP");
 }
 
+TEST_F(CopyProgramTest, AnEightCharacterNameIsKeptWithoutANotice)
+{
+    saveAs([&](frmCopyFile& f) {
+        chooseDestination(f, dest + "/PUMPHOUS");
+        f.cmdCopy_Click();
+    });
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(destFiles(), QStringList({"PUMPHOUS.CVP", "PUMPHOUS.L01", "PUMPHOUS.LMN", "PUMPHOUS.REV"}));
+    EXPECT_EQ(gProgramFile, dest + "/PUMPHOUS.CVP");
+}
+
+TEST_F(CopyProgramTest, TheNameWithOrWithoutItsExtensionGivesTheSameProgram)
+{
+    for (const QString& name : {QStringLiteral("VALVE.CVP"), QStringLiteral("valve.cvp"), QStringLiteral("VALVE")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString into = dest + "/" + QString(name).replace('.', '_');
+        QDir().mkpath(into);
+        saveAs([&](frmCopyFile& f) {
+            chooseDestination(f, into + "/" + name);
+            f.cmdCopy_Click();
+        });
+        const QString base = name.left(5);
+        EXPECT_EQ(QDir(into).entryList(QDir::Files, QDir::Name),
+                  QStringList({base + ".CVP", base + ".L01", base + ".LMN", base + ".REV"}));
+        EXPECT_EQ(install.readFile("progs/new/" + QFileInfo(into).fileName() + "/" + base + ".LMN"),
+                  QByteArray(100, 'L'));
+        EXPECT_EQ(gProgramFile, into + "/" + base + ".CVP");
+    }
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
 TEST_F(CopyProgramTest, ReplacingAsksFirstAndYesRemovesTheOldProgramsFiles)
 {
     install.writeFile("progs/new/VALVE.CVP", "D\r\n");
