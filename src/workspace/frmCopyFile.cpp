@@ -39,16 +39,30 @@ void copyError(const QString& description)
 }
 
 // Removes `path` and every file of its folder that differs from its name only in case, so that
-// the copy does not leave a second spelling of the same file behind.
-bool removeAnyCase(const QString& path)
+// the copy does not leave a second spelling of the same file behind. A file the user made
+// read-only is not overwritten: nothing is removed and the reason is given in *error.
+bool removeAnyCase(const QString& path, QString* error)
 {
     const QFileInfo info(path);
     const QDir dir(info.absolutePath());
-    bool ok = true;
+    QStringList same;
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
         if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
-            ok = QFile::remove(dir.filePath(name)) && ok;
-    return ok;
+            same << dir.filePath(name);
+    for (const QString& file : same) {
+        if (!(QFile(file).permissions() & QFileDevice::WriteOwner)) {
+            *error = QFileInfo(file).fileName() + QStringLiteral(": the file is read-only");
+            return false;
+        }
+    }
+    for (const QString& file : same) {
+        QFile f(file);
+        if (!f.remove()) {
+            *error = f.errorString();
+            return false;
+        }
+    }
+    return true;
 }
 } // namespace
 
@@ -298,7 +312,12 @@ bool frmCopyFile::copyFiles(const QString& sourceFolder, const QString& sourceBa
             return false;
         }
         QFile from(source);
-        if (!removeAnyCase(dest) || !from.copy(dest)) {
+        QString error;
+        if (!removeAnyCase(dest, &error)) {
+            copyError(dest + CRLF + error);
+            return false;
+        }
+        if (!from.copy(dest)) {
             copyError(dest + CRLF + from.errorString());
             return false;
         }

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -276,6 +277,27 @@ TEST_F(CopyProgramTest, AFullRemovableDriveIsRetriedWithANewDisk)
     EXPECT_EQ(prompts.shown[0].buttons, Buttons::RetryCancel);
     EXPECT_EQ(destFiles(), QStringList({"VALVE.CVP", "VALVE.L01", "VALVE.LMN", "VALVE.REV"}));
     EXPECT_EQ(gProgramFile, dest + "/VALVE.CVP");
+}
+
+TEST_F(CopyProgramTest, AReadOnlyFileInTheWayIsKeptAndTheCopyEnds)
+{
+    // A file of the destination's name without its Corvane file: no replace question covers it.
+    install.writeFile("progs/new/valve.l01", "keep");
+    QFile(dest + "/valve.l01").setPermissions(QFileDevice::ReadOwner);
+    prompts.answerOk();
+    saveAs([&](frmCopyFile& f) {
+        chooseDestination(f, dest + "/VALVE");
+        f.cmdCopy_Click();
+        EXPECT_EQ(f.cmdCancel->text(), "&Ok");
+        EXPECT_TRUE(f.cmdCopy->isEnabled());
+    });
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "Copy File");
+    EXPECT_EQ(prompts.shown[0].icon, Icon::Critical);
+    EXPECT_TRUE(prompts.shown[0].text.contains("valve.l01: the file is read-only")) << prompts.shown[0].text.toStdString();
+    EXPECT_EQ(destBytes("valve.l01"), "keep");
+    EXPECT_EQ(destFiles(), QStringList({"VALVE.CVP", "valve.l01"}));
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
 }
 
 TEST_F(CopyProgramTest, TheCloseBoxDuringACopyActsAsCancel)
