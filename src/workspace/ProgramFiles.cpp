@@ -22,6 +22,19 @@ QString fileExtension(const QString& fileName)
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
+bool isValidProgramBase(const QString& base)
+{
+    static const QString refused = QStringLiteral("/\\:*?");
+    if (base.trimmed().isEmpty())
+        return false;
+    return std::none_of(base.begin(), base.end(), [](QChar c) { return refused.contains(c); });
+}
+
+QString invalidProgramName(const QString& typed)
+{
+    return QStringLiteral("'") + typed + QStringLiteral("' is not a valid program name.");
+}
+
 QString programStem(const QString& programFile)
 {
     const QFileInfo program(shortPath(QFileInfo(programFile).absoluteFilePath()));

@@ -10,6 +10,12 @@ QString fileBaseName(const QString& fileName);
 // The last extension without its dot, empty when there is none.
 QString fileExtension(const QString& fileName);
 
+// True when `base` can name a program: not blank, and without a path separator, ":" or a wildcard,
+// which would name another folder or several files.
+bool isValidProgramBase(const QString& base);
+// The box text that refuses `typed` as a program's name.
+QString invalidProgramName(const QString& typed);
+
 // What the tools are given for a program: the short path of its folder and its base name, with
 // one separator between them also in the file system's root ("/PUMP").
 QString programStem(const QString& programFile);

@@ -241,6 +241,12 @@ void frmCopyFile::cmdCopy_Click()
         m_idle = true;
         return;
     }
+    // A wildcard, ":" or "\" would end up in the names of the copy's files.
+    if (!isValidProgramBase(destBase)) {
+        msgBox(invalidProgramName(txtDestination->text().trimmed()), Buttons::Ok, Icon::Information, kTitle);
+        m_idle = true;
+        return;
+    }
     if (!fitsShortName(destBase))
         msgBox(QStringLiteral("Only 'Short' file names will be used.   "), Buttons::Ok, Icon::Information, kTitle);
 

@@ -315,6 +315,26 @@ TEST_F(CopyProgramTest, TheCloseBoxDuringACopyActsAsCancel)
     EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
 }
 
+TEST_F(CopyProgramTest, ANameWithAWildcardColonOrBackslashIsRefused)
+{
+    const QStringList refused = {"*.cvp", "V?LVE", "C:VALVE", "sub\\VALVE"};
+    prompts.answerOk(static_cast<int>(refused.size()));
+    saveAs([&](frmCopyFile& f) {
+        for (const QString& name : refused) {
+            f.txtDestination->setText(name);
+            f.cmdCopy_Click();
+            EXPECT_TRUE(f.idle());
+        }
+    });
+    ASSERT_EQ(prompts.shown.size(), static_cast<std::size_t>(refused.size()));
+    for (std::size_t i = 0; i < prompts.shown.size(); ++i) {
+        EXPECT_EQ(prompts.shown[i].text, "'" + refused[static_cast<int>(i)] + "' is not a valid program name.");
+        EXPECT_EQ(prompts.shown[i].title, "Copy File");
+    }
+    EXPECT_EQ(programFolderFiles(), QStringList({"PUMP.CVP", "PUMP.L01", "PUMPS.CVP", "pump.lmn", "pump.rev"}));
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+}
+
 TEST_F(CopyProgramTest, AMissingSourceOrAnEmptyNameWritesNothing)
 {
     prompts.answerOk();
