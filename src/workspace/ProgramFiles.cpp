@@ -118,18 +118,36 @@ QList<ProgramTreeNode> programTreeNodes(const QString& folder, const QString& ba
     return nodes;
 }
 
-QStringList deleteProgramSet(const QString& folder, const QString& base, QString* error)
+namespace {
+// The read-only files of the set, with a line for each in *error.
+QStringList readOnlyFiles(const QString& folder, const QString& base, QString* error)
 {
-    QStringList failed;
+    QStringList out;
     for (const QString& name : programSetFiles(folder, base)) {
-        QFile f(QDir(folder).filePath(name));
-        // A file the user made read-only is kept: the delete does not force it.
-        if (!(f.permissions() & QFileDevice::WriteOwner)) {
-            failed << name;
+        if (!(QFile(QDir(folder).filePath(name)).permissions() & QFileDevice::WriteOwner)) {
+            out << name;
             if (error)
                 *error += name + QStringLiteral(": the file is read-only\r\n");
-            continue;
         }
+    }
+    return out;
+}
+} // namespace
+
+QStringList deleteProgramSetForReplace(const QString& folder, const QString& base, QString* error)
+{
+    const QStringList kept = readOnlyFiles(folder, base, error);
+    return kept.isEmpty() ? deleteProgramSet(folder, base, error) : kept;
+}
+
+QStringList deleteProgramSet(const QString& folder, const QString& base, QString* error)
+{
+    // A file the user made read-only is kept: the delete does not force it.
+    QStringList failed = readOnlyFiles(folder, base, error);
+    for (const QString& name : programSetFiles(folder, base)) {
+        if (failed.contains(name))
+            continue;
+        QFile f(QDir(folder).filePath(name));
         if (!f.remove()) {
             failed << name;
             if (error)

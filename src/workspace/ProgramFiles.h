@@ -44,6 +44,9 @@ QList<ProgramTreeNode> programTreeNodes(const QString& folder, const QString& ba
 // Deletes every file of the set except read-only ones; returns the names that could not be
 // deleted (with reasons in *errors). Files that can be deleted are deleted even when another fails.
 QStringList deleteProgramSet(const QString& folder, const QString& base, QString* error);
+// The same for a program about to be replaced: when one of its files is read-only nothing is
+// deleted, so a refused replacement leaves the old program whole.
+QStringList deleteProgramSetForReplace(const QString& folder, const QString& base, QString* error);
 
 // Renames every file of the set from `oldBase` to `newBase` in its folder, keeping each extension.
 // All or nothing: when one file fails, the files already renamed get their old names back and

@@ -270,7 +270,7 @@ void frmCopyFile::cmdCopy_Click()
         }
         // The old program goes as a whole, so none of its files is left to pass for the copy's.
         QString error;
-        if (!deleteProgramSet(destFolder, destBase, &error).isEmpty()) {
+        if (!deleteProgramSetForReplace(destFolder, destBase, &error).isEmpty()) {
             copyError(error);
             m_idle = true;
             return;

@@ -265,7 +265,7 @@ void frmNewFile::cmdOk_Click()
         }
         // The whole old program goes, so none of its files is taken for the new one's.
         QString error;
-        if (!deleteProgramSet(folder, base, &error).isEmpty()) {
+        if (!deleteProgramSetForReplace(folder, base, &error).isEmpty()) {
             failed(QStringLiteral("Path/File access error") + CRLF + error);
             return;
         }

@@ -184,6 +184,24 @@ TEST_F(CopyProgramTest, ReplacingAsksFirstAndYesRemovesTheOldProgramsFiles)
     EXPECT_EQ(destBytes("VALVE.CVP"), "8\r\n");
 }
 
+TEST_F(CopyProgramTest, AReplacementThatMeetsAReadOnlyFileLeavesTheOldProgramWhole)
+{
+    install.writeFile("progs/new/VALVE.CVP", "D\r\n");
+    install.writeFile("progs/new/valve.hex", "old image");
+    QFile(dest + "/valve.hex").setPermissions(QFileDevice::ReadOwner);
+    prompts.answer(Answer::Yes).answerOk();
+    saveAs([&](frmCopyFile& f) {
+        chooseDestination(f, dest + "/VALVE.CVP");
+        f.cmdCopy_Click();
+    });
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].title, "Copy File");
+    EXPECT_TRUE(prompts.shown[1].text.contains("valve.hex: the file is read-only"));
+    EXPECT_EQ(destFiles(), QStringList({"VALVE.CVP", "valve.hex"}));
+    EXPECT_EQ(destBytes("VALVE.CVP"), "D\r\n");
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+}
+
 TEST_F(CopyProgramTest, CopyingAProgramOntoItselfIsRefused)
 {
     prompts.answerOk(2);

@@ -146,6 +146,32 @@ TEST_F(NewProgramTest, ReplacingAProgramAsksAndYesRemovesTheWholeOldProgram)
     EXPECT_EQ(fileBytes("PUMP.CVP"), "D\r\n");
 }
 
+TEST_F(NewProgramTest, AReplacementThatMeetsAReadOnlyFileLeavesTheOldProgramWhole)
+{
+    writeProgram("PUMP", '8');
+    writeProgramFile("PUMP.HEX", ":00000001FF\r\n");
+    writeProgramFile("pump.lmn", "MAIN");
+    QFile(programPath("pump.lmn")).setPermissions(QFileDevice::ReadOwner);
+    prompts.answer(Answer::Yes).answerOk();
+    modals.then([&](QDialog& d) {
+        auto& f = dynamic_cast<frmNewFile&>(d);
+        f.dirNew->setPath(folder);
+        f.txtNew->setText("PUMP");
+        f.cmdOk_Click();
+        EXPECT_FALSE(gNewFileCreated);
+        EXPECT_EQ(f.txtNew->text(), "*.cvp");
+        f.cmdCancel_Click();
+    });
+    main->mnuFileNew_Click();
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].title, "New File");
+    EXPECT_EQ(prompts.shown[1].icon, Icon::Critical);
+    EXPECT_TRUE(prompts.shown[1].text.contains("pump.lmn: the file is read-only"));
+    EXPECT_EQ(programFolderFiles(), QStringList({"PUMP.CVP", "PUMP.HEX", "pump.lmn"}));
+    EXPECT_EQ(fileBytes("PUMP.CVP"), "8\r\n");
+    EXPECT_TRUE(tools.started.empty());
+}
+
 TEST_F(NewProgramTest, TheNewProgramGoesToTheToolOfItsBoardFamily)
 {
     struct Case {
