@@ -1,7 +1,9 @@
 #include "platform/FileLookup.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 
 namespace {
 QString matchEntry(const QString& folder, const QString& name)
@@ -44,4 +46,12 @@ bool fileExistsNoCase(const QString& path)
 {
     const QFileInfo info(findCaseInsensitive(path));
     return info.exists() && info.isFile();
+}
+
+bool sameFileSystemEntry(const QString& a, const QString& b)
+{
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(QFile::encodeName(a).toStdString(),
+                                                  QFile::encodeName(b).toStdString(), error);
+    return !error && same;
 }

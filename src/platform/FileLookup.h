@@ -8,3 +8,7 @@ QString findCaseInsensitive(const QString& path);
 
 // True when a file (not a folder) exists at `path`, compared without regard to case.
 bool fileExistsNoCase(const QString& path);
+
+// True when both paths name one existing file or folder: the same device and inode, so a folder
+// reached through a link, or spelled in another case on a volume that ignores case, still counts.
+bool sameFileSystemEntry(const QString& a, const QString& b);

@@ -253,7 +253,7 @@ void frmCopyFile::cmdCopy_Click()
     const QString sourceFolder = folderOf(sourcePath);
     const QString sourceBase = fileBaseName(QFileInfo(sourcePath).fileName());
     // Copying a program onto itself would delete or overwrite the very files being copied.
-    if (QFileInfo(sourceFolder).canonicalFilePath() == QFileInfo(destFolder).canonicalFilePath() &&
+    if (sameFileSystemEntry(sourceFolder, destFolder) &&
         sourceBase.compare(destBase, Qt::CaseInsensitive) == 0) {
         msgBox(QStringLiteral("The Corvane program ") + QFileInfo(sourcePath).fileName() +
                    QStringLiteral(" can not be copied onto itself."),
