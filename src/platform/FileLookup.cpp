@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 
 namespace {
 QString matchEntry(const QString& folder, const QString& name)
@@ -57,4 +58,12 @@ bool removeFileNoCase(const QString& path)
             ok = QFile::remove(dir.filePath(name)) && ok;
     }
     return ok;
+}
+
+bool sameFileSystemEntry(const QString& a, const QString& b)
+{
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(QFile::encodeName(a).toStdString(),
+                                                  QFile::encodeName(b).toStdString(), error);
+    return !error && same;
 }

@@ -23,6 +23,19 @@ QString fileExtension(const QString& fileName)
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
+bool isValidProgramBase(const QString& base)
+{
+    static const QString refused = QStringLiteral("/\\:*?");
+    if (base.trimmed().isEmpty())
+        return false;
+    return std::none_of(base.begin(), base.end(), [](QChar c) { return refused.contains(c); });
+}
+
+QString invalidProgramName(const QString& typed)
+{
+    return QStringLiteral("'") + typed + QStringLiteral("' is not a valid program name.");
+}
+
 QString programStem(const QString& programFile)
 {
     const QFileInfo program(shortPath(QFileInfo(programFile).absoluteFilePath()));
@@ -96,18 +109,36 @@ QList<ProgramTreeNode> programTreeNodes(const QString& folder, const QString& ba
     return nodes;
 }
 
-QStringList deleteProgramSet(const QString& folder, const QString& base, QString* error)
+namespace {
+// The read-only files of the set, with a line for each in *error.
+QStringList readOnlyFiles(const QString& folder, const QString& base, QString* error)
 {
-    QStringList failed;
+    QStringList out;
     for (const QString& name : programSetFiles(folder, base)) {
-        QFile f(QDir(folder).filePath(name));
-        // A file the user made read-only is kept: the delete does not force it.
-        if (!(f.permissions() & QFileDevice::WriteOwner)) {
-            failed << name;
+        if (!(QFile(QDir(folder).filePath(name)).permissions() & QFileDevice::WriteOwner)) {
+            out << name;
             if (error)
                 *error += name + QStringLiteral(": the file is read-only\r\n");
-            continue;
         }
+    }
+    return out;
+}
+} // namespace
+
+QStringList deleteProgramSetForReplace(const QString& folder, const QString& base, QString* error)
+{
+    const QStringList kept = readOnlyFiles(folder, base, error);
+    return kept.isEmpty() ? deleteProgramSet(folder, base, error) : kept;
+}
+
+QStringList deleteProgramSet(const QString& folder, const QString& base, QString* error)
+{
+    // A file the user made read-only is kept: the delete does not force it.
+    QStringList failed = readOnlyFiles(folder, base, error);
+    for (const QString& name : programSetFiles(folder, base)) {
+        if (failed.contains(name))
+            continue;
+        QFile f(QDir(folder).filePath(name));
         if (!f.remove()) {
             failed << name;
             if (error)

@@ -10,6 +10,12 @@ QString fileBaseName(const QString& fileName);
 // The last extension without its dot, empty when there is none.
 QString fileExtension(const QString& fileName);
 
+// True when `base` can name a program: not blank, and without a path separator, ":" or a wildcard,
+// which would name another folder or several files.
+bool isValidProgramBase(const QString& base);
+// The box text that refuses `typed` as a program's name.
+QString invalidProgramName(const QString& typed);
+
 // What the tools are given for a program: the short path of its folder and its base name, with
 // one separator between them also in the file system's root ("/PUMP").
 QString programStem(const QString& programFile);
@@ -35,6 +41,9 @@ QList<ProgramTreeNode> programTreeNodes(const QString& folder, const QString& ba
 // Deletes every file of the set except read-only ones; returns the names that could not be
 // deleted (with reasons in *errors). Files that can be deleted are deleted even when another fails.
 QStringList deleteProgramSet(const QString& folder, const QString& base, QString* error);
+// The same for a program about to be replaced: when one of its files is read-only nothing is
+// deleted, so a refused replacement leaves the old program whole.
+QStringList deleteProgramSetForReplace(const QString& folder, const QString& base, QString* error);
 
 // Renames every file of the set from `oldBase` to `newBase` in its folder, keeping each extension.
 // All or nothing: when one file fails, the files already renamed get their old names back and

@@ -39,16 +39,30 @@ void copyError(const QString& description)
 }
 
 // Removes `path` and every file of its folder that differs from its name only in case, so that
-// the copy does not leave a second spelling of the same file behind.
-bool removeAnyCase(const QString& path)
+// the copy does not leave a second spelling of the same file behind. A file the user made
+// read-only is not overwritten: nothing is removed and the reason is given in *error.
+bool removeAnyCase(const QString& path, QString* error)
 {
     const QFileInfo info(path);
     const QDir dir(info.absolutePath());
-    bool ok = true;
+    QStringList same;
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
         if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
-            ok = QFile::remove(dir.filePath(name)) && ok;
-    return ok;
+            same << dir.filePath(name);
+    for (const QString& file : same) {
+        if (!(QFile(file).permissions() & QFileDevice::WriteOwner)) {
+            *error = QFileInfo(file).fileName() + QStringLiteral(": the file is read-only");
+            return false;
+        }
+    }
+    for (const QString& file : same) {
+        QFile f(file);
+        if (!f.remove()) {
+            *error = f.errorString();
+            return false;
+        }
+    }
+    return true;
 }
 } // namespace
 
@@ -227,13 +241,19 @@ void frmCopyFile::cmdCopy_Click()
         m_idle = true;
         return;
     }
+    // A wildcard, ":" or "\" would end up in the names of the copy's files.
+    if (!isValidProgramBase(destBase)) {
+        msgBox(invalidProgramName(txtDestination->text().trimmed()), Buttons::Ok, Icon::Information, kTitle);
+        m_idle = true;
+        return;
+    }
     if (!fitsShortName(destBase))
         msgBox(QStringLiteral("Only 'Short' file names will be used.   "), Buttons::Ok, Icon::Information, kTitle);
 
     const QString sourceFolder = folderOf(sourcePath);
     const QString sourceBase = fileBaseName(QFileInfo(sourcePath).fileName());
     // Copying a program onto itself would delete or overwrite the very files being copied.
-    if (QFileInfo(sourceFolder).canonicalFilePath() == QFileInfo(destFolder).canonicalFilePath() &&
+    if (sameFileSystemEntry(sourceFolder, destFolder) &&
         sourceBase.compare(destBase, Qt::CaseInsensitive) == 0) {
         msgBox(QStringLiteral("The Corvane program ") + QFileInfo(sourcePath).fileName() +
                    QStringLiteral(" can not be copied onto itself."),
@@ -250,7 +270,7 @@ void frmCopyFile::cmdCopy_Click()
         }
         // The old program goes as a whole, so none of its files is left to pass for the copy's.
         QString error;
-        if (!deleteProgramSet(destFolder, destBase, &error).isEmpty()) {
+        if (!deleteProgramSetForReplace(destFolder, destBase, &error).isEmpty()) {
             copyError(error);
             m_idle = true;
             return;
@@ -298,7 +318,12 @@ bool frmCopyFile::copyFiles(const QString& sourceFolder, const QString& sourceBa
             return false;
         }
         QFile from(source);
-        if (!removeAnyCase(dest) || !from.copy(dest)) {
+        QString error;
+        if (!removeAnyCase(dest, &error)) {
+            copyError(dest + CRLF + error);
+            return false;
+        }
+        if (!from.copy(dest)) {
             copyError(dest + CRLF + from.errorString());
             return false;
         }

@@ -224,13 +224,8 @@ QString frmNewFile::programBaseName()
     // The extension is what follows the last dot; whatever it was, the program's is CVP.
     const int dot = static_cast<int>(typed.lastIndexOf(QLatin1Char('.')));
     const QString base = dot >= 0 ? typed.left(dot) : typed;
-    static const QString refused = QStringLiteral("/\\:*?");
-    bool valid = !base.trimmed().isEmpty();
-    for (QChar c : base)
-        valid = valid && !refused.contains(c);
-    if (!valid) {
-        msgBox(QStringLiteral("'") + typed + QStringLiteral("' is not a valid program name."), Buttons::Ok,
-               Icon::Information, kTitle);
+    if (!isValidProgramBase(base)) {
+        msgBox(invalidProgramName(typed), Buttons::Ok, Icon::Information, kTitle);
         return {};
     }
     return base;
@@ -270,7 +265,7 @@ void frmNewFile::cmdOk_Click()
         }
         // The whole old program goes, so none of its files is taken for the new one's.
         QString error;
-        if (!deleteProgramSet(folder, base, &error).isEmpty()) {
+        if (!deleteProgramSetForReplace(folder, base, &error).isEmpty()) {
             failed(QStringLiteral("Path/File access error") + CRLF + error);
             return;
         }

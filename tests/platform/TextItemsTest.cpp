@@ -97,3 +97,17 @@ TEST(Convert, ValReadsTheLeadingNumber)
     EXPECT_EQ(valInt("99999999999999999999999"), std::numeric_limits<qint64>::max());
 }
 } // namespace
+
+namespace {
+TEST(FileLookup, SameEntryThroughALinkButNotTwoFolders)
+{
+    TestInstall install;
+    install.writeFile("progs/PUMP.CVP", "2\r\n");
+    QDir().mkpath(install.path("other"));
+    ASSERT_TRUE(QFile::link(install.path("progs"), install.path("alias")));
+    EXPECT_TRUE(sameFileSystemEntry(install.path("progs"), install.path("alias")));
+    EXPECT_TRUE(sameFileSystemEntry(install.path("progs/PUMP.CVP"), install.path("alias/PUMP.CVP")));
+    EXPECT_FALSE(sameFileSystemEntry(install.path("progs"), install.path("other")));
+    EXPECT_FALSE(sameFileSystemEntry(install.path("progs"), install.path("missing")));
+}
+} // namespace

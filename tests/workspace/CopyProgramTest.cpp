@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -127,6 +128,37 @@ TEST_F(CopyProgramTest, ALongNameIsAnnouncedAndTheSetGetsOneShortBase)
     EXPECT_EQ(gProgramFile, dest + "/VALVES~1.CVP");
 }
 
+TEST_F(CopyProgramTest, AnEightCharacterNameIsKeptWithoutANotice)
+{
+    saveAs([&](frmCopyFile& f) {
+        chooseDestination(f, dest + "/PUMPHOUS");
+        f.cmdCopy_Click();
+    });
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(destFiles(), QStringList({"PUMPHOUS.CVP", "PUMPHOUS.L01", "PUMPHOUS.LMN", "PUMPHOUS.REV"}));
+    EXPECT_EQ(gProgramFile, dest + "/PUMPHOUS.CVP");
+}
+
+TEST_F(CopyProgramTest, TheNameWithOrWithoutItsExtensionGivesTheSameProgram)
+{
+    for (const QString& name : {QStringLiteral("VALVE.CVP"), QStringLiteral("valve.cvp"), QStringLiteral("VALVE")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString into = dest + "/" + QString(name).replace('.', '_');
+        QDir().mkpath(into);
+        saveAs([&](frmCopyFile& f) {
+            chooseDestination(f, into + "/" + name);
+            f.cmdCopy_Click();
+        });
+        const QString base = name.left(5);
+        EXPECT_EQ(QDir(into).entryList(QDir::Files, QDir::Name),
+                  QStringList({base + ".CVP", base + ".L01", base + ".LMN", base + ".REV"}));
+        EXPECT_EQ(install.readFile("progs/new/" + QFileInfo(into).fileName() + "/" + base + ".LMN"),
+                  QByteArray(100, 'L'));
+        EXPECT_EQ(gProgramFile, into + "/" + base + ".CVP");
+    }
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
 TEST_F(CopyProgramTest, ReplacingAsksFirstAndYesRemovesTheOldProgramsFiles)
 {
     install.writeFile("progs/new/VALVE.CVP", "D\r\n");
@@ -150,6 +182,24 @@ TEST_F(CopyProgramTest, ReplacingAsksFirstAndYesRemovesTheOldProgramsFiles)
     // The old program's image is gone: it would pass for the copy's.
     EXPECT_EQ(destFiles(), QStringList({"VALVE.CVP", "VALVE.L01", "VALVE.LMN", "VALVE.REV"}));
     EXPECT_EQ(destBytes("VALVE.CVP"), "8\r\n");
+}
+
+TEST_F(CopyProgramTest, AReplacementThatMeetsAReadOnlyFileLeavesTheOldProgramWhole)
+{
+    install.writeFile("progs/new/VALVE.CVP", "D\r\n");
+    install.writeFile("progs/new/valve.hex", "old image");
+    QFile(dest + "/valve.hex").setPermissions(QFileDevice::ReadOwner);
+    prompts.answer(Answer::Yes).answerOk();
+    saveAs([&](frmCopyFile& f) {
+        chooseDestination(f, dest + "/VALVE.CVP");
+        f.cmdCopy_Click();
+    });
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].title, "Copy File");
+    EXPECT_TRUE(prompts.shown[1].text.contains("valve.hex: the file is read-only"));
+    EXPECT_EQ(destFiles(), QStringList({"VALVE.CVP", "valve.hex"}));
+    EXPECT_EQ(destBytes("VALVE.CVP"), "D\r\n");
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
 }
 
 TEST_F(CopyProgramTest, CopyingAProgramOntoItselfIsRefused)
@@ -247,6 +297,27 @@ TEST_F(CopyProgramTest, AFullRemovableDriveIsRetriedWithANewDisk)
     EXPECT_EQ(gProgramFile, dest + "/VALVE.CVP");
 }
 
+TEST_F(CopyProgramTest, AReadOnlyFileInTheWayIsKeptAndTheCopyEnds)
+{
+    // A file of the destination's name without its Corvane file: no replace question covers it.
+    install.writeFile("progs/new/valve.l01", "keep");
+    QFile(dest + "/valve.l01").setPermissions(QFileDevice::ReadOwner);
+    prompts.answerOk();
+    saveAs([&](frmCopyFile& f) {
+        chooseDestination(f, dest + "/VALVE");
+        f.cmdCopy_Click();
+        EXPECT_EQ(f.cmdCancel->text(), "&Ok");
+        EXPECT_TRUE(f.cmdCopy->isEnabled());
+    });
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "Copy File");
+    EXPECT_EQ(prompts.shown[0].icon, Icon::Critical);
+    EXPECT_TRUE(prompts.shown[0].text.contains("valve.l01: the file is read-only")) << prompts.shown[0].text.toStdString();
+    EXPECT_EQ(destBytes("valve.l01"), "keep");
+    EXPECT_EQ(destFiles(), QStringList({"VALVE.CVP", "valve.l01"}));
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+}
+
 TEST_F(CopyProgramTest, TheCloseBoxDuringACopyActsAsCancel)
 {
     saveAs([&](frmCopyFile& f) {
@@ -259,6 +330,26 @@ TEST_F(CopyProgramTest, TheCloseBoxDuringACopyActsAsCancel)
         EXPECT_TRUE(f.idle());
     });
     EXPECT_EQ(destFiles(), QStringList({"VALVE.CVP"}));
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+}
+
+TEST_F(CopyProgramTest, ANameWithAWildcardColonOrBackslashIsRefused)
+{
+    const QStringList refused = {"*.cvp", "V?LVE", "C:VALVE", "sub\\VALVE"};
+    prompts.answerOk(static_cast<int>(refused.size()));
+    saveAs([&](frmCopyFile& f) {
+        for (const QString& name : refused) {
+            f.txtDestination->setText(name);
+            f.cmdCopy_Click();
+            EXPECT_TRUE(f.idle());
+        }
+    });
+    ASSERT_EQ(prompts.shown.size(), static_cast<std::size_t>(refused.size()));
+    for (std::size_t i = 0; i < prompts.shown.size(); ++i) {
+        EXPECT_EQ(prompts.shown[i].text, "'" + refused[static_cast<int>(i)] + "' is not a valid program name.");
+        EXPECT_EQ(prompts.shown[i].title, "Copy File");
+    }
+    EXPECT_EQ(programFolderFiles(), QStringList({"PUMP.CVP", "PUMP.L01", "PUMPS.CVP", "pump.lmn", "pump.rev"}));
     EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
 }
 

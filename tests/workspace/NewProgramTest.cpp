@@ -8,9 +8,11 @@
 #include "workspace/frmNewFile.h"
 #include "workspace/modUtility.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -23,17 +25,6 @@ class NewProgramTest : public WorkspaceTest {
 protected:
     NewProgramTest() { start(); }
 
-    // A step that types `name` in the programs folder with the board of `code` and presses OK.
-    std::function<void(QDialog&)> typeAndOk(const QString& name, int code = 68)
-    {
-        return [this, name, code](QDialog& d) {
-            auto& f = dynamic_cast<frmNewFile&>(d);
-            f.dirNew->setPath(folder);
-            f.cboNew->setCurrentIndex(frmNewFile::rowOfCode(code));
-            f.txtNew->setText(name);
-            f.cmdOk_Click();
-        };
-    }
     QByteArray fileBytes(const QString& name) const { return install.readFile(QStringLiteral("progs/") + name); }
 
     RecordingToolLauncher tools;
@@ -70,7 +61,7 @@ TEST_F(NewProgramTest, NamesGiveTheProgramTheirBaseNameAndTheExtensionCVP)
     for (const Case& c : {Case{"PUMP", "PUMP.CVP"}, Case{"pump2.cvp", "pump2.CVP"}, Case{"MIX.C", "MIX.CVP"},
                           Case{"A.B.TXT", "A.B.CVP"}}) {
         SCOPED_TRACE(c.typed.toStdString());
-        modals.then(typeAndOk(c.typed));
+        modals.then(newProgramStep(c.typed));
         main->mnuFileNew_Click();
         EXPECT_TRUE(gNewFileCreated);
         EXPECT_EQ(gProgramFile, programPath(c.file));
@@ -88,7 +79,7 @@ TEST_F(NewProgramTest, ALongNameIsAnnouncedAndGetsOneShortBase)
 {
     writeProgramFile("NEWPRO~1.HEX", "stray");
     prompts.answerOk();
-    modals.then(typeAndOk("NEWPROGRAM", 56));
+    modals.then(newProgramStep("NEWPROGRAM", 56));
     main->mnuFileNew_Click();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, kShortNotice);
@@ -155,6 +146,32 @@ TEST_F(NewProgramTest, ReplacingAProgramAsksAndYesRemovesTheWholeOldProgram)
     EXPECT_EQ(fileBytes("PUMP.CVP"), "D\r\n");
 }
 
+TEST_F(NewProgramTest, AReplacementThatMeetsAReadOnlyFileLeavesTheOldProgramWhole)
+{
+    writeProgram("PUMP", '8');
+    writeProgramFile("PUMP.HEX", ":00000001FF\r\n");
+    writeProgramFile("pump.lmn", "MAIN");
+    QFile(programPath("pump.lmn")).setPermissions(QFileDevice::ReadOwner);
+    prompts.answer(Answer::Yes).answerOk();
+    modals.then([&](QDialog& d) {
+        auto& f = dynamic_cast<frmNewFile&>(d);
+        f.dirNew->setPath(folder);
+        f.txtNew->setText("PUMP");
+        f.cmdOk_Click();
+        EXPECT_FALSE(gNewFileCreated);
+        EXPECT_EQ(f.txtNew->text(), "*.cvp");
+        f.cmdCancel_Click();
+    });
+    main->mnuFileNew_Click();
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].title, "New File");
+    EXPECT_EQ(prompts.shown[1].icon, Icon::Critical);
+    EXPECT_TRUE(prompts.shown[1].text.contains("pump.lmn: the file is read-only"));
+    EXPECT_EQ(programFolderFiles(), QStringList({"PUMP.CVP", "PUMP.HEX", "pump.lmn"}));
+    EXPECT_EQ(fileBytes("PUMP.CVP"), "8\r\n");
+    EXPECT_TRUE(tools.started.empty());
+}
+
 TEST_F(NewProgramTest, TheNewProgramGoesToTheToolOfItsBoardFamily)
 {
     struct Case {
@@ -167,7 +184,7 @@ TEST_F(NewProgramTest, TheNewProgramGoesToTheToolOfItsBoardFamily)
         SCOPED_TRACE(c.code);
         tools.started.clear();
         const QString name = QStringLiteral("P") + QString::number(c.code);
-        modals.then(typeAndOk(name, c.code));
+        modals.then(newProgramStep(name, c.code));
         main->mnuFileNew_Click();
         ASSERT_EQ(tools.started.size(), 1u);
         const ToolStart& s = tools.started[0];
@@ -233,19 +250,45 @@ TEST_F(NewProgramTest, ADriveThatIsNotReadyIsRefusedAndTheListGoesBack)
     EXPECT_EQ(prompts.shown[0].title, "Drives");
 }
 
-TEST_F(NewProgramTest, EnterInTheNameFieldActsAsOk)
+// Enter pressed on the widget, as the user presses it.
+void pressEnter(QWidget* w, int key = Qt::Key_Return)
 {
-    modals.then([&](QDialog& d) {
-        auto& f = dynamic_cast<frmNewFile&>(d);
-        f.dirNew->setPath(folder);
-        f.txtNew_KeyDown(Qt::Key_Return); // still the pattern: nothing
-        EXPECT_FALSE(gNewFileCreated);
-        f.txtNew->setText("VALVE");
-        f.txtNew_KeyDown(Qt::Key_Enter);
-    });
-    main->mnuFileNew_Click();
-    EXPECT_TRUE(gNewFileCreated);
-    EXPECT_EQ(programFolderFiles(), QStringList({"VALVE.CVP"}));
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+TEST_F(NewProgramTest, EnterInTheNameFieldOrTheFileListActsAsOk)
+{
+    for (bool inList : {false, true}) {
+        SCOPED_TRACE(inList ? "file list" : "name field");
+        const QString name = inList ? "GATE" : "VALVE";
+        modals.then([&](QDialog& d) {
+            auto& f = dynamic_cast<frmNewFile&>(d);
+            f.dirNew->setPath(folder);
+            QWidget* target = inList ? static_cast<QWidget*>(f.filNew) : f.txtNew;
+            pressEnter(target); // still the pattern: nothing
+            EXPECT_FALSE(gNewFileCreated);
+            EXPECT_EQ(f.txtNew->text(), "*.cvp");
+            f.txtNew->setText(name);
+            pressEnter(target, Qt::Key_Enter);
+        });
+        main->mnuFileNew_Click();
+        EXPECT_TRUE(gNewFileCreated);
+        EXPECT_EQ(gProgramFile, programPath(name + ".CVP"));
+    }
+    EXPECT_EQ(programFolderFiles(), QStringList({"GATE.CVP", "VALVE.CVP"}));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(NewProgramTest, TheNameFieldShowsTheNameTheProgramGets)
+{
+    frmNewFile d;
+    d.Form_Load();
+    d.dirNew->setPath(folder);
+    d.txtNew->setText("pump.cvp");
+    d.cmdOk_Click();
+    EXPECT_EQ(d.txtNew->text(), "pump.CVP");
+    EXPECT_EQ(fileBytes("pump.CVP"), "D\r\n");
 }
 
 TEST_F(NewProgramTest, UploadModeSetsTheFlagOnlyOnOkAndStartsNoTool)

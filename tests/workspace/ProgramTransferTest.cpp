@@ -244,20 +244,43 @@ TEST_F(TransferTest, AnUploadCancelledInTheDialogOpensNothing)
     EXPECT_EQ(programFolderFiles(), QStringList({"OLD.CVP", "OLD.HEX", "OLD.LCF", "OLD.REV"}));
 }
 
+TEST_F(TransferTest, AnUploadDeclinedOrOfALimitSwitchOpensNoTransferWindow)
+{
+    for (const QString& name : {QStringLiteral("VALVE"), QStringLiteral("GATE")}) {
+        modals.then(newProgramStep(name, 56));
+        prompts.answer(name == "VALVE" ? Answer::No : Answer::Cancel);
+        main->mnuFileUploadProgram_Click();
+        EXPECT_TRUE(gNewFileCreated);
+        EXPECT_FALSE(gRSComm->InUploadMode());
+    }
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].title, "Program Upload [VALVE]");
+    EXPECT_EQ(prompts.shown[1].title, "Program Upload [GATE]");
+
+    // A limit switch is read by its own upload, without this confirmation or window.
+    int plsUploads = 0;
+    bool flagDuringUpload = false;
+    main->procs.plsUpload = [&] {
+        ++plsUploads;
+        flagDuringUpload = gRSComm->InUploadMode();
+    };
+    modals.then(newProgramStep("PRESS", 69));
+    main->mnuFileUploadProgram_Click();
+    EXPECT_EQ(plsUploads, 1);
+    EXPECT_TRUE(flagDuringUpload);
+    EXPECT_FALSE(gRSComm->InUploadMode());
+    EXPECT_EQ(prompts.shown.size(), 2u);
+
+    EXPECT_EQ(modals.shown, std::vector<QString>(3, "frmNewFile"));
+    EXPECT_TRUE(board().received().isEmpty());
+    EXPECT_EQ(programFolderFiles(), QStringList({"GATE.CVP", "PRESS.CVP", "VALVE.CVP"}));
+}
+
 // Both roads through the main window: a new program of a controller board with configuration
 // bytes is downloaded into the board, then uploaded into a second new program.
 TEST_F(TransferTest, ANewProgramIsDownloadedThenUploadedIntoASecondNewProgram)
 {
     RecordingToolLauncher tools;
-    auto newProgram = [this](const QString& name) {
-        return [this, name](QDialog& d) {
-            auto& f = dynamic_cast<frmNewFile&>(d);
-            f.dirNew->setPath(folder);
-            f.cboNew->setCurrentIndex(frmNewFile::rowOfCode(56));
-            f.txtNew->setText(name);
-            f.cmdOk_Click();
-        };
-    };
     bool windowShown = false;
     std::vector<bool> timerRunning;
     auto transferWindow = [&windowShown, &timerRunning, this](QDialog& d) {
@@ -269,7 +292,7 @@ TEST_F(TransferTest, ANewProgramIsDownloadedThenUploadedIntoASecondNewProgram)
     };
 
     // File > New: the program, handed to the configuration tool.
-    modals.then(newProgram("PUMP"));
+    modals.then(newProgramStep("PUMP", 56));
     main->mnuFileNew_Click();
     ASSERT_EQ(install.readFile("progs/PUMP.CVP"), "8\r\n");
     ASSERT_EQ(tools.started.size(), 1u);
@@ -304,7 +327,7 @@ TEST_F(TransferTest, ANewProgramIsDownloadedThenUploadedIntoASecondNewProgram)
     EXPECT_EQ(b.memory[8190], 5);
 
     // File > Upload PLC/PLS Program into a second new program.
-    modals.then(newProgram("VALVE")).then(transferWindow);
+    modals.then(newProgramStep("VALVE", 56)).then(transferWindow);
     prompts.answer(Answer::Yes).answerOk();
     windowShown = false;
     main->mnuFileUploadProgram_Click();

@@ -1,14 +1,18 @@
 #include "WorkspaceFixture.h"
 
 #include "platform/CommPort.h"
+#include "platform/FileListBoxes.h"
 #include "platform/ModalDialogs.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/frmMain.h"
+#include "workspace/frmNewFile.h"
 #include "workspace/modUtility.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -134,4 +138,15 @@ void WorkspaceTest::doubleClickNode(const QString& text)
     ASSERT_FALSE(found.isEmpty()) << text.toStdString();
     browser().trvCVPList_NodeClick(found.first());
     browser().trvCVPList_DblClick();
+}
+
+std::function<void(QDialog&)> WorkspaceTest::newProgramStep(const QString& name, int code) const
+{
+    return [this, name, code](QDialog& d) {
+        auto& f = dynamic_cast<frmNewFile&>(d);
+        f.dirNew->setPath(folder);
+        f.cboNew->setCurrentIndex(frmNewFile::rowOfCode(code));
+        f.txtNew->setText(name);
+        f.cmdOk_Click();
+    };
 }

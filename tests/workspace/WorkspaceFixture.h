@@ -115,6 +115,9 @@ protected:
     QStringList treeTexts() const;
     // Clicks the tree node whose text starts with `text` and double-clicks it.
     void doubleClickNode(const QString& text);
+    // A step for the new-program dialog: types `name` in the programs folder with the board of
+    // `code` selected and presses OK.
+    std::function<void(QDialog&)> newProgramStep(const QString& name, int code = 68) const;
 
     TestInstall install;
     RecordingPrompts prompts;
