@@ -289,7 +289,6 @@ private:
     void showRecentEntry(int index);
     void ShowTargetBoardStatus(bool BypassOpen);
     // Board type codes of the limit-switch boards.
-    static bool isLimitSwitch(int code);
     void selectionFirst();
     bool selectionIsLimitSwitch() const;
     void statusTableFind();

@@ -39,7 +39,6 @@ void copyToClipboard(const QString& text)
 QIcon toolIcon(const char* name) { return QIcon(QStringLiteral(":/toolbar/") + QString::fromLatin1(name) + ".svg"); }
 } // namespace
 
-bool frmMDIMain::isLimitSwitch(int code) { return isLimitSwitchBoard(code); }
 
 void frmMDIMain::createMenus()
 {
@@ -271,7 +270,7 @@ void frmMDIMain::createToolbar()
 // Sets `gProgramFile` to the browser's selection, as the toolbar buttons that work on it do.
 void frmMDIMain::selectionFirst() { gProgramFile = GetSelectedFile(); }
 
-bool frmMDIMain::selectionIsLimitSwitch() const { return isLimitSwitch(GetTargetboardType(gProgramFile)); }
+bool frmMDIMain::selectionIsLimitSwitch() const { return isLimitSwitchBoard(GetTargetboardType(gProgramFile)); }
 
 void frmMDIMain::refreshCommandStates()
 {
@@ -333,7 +332,7 @@ void frmMDIMain::refreshCommandStates()
     set(t[10], bool(p.plsUpload) && bool(p.transferDataFile) && browser);
     set(t[11], bool(p.plsDownload) && bool(p.transferDataFile) && browser);
     // The monitor tool is not for limit switches: the button follows the browser's selection.
-    set(t[13], bool(p.startOnlineMonitor) && browser && !isLimitSwitch(GetTargetboardType(GetSelectedFile())));
+    set(t[13], bool(p.startOnlineMonitor) && browser && !isLimitSwitchBoard(GetTargetboardType(GetSelectedFile())));
     set(t[14], bool(p.showStatusTable));
     set(t[15], bool(p.showTrending));
     set(t[16], bool(p.showTiming));

@@ -129,7 +129,7 @@ int frmMDIMain::tickRead()
                                      childVisible(ChildView::Trending);
         if (pollingViewOpen)
             return 0;
-        offset = isLimitSwitch(GetTargetboardType(GetSelectedFile()));
+        offset = isLimitSwitchBoard(GetTargetboardType(GetSelectedFile()));
         if (!offset)
             return gRSComm->FaultCode();
     }

@@ -105,7 +105,7 @@ void frmMDIMain::mnuFileUploadProgram_Click()
     const bool created = showNewFileDialog(1);
     if (created && gRSComm->InUploadMode()) {
         const int code = GetTargetboardType(gProgramFile);
-        if (isLimitSwitch(code)) {
+        if (isLimitSwitchBoard(code)) {
             if (procs.plsUpload)
                 procs.plsUpload();
             else
