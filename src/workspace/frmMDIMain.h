@@ -288,7 +288,6 @@ private:
     void readRecentList();
     void showRecentEntry(int index);
     void ShowTargetBoardStatus(bool BypassOpen);
-    // Board type codes of the limit-switch boards.
     void selectionFirst();
     bool selectionIsLimitSwitch() const;
     void statusTableFind();
