@@ -131,7 +131,7 @@ TEST_F(TransferTest, TheWindowKeepsShowingTheIdentPhaseWhileTheBoardIsGivenItsPa
     w.Form_Load();
     long bytesDuringPause = -1;
     QTimer probe;
-    probe.setInterval(450);
+    probe.setInterval(50);
     QObject::connect(&probe, &QTimer::timeout, [&] {
         if (gRSComm->WritingIdent() && bytesDuringPause < 0)
             bytesDuringPause = board().receivedCount();
