@@ -127,7 +127,9 @@ std::optional<QByteArray> readWholeFile(const QString& path, QString* error)
 bool writeWholeFile(const QString& path, const QByteArray& data, QString* error)
 {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
+    // The write is buffered: a full disk shows only when the buffer goes out. Commit does not
+    // notice that on its own and would put the cut file in place of the old one, so flush first.
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.flush() || !f.commit()) {
         if (error)
             *error = f.errorString();
         return false;

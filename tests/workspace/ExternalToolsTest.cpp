@@ -263,15 +263,17 @@ protected:
     SearchFlowTest() : WorkspaceTest(10) {}
 
     // A stand-in search tool: records its folder and arguments, and writes the result file in
-    // pieces unless told to write nothing.
+    // pieces unless told to write nothing. The pieces come a little faster than the flow looks at
+    // the file, and take longer in all than one look, so a file read while growing is caught.
     void installSearchTool(bool writesResult)
     {
         QString script = QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > \"$PWD/record.txt\"\n");
         if (writesResult)
             script += QStringLiteral(
-                "printf 'Search of %s\\r\\n' \"$2\" > \"$1.gbl\"\nsleep 0.05\n"
-                "printf 'Found:\\r\\n' >> \"$1.gbl\"\nsleep 0.05\n"
-                "printf 'MAIN line 12 %s\\r\\n' \"$2\" >> \"$1.gbl\"\n");
+                "printf 'Search of %s\\r\\n' \"$2\" > \"$1.gbl\"\nsleep 0.1\n"
+                "printf 'Found:\\r\\n' >> \"$1.gbl\"\nsleep 0.1\n"
+                "printf 'MAIN line 12 ' >> \"$1.gbl\"\nsleep 0.1\n"
+                "printf '%s\\r\\n' \"$2\" >> \"$1.gbl\"\n");
         const QString path = install.path("rdx7/daffel.exe");
         install.writeFile("rdx7/daffel.exe", script.toLatin1());
         QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);

@@ -116,6 +116,30 @@ TEST_F(TransferTest, TheDownloadWindowShowsTheAddressAndTheIdentPhase)
     gRSComm->RecordYield = nullptr;
 }
 
+TEST_F(TransferTest, StatusTicksDuringADownloadReadNothingFromTheBoard)
+{
+    writeCompiledProgram("PUMP", imageHex(0x2000, 32));
+    main->mnuViewOnline_Click();
+    ASSERT_TRUE(gRSComm->OnlineMode);
+    main->tmrBackgroungUpdate_Timer(); // the tick that follows the change of link state
+    gRSComm->DownloadFile(programPath("PUMP.CVP"));
+    ASSERT_TRUE(gRSComm->ValidProgram());
+    int ticks = 0;
+    gRSComm->RecordYield = [&] {
+        ASSERT_TRUE(gRSComm->InProgramMode());
+        const long before = board().receivedCount();
+        main->tmrBackgroungUpdate_Timer();
+        EXPECT_EQ(board().receivedCount(), before) << "a tick between two records";
+        ++ticks;
+    };
+    prompts.answer(Answer::Yes).answerOk();
+    gRSComm->DumpProgram();
+    gRSComm->RecordYield = nullptr;
+    EXPECT_EQ(ticks, 2);
+    EXPECT_EQ(prompts.shown.back().text, "Program Download Complete!");
+    EXPECT_EQ(board().memory[kIdent], 'P');
+}
+
 TEST_F(TransferTest, TheWindowKeepsShowingTheIdentPhaseWhileTheBoardIsGivenItsPause)
 {
     writeCompiledProgram("PUMP", imageHex(0x2000, 16));

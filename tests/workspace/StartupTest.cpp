@@ -4,6 +4,7 @@
 #include "comm/RSComm.h"
 #include "platform/FileDialogs.h"
 #include "workspace/frmMDIMain.h"
+#include "workspace/frmMain.h"
 #include "workspace/modUtility.h"
 
 #include <QAction>
@@ -11,6 +12,9 @@
 #include <QLabel>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 class StartupTest : public ::testing::Test {
@@ -94,6 +98,8 @@ TEST_F(StartupTest, UnreadableListIsReportedAndStartUpGoesOn)
     EXPECT_EQ(prompts.shown[0].icon, Icon::Critical);
     EXPECT_TRUE(main->tmrBackgroungUpdate->isActive()) << "the remaining steps still ran";
     ASSERT_NE(gRSComm, nullptr);
+    ASSERT_NE(main->programBrowser(), nullptr);
+    EXPECT_TRUE(main->programBrowser()->isVisible());
 }
 
 TEST_F(StartupTest, ShutdownClosesTheLinkAndWritesTheListWhole)
@@ -112,6 +118,27 @@ TEST_F(StartupTest, ShutdownClosesTheLinkAndWritesTheListWhole)
     EXPECT_FALSE(sim->isOpen());
     EXPECT_EQ(gRSComm, nullptr);
     EXPECT_EQ(install.readFile("support/KESTA.dat"), (pump + "\r\n\r\n\r\n\r\n").toLatin1());
+}
+
+TEST_F(StartupTest, AListThatCannotBeWrittenWholeKeepsTheOldOne)
+{
+    const QByteArray old = (pump + "\r\n/b/B.cvp\r\n").toLatin1();
+    install.writeFile("support/KESTA.dat", old);
+    start();
+    main->MDIForm_QueryUnload();
+    // Files may grow to a few bytes only, so the new list fails half-way through its write.
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = saved;
+    tiny.rlim_cur = 8;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    main->MDIForm_Unload();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(install.readFile("support/KESTA.dat"), old);
+    EXPECT_EQ(QDir(install.path("support")).entryList({"*KESTA*"}, QDir::Files), QStringList({"KESTA.dat"}))
+        << "no half-written copy is left beside it";
 }
 
 TEST_F(StartupTest, MissingListIsCreatedAtShutdown)
