@@ -304,6 +304,16 @@ TEST_F(LinkTest, WriteEchoMismatchRepeatsOnceWithAFreshHandshake)
     comm.RSWrite("B10", "5");
     EXPECT_EQ(wire(), "FF 02 00 0A 05 FF 02 00 0A 05");
     EXPECT_EQ(board().memory[10], 5);
+
+    // Write mode stays: 00 0A 06 go first, the repeat's data byte is index 7. Two mismatches in a
+    // row end the write after its one repeat, without a box.
+    board().clearLog();
+    board().corruptReplyAt(board().receivedCount() + 2, 0x00);
+    board().corruptReplyAt(board().receivedCount() + 7, 0x00);
+    comm.RSWrite("B10", "6");
+    EXPECT_EQ(wire(), "00 0A 06 FF 02 00 0A 06");
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(comm.CommError);
 }
 
 TEST_F(LinkTest, RefusedValuesSendNothing)

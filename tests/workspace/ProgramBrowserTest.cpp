@@ -143,6 +143,21 @@ TEST_F(BrowserTest, NodesAreToldByKindNotByTextSoAProgramNamedHexDoesNothingOnIt
     EXPECT_EQ(main->RecentFiles[0], programPath("HEX.CVP"));
 }
 
+TEST_F(BrowserTest, ProgramsNamedLikeTheOtherActingNodesDoNothingOnTheirRootEither)
+{
+    RecordingToolLauncher tools;
+    for (const char* name : {"ERR", "LCF", "LTL"})
+        writeProgram(QString::fromLatin1(name), '1');
+    writeProgramFile("LTL.LTL", "Title\r\n");
+    start("ERR.CVP");
+    for (int i = 0; i < 3; ++i) {
+        browser().filFileList->setListIndex(i);
+        doubleClickNode(QStringList({"ERR [", "LCF [", "LTL ["})[i]);
+    }
+    EXPECT_TRUE(prompts.shown.empty()) << "no error file box, no title box";
+    EXPECT_TRUE(tools.started.empty()) << "no configuration tool";
+}
+
 TEST_F(BrowserTest, ErrorNodeShowsTheCompileErrorsAndConfigNodeStartsTheConfigurationTool)
 {
     RecordingToolLauncher tools;
