@@ -132,6 +132,12 @@ TEST_F(FileCommandsTest, RenameRefusesAnyFileOfTheTargetNameWithoutRegardToCase)
         EXPECT_EQ(prompts.shown.back().text, "Can not rename to existing file.   ") << target;
         EXPECT_EQ(prompts.shown.back().title, "File Rename");
     }
+    // The program's folder is looked at, not the process's current one.
+    QDir().mkpath(install.path("elsewhere"));
+    QDir::setCurrent(install.path("elsewhere"));
+    prompts.answerInput(QStringLiteral("Tank")).answer(Answer::Ok);
+    main->RenameProgramFiles(true);
+    EXPECT_EQ(prompts.shown.back().text, "Can not rename to existing file.   ");
     EXPECT_EQ(programFolderFiles().size(), 8);
     EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
 }
