@@ -5,6 +5,7 @@
 #include "platform/FileLookup.h"
 #include "platform/TextItems.h"
 #include "workspace/frmMDIMain.h"
+#include "workspace/frmWaitDisplay.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,8 +38,7 @@ void SelectAllText(QLineEdit* box)
 void ShowWaitDisplay(int Mode)
 {
     gWaitDisplayMode = Mode;
-    if (gWaitDisplayRunner)
-        gWaitDisplayRunner(Mode);
+    frmWaitDisplay::run(gMDIMain);
 }
 
 int GetTargetboardType(const QString& FileName)

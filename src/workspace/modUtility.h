@@ -40,7 +40,8 @@ inline constexpr int kDefaultBoardType = 68;
 
 void CenterForm(QWidget* form);
 void SelectAllText(QLineEdit* box);
-// Runs the long operation `Mode` modally in the wait display; returns when it is over.
+// Runs the long operation `Mode` modally in the wait display (frmWaitDisplay.h); returns when it
+// is over. A mode whose operation has not been set does nothing.
 void ShowWaitDisplay(int Mode);
 int GetTargetboardType(const QString& FileName);
 QString ChangeFileExt(const QString& FileName, const QString& Ext);
@@ -52,8 +53,7 @@ void UpdateOnlineStatus();
 // its own while there is none.
 const RSComm& boardTables();
 
-// Where windows plug in, so that these helpers need not know them: the wait display runs a mode,
-// the program browser gives its folder and selected file. Unset until those windows exist.
-inline std::function<void(int)> gWaitDisplayRunner;
+// Where the program browser plugs in, so that these helpers need not know it: it gives its folder
+// and selected file. Unset until the browser exists.
 inline std::function<QString()> gBrowserFolder;
 inline std::function<QString()> gBrowserSelectedFile;

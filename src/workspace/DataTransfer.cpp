@@ -1,0 +1,321 @@
+#include "workspace/DataTransfer.h"
+
+#include "comm/RSComm.h"
+#include "platform/FileLookup.h"
+#include "platform/Prompts.h"
+#include "platform/TextItems.h"
+#include "workspace/frmWaitDisplay.h"
+#include "workspace/modUtility.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRegularExpression>
+
+AddressSpan ldtImageSpan(int boardCode)
+{
+    if (boardCode == 50)
+        return {0, 8175};
+    if (boardCode == 68)
+        return {0, 7167};
+    return {70, 219};
+}
+
+AddressSpan standardRange(int boardCode)
+{
+    if (boardCode == 50)
+        return {32, 8175};
+    if (boardCode == 68)
+        return {32, 7167};
+    return {70, 219};
+}
+
+bool skippedOnDownload(int boardCode, int address)
+{
+    return (boardCode == 50 || boardCode == 68) && address >= 156 && address <= 511;
+}
+
+namespace {
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= ':' && c <= '?')
+        return c - ':' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+} // namespace
+
+LdtContents parseLdt(const QByteArray& fileData, int boardCode)
+{
+    LdtContents out;
+    qsizetype end = 0;
+    while (end < fileData.size() && fileData[end] != '\r' && fileData[end] != '\n')
+        ++end;
+    const QByteArray line = fileData.left(end).trimmed();
+    if (line.isEmpty()) {
+        out.empty = true;
+        return out;
+    }
+    if (line.size() % 2 != 0) {
+        out.error = QStringLiteral("It holds an odd number of digits.");
+        return out;
+    }
+    const int capacity = ldtImageSpan(boardCode).count();
+    if (line.size() / 2 > capacity) {
+        out.error = QStringLiteral("It holds ") + QString::number(line.size() / 2) +
+                    QStringLiteral(" bytes; the board's image has ") + QString::number(capacity) + QStringLiteral(".");
+        return out;
+    }
+    out.bytes.reserve(line.size() / 2);
+    for (qsizetype i = 0; i < line.size(); i += 2) {
+        const int high = digitValue(line[i]);
+        const int low = digitValue(line[i + 1]);
+        if (high < 0 || low < 0) {
+            out.error = QStringLiteral("Byte ") + QString::number(i / 2 + 1) +
+                        QStringLiteral(" is not written in hexadecimal digits.");
+            out.bytes.clear();
+            return out;
+        }
+        out.bytes.push_back(high * 16 + low);
+    }
+    return out;
+}
+
+QString ldtLine(const std::vector<int>& bytes)
+{
+    QString hex;
+    hex.reserve(static_cast<qsizetype>(bytes.size()) * 2);
+    for (const int b : bytes)
+        hex += QString::number(b & 0xFF, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    return boardTables().HEX2MarkHEX(hex);
+}
+
+QStringList datafileItems(const QByteArray& fileData)
+{
+    QStringList items;
+    ItemReader reader(fileData);
+    while (!reader.atEnd())
+        items << reader.readItem();
+    while (!items.isEmpty() && items.last().trimmed().isEmpty())
+        items.removeLast();
+    return items;
+}
+
+namespace {
+
+const QString kTransferTitle = QStringLiteral("TransferData");
+const QString kDatafileTitle = QStringLiteral("Download Datafile");
+
+void info(const QString& text, const QString& title) { msgBox(text, Buttons::Ok, Icon::Information, title); }
+
+// One turn of the event loop before each address or item, so Cancel and painting work; false when
+// the transfer is to stop here.
+bool goOn(frmWaitDisplay& display)
+{
+    QApplication::processEvents();
+    return !display.CancelFlag && gRSComm && !gRSComm->CommError;
+}
+
+void advance(frmWaitDisplay& display) { display.pbrWaitDisplay->setValue(display.pbrWaitDisplay->value() + 1); }
+
+// The LDT file of the transfer, checked whole. nullopt when the transfer may not go on (the user
+// has been told); an empty image when there is no file or it is empty and `required` is false.
+std::optional<std::vector<int>> readImage(int code, bool required, const QString& title)
+{
+    const QString path = findCaseInsensitive(gDataXferFile);
+    if (!QFileInfo(path).isFile()) {
+        if (required)
+            info(QStringLiteral("Unable to Open Data File,") + CRLF + QStringLiteral("File Does Not Exist."), title);
+        return required ? std::nullopt : std::optional(std::vector<int>{});
+    }
+    QString error;
+    const auto data = readWholeFile(path, &error);
+    if (!data) {
+        msgBox(errorText(75, error), Buttons::Ok, Icon::Critical, kTransferTitle);
+        return std::nullopt;
+    }
+    LdtContents ldt = parseLdt(*data, code);
+    if (!ldt.error.isEmpty()) {
+        info(QStringLiteral("Unable to Use Data File ") + path + QStringLiteral(".") + CRLF + CRLF + ldt.error, title);
+        return std::nullopt;
+    }
+    if (ldt.empty && required) {
+        info(QStringLiteral("Unable to Open Data File."), title);
+        return std::nullopt;
+    }
+    return std::move(ldt.bytes);
+}
+
+void downloadBoardData(frmWaitDisplay& display)
+{
+    const int code = gDataXferBoardType;
+    const auto image = readImage(code, true, QStringLiteral("Data Download"));
+    if (!image)
+        return;
+    const int first = ldtImageSpan(code).first;
+    for (int a = gDataXferFrom; a <= gDataXferTo; ++a) {
+        if (!goOn(display))
+            return;
+        const long index = static_cast<long>(a) - first;
+        // Only what the file holds is written: an address it does not reach keeps the board's value.
+        if (!skippedOnDownload(code, a) && index >= 0 && index < static_cast<long>(image->size())) {
+            const QString value = QString::number((*image)[static_cast<std::size_t>(index)]);
+            display.lblWaitDisplay->setText(QStringLiteral("Downloading ") + value + QStringLiteral(" to B") +
+                                            QString::number(a));
+            gRSComm->RSWrite(QStringLiteral("B") + QString::number(a), value);
+        }
+        advance(display);
+    }
+}
+
+void uploadBoardData(frmWaitDisplay& display)
+{
+    const int code = gDataXferBoardType;
+    const auto kept = readImage(code, false, QStringLiteral("Data Upload"));
+    if (!kept)
+        return;
+    const AddressSpan span = ldtImageSpan(code);
+    std::vector<int> bytes;
+    bytes.reserve(static_cast<std::size_t>(span.count()));
+    for (int a = span.first; a <= span.last; ++a) {
+        if (!goOn(display))
+            return;
+        const std::size_t index = static_cast<std::size_t>(a - span.first);
+        if (a < gDataXferFrom || a > gDataXferTo) {
+            bytes.push_back(index < kept->size() ? (*kept)[index] : 0);
+            continue;
+        }
+        const QString value = gRSComm->RSRead(QStringLiteral("B") + QString::number(a));
+        // A failed read is no byte of the board's: the file keeps what it held.
+        if (gRSComm->CommError || gRSComm->LastReadFailed)
+            return;
+        display.lblWaitDisplay->setText(QStringLiteral("Uploaded ") + value + QStringLiteral(" from B") +
+                                        QString::number(a));
+        bytes.push_back(value.toInt() & 0xFF);
+        advance(display);
+    }
+    QString error;
+    const QString path = findCaseInsensitive(gDataXferFile);
+    if (!ItemWriter().printLine(ldtLine(bytes)).save(path, &error))
+        msgBox(errorText(75, error), Buttons::Ok, Icon::Critical, kTransferTitle);
+}
+
+// The datafile's starting address: the type letter, its step and the first number; nullopt after
+// the box that refuses it.
+struct DatafileStart {
+    QChar letter;
+    int step;
+    qint64 number;
+};
+
+std::optional<DatafileStart> datafileStart(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^([BWD])([0-9]{1,9})$"));
+    const QString s = text.trimmed().toUpper();
+    const auto match = form.match(s);
+    if (s.contains(QLatin1Char('.')) || !match.hasMatch()) {
+        info(QStringLiteral("Only Byte (Bxxx) or Word (Wyyy) variable types allowed."), kDatafileTitle);
+        return std::nullopt;
+    }
+    DatafileStart start{match.captured(1).at(0), 1, match.captured(2).toLongLong()};
+    const QString name = QString(start.letter) + QString::number(start.number);
+    if (start.letter == QLatin1Char('B')) {
+        if (start.number < 32) {
+            info(QStringLiteral("Address ") + name + QStringLiteral(" is out of range."), kDatafileTitle);
+            return std::nullopt;
+        }
+        return start;
+    }
+    start.step = start.letter == QLatin1Char('W') ? 2 : 4;
+    if (start.number % 2 != 0 || start.number < 32) {
+        info(QStringLiteral("Address ") + name + QStringLiteral(" is invalid or out of range."), kDatafileTitle);
+        return std::nullopt;
+    }
+    return start;
+}
+
+// The decimal text of a whole-number item ("+007" gives "7"); empty when the item is not one.
+QString wholeNumberText(const QString& item)
+{
+    static const QRegularExpression whole(QStringLiteral("^([+-]?)0*([0-9]+)$"));
+    const auto match = whole.match(item.trimmed());
+    if (!match.hasMatch())
+        return {};
+    const QString digits = match.captured(2);
+    return (match.captured(1) == QLatin1String("-") && digits != QLatin1String("0") ? QStringLiteral("-")
+                                                                                      : QString()) +
+           digits;
+}
+
+void downloadDatafile(frmWaitDisplay& display)
+{
+    const auto start = datafileStart(frmWaitDisplay::startingAddress());
+    if (!start)
+        return;
+    QString error;
+    const auto data = readWholeFile(findCaseInsensitive(gDataXferFile), &error);
+    if (!data) {
+        msgBox(errorText(53, error), Buttons::Ok, Icon::Critical, kTransferTitle);
+        return;
+    }
+    // Every value is checked before the first is written, so a bad file sends nothing.
+    const QStringList items = datafileItems(*data);
+    QStringList values;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        values << wholeNumberText(items[i]);
+        if (values.last().isEmpty()) {
+            const QString shown = items[i].size() > 40 ? items[i].left(40) + QStringLiteral("...") : items[i];
+            info(QStringLiteral("Item ") + QString::number(i + 1) + QStringLiteral(" of the datafile, \"") + shown +
+                     QStringLiteral("\", is not a whole number.") + CRLF + QStringLiteral("Nothing was sent."),
+                 kDatafileTitle);
+            return;
+        }
+    }
+    const qint64 lastByte = start->number + static_cast<qint64>(values.size()) * start->step - 1;
+    if (lastByte > 65535) {
+        info(QStringLiteral("The datafile's ") + QString::number(values.size()) + QStringLiteral(" values from ") +
+                 start->letter + QString::number(start->number) + QStringLiteral(" run past address 65535.") + CRLF +
+                 QStringLiteral("Nothing was sent."),
+             kDatafileTitle);
+        return;
+    }
+    qint64 n = start->number;
+    for (const QString& value : values) {
+        if (!goOn(display))
+            return;
+        const QString address = QString(start->letter) + QString::number(n);
+        display.lblWaitDisplay->setText(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
+        gRSComm->RSWrite(address, value);
+        n += start->step;
+        advance(display);
+    }
+}
+
+} // namespace
+
+void TransferData(frmWaitDisplay& display)
+{
+    display.pbrWaitDisplay->setRange(0, qMax(gDataXferTo + 1, 1));
+    display.pbrWaitDisplay->setValue(gDataXferFrom);
+    if (!gRSComm)
+        return;
+    switch (gDataXferMode) {
+    case 1:
+        downloadBoardData(display);
+        break;
+    case 2:
+        uploadBoardData(display);
+        break;
+    case 3:
+        downloadDatafile(display);
+        break;
+    default:
+        break;
+    }
+}
