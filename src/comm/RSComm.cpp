@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
@@ -213,58 +214,50 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
 void RSComm::ParseAddress(const QString& address)
 {
     IsBit = false;
-    const QString a = address.trimmed();
-    if (a.endsWith(QLatin1Char('H'), Qt::CaseInsensitive)) {
-        const QString digits = a.left(a.size() - 1);
-        const QString low = digits.right(2);
-        const QString high = digits.left(qMax<qsizetype>(0, digits.size() - 2));
-        bool ok = false;
-        const long lowValue = low.toLong(&ok, 16);
-        const long highValue = high.isEmpty() ? 0 : high.toLong(nullptr, 16);
-        ByteAddress = highValue * 256 + (ok ? lowValue : 0);
-        AddrType = QStringLiteral("B");
-        return;
-    }
-    const int dot = a.indexOf(QLatin1Char('.'));
-    if (dot >= 0) {
+    const AddressForm form = splitAddress(address);
+    AddrType = QStringLiteral("B");
+    ByteAddress = form.number;
+    switch (form.kind) {
+    case AddressForm::Invalid:
+        // Names no address: an empty type tells the exchanges to send nothing.
+        AddrType.clear();
+        ByteAddress = 0;
+        break;
+    case AddressForm::Hex:
+        break;
+    case AddressForm::Bit:
         IsBit = true;
-        AddrType = QStringLiteral("B");
-        ByteAddress = static_cast<long>(valInt(a.mid(1, dot - 1)));
-        BitMask = 1 << qBound<qint64>(qint64(0), valInt(a.right(1)), qint64(30));
-        return;
-    }
-    const QChar letter = a.isEmpty() ? QChar() : a.at(0).toUpper();
-    if (letter == QLatin1Char('B') || letter == QLatin1Char('W') || letter == QLatin1Char('D')) {
-        AddrType = QString(letter);
-        ByteAddress = static_cast<long>(valInt(a.mid(1)));
-    } else if (letter == QLatin1Char('F')) {
-        const qint64 n = valInt(a.mid(1));
-        IsBit = true;
-        AddrType = QStringLiteral("B");
-        ByteAddress = static_cast<long>(32 + n / 8);
-        // A negative flag number names no bit (its mask is a fraction, which counts as 0).
-        BitMask = n < 0 ? 0 : 1 << (n % 8);
-    } else {
-        AddrType = QStringLiteral("B");
-        ByteAddress = 32;
+        BitMask = 1 << form.bit;
+        break;
+    case AddressForm::Plain:
+        if (form.letter == QLatin1Char('W') || form.letter == QLatin1Char('D')) {
+            AddrType = QString(form.letter);
+        } else if (form.letter == QLatin1Char('F')) {
+            IsBit = true;
+            ByteAddress = 32 + form.number / 8;
+            BitMask = 1 << (form.number % 8);
+        } else if (form.letter != QLatin1Char('B')) {
+            ByteAddress = 32;
+        }
+        break;
     }
 }
 
 QString RSComm::ReadVariable(const QString& address)
 {
     // In read mode the board is still on the last address read; only a new one is parsed again.
-    const bool newAddress = CurrentMode != 1 || address.compare(LastReadAddress, Qt::CaseInsensitive) != 0;
-    if (CurrentMode != 1 && !SetPLCMode(1, 0x01))
-        return {};
+    const bool newAddress = CurrentMode != 1 || AddrType.isEmpty() ||
+                            address.compare(LastReadAddress, Qt::CaseInsensitive) != 0;
     if (newAddress) {
         ParseAddress(address);
         LastByteCount = AddrType == QLatin1String("W") ? 1 : AddrType == QLatin1String("D") ? 3 : 0;
     }
-    LastReadAddress = address;
-
-    // An address past the 16-bit space cannot be put on the wire.
-    if (ByteAddress < 0 || ByteAddress + LastByteCount > 0xFFFF)
+    // A text that names no address, or a variable past the 16-bit space, cannot be put on the wire.
+    if (AddrType.isEmpty() || ByteAddress < 0 || ByteAddress + LastByteCount > 0xFFFF)
         return {};
+    if (CurrentMode != 1 && !SetPLCMode(1, 0x01))
+        return {};
+    LastReadAddress = address;
     for (int k = 0; k <= LastByteCount; ++k) {
         const long a = ByteAddress + k;
         const int echo = SendByte(static_cast<int>(a / 256));
@@ -316,18 +309,23 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
 
     // The parser turns an unknown type letter (an I/O point that was not mapped to its byte) into
     // byte 32; writing there would change a variable the user never named.
-    const QString a = address.trimmed();
-    const QChar letter = a.isEmpty() ? QChar() : a.at(0).toUpper();
-    const bool hexForm = a.endsWith(QLatin1Char('H'), Qt::CaseInsensitive);
-    if (!hexForm && QStringLiteral("BWDF").indexOf(letter) < 0) {
-        entryAlert(QStringLiteral("Address Type Not Recognized."));
+    const AddressForm form = splitAddress(address);
+    if (form.kind == AddressForm::Invalid ||
+        (form.kind != AddressForm::Hex && !QStringLiteral("BWDF").contains(form.letter)) ||
+        (form.kind == AddressForm::Bit && form.letter != QLatin1Char('B'))) {
+        entryAlert(form.tooLarge ? QStringLiteral("Address out of Range.")
+                                 : QStringLiteral("Address Type Not Recognized."));
         return;
     }
 
     ParseAddress(address);
-    // The parsed fields now belong to this write, not to the last read: a read that followed
-    // without parsing (same address in read mode) would take the byte for the bit just named.
+    // The parsed fields belong to this write only: a read that followed without parsing (the same
+    // text, or any text equal to the cleared cache key, in read mode) would take them for its own.
     LastReadAddress.clear();
+    const auto forgetFields = qScopeGuard([this] {
+        AddrType.clear();
+        LastReadAddress.clear();
+    });
     if (IsBit) {
         if (value != 0 && value != 1) {
             entryAlert(QStringLiteral("Enter 0 or 1 Only."));

@@ -118,6 +118,20 @@ protected:
     void ParseAddress(const QString& Address);
     bool portOpen() const;
 
+    // An address text split by the one grammar that the address check and the parser share, so
+    // that what is checked is what goes on the wire: hexadecimal digits and "H" (a byte address);
+    // a letter and decimal digits; or a letter of B, I, X or Y, decimal digits, "." and a bit 0-7.
+    // Blanks around the text are ignored; any other text names no address, nor does a number past
+    // FFFFh.
+    struct AddressForm {
+        enum Kind { Invalid, Hex, Plain, Bit } kind = Invalid;
+        bool tooLarge = false; // invalid only because the number is past FFFFh
+        QChar letter;          // in capitals; B for the hexadecimal form
+        long number = 0;
+        int bit = 0;
+    };
+    static AddressForm splitAddress(const QString& Address);
+
     CommPort* CommObj = nullptr;
     int CurrentMode = 0;
     bool PortSetupFailed = false;

@@ -8,7 +8,6 @@
 #include "platform/TextItems.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <map>
 
 namespace {
@@ -136,6 +135,9 @@ QString RSComm::TargetboardName(int BoardType) const
     const auto it = boardTable().find(BoardType);
     if (it != boardTable().end())
         return QString::fromLatin1(it->second.name);
+    // A code that is no character at all names nothing either.
+    if (BoardType < 0 || BoardType > 255)
+        return QStringLiteral("Not Defined");
     return QString(QChar(BoardType)) + QStringLiteral(" Is Not Defined.");
 }
 
@@ -145,31 +147,97 @@ QString RSComm::LCFBoardIndex(int BoardType) const
     return it == boardTable().end() ? QString() : QString::fromLatin1(it->second.lcfIndex);
 }
 
+namespace {
+// Accumulates one digit, saturating just past the 16-bit address space so no text overflows.
+bool addDigit(long& number, int digit, int base)
+{
+    if (digit < 0 || digit >= base)
+        return false;
+    number = qMin<long>(number * base + digit, 0x10000);
+    return true;
+}
+
+int digitValue(QChar c)
+{
+    const char l = c.toLatin1();
+    if (l >= '0' && l <= '9')
+        return l - '0';
+    if (l >= 'A' && l <= 'F')
+        return l - 'A' + 10;
+    if (l >= 'a' && l <= 'f')
+        return l - 'a' + 10;
+    return -1;
+}
+
+// Reads the whole text as a number of the base; false for an empty text or any other character.
+bool readNumber(QStringView text, int base, long& number)
+{
+    number = 0;
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        if (!addDigit(number, digitValue(c), base))
+            return false;
+    return true;
+}
+} // namespace
+
+RSComm::AddressForm RSComm::splitAddress(const QString& Address)
+{
+    AddressForm form;
+    const QString a = Address.trimmed();
+    if (a.size() >= 2 && a.endsWith(QLatin1Char('H'), Qt::CaseInsensitive)) {
+        if (!readNumber(QStringView(a).chopped(1), 16, form.number))
+            return form;
+        form.kind = AddressForm::Hex;
+        form.letter = QLatin1Char('B');
+    } else {
+        if (a.isEmpty())
+            return form;
+        form.letter = a.at(0).toUpper();
+        if (form.letter < QLatin1Char('A') || form.letter > QLatin1Char('Z'))
+            return form;
+        const QStringView rest = QStringView(a).mid(1);
+        const qsizetype dot = rest.indexOf(QLatin1Char('.'));
+        if (dot < 0) {
+            if (!readNumber(rest, 10, form.number))
+                return form;
+            form.kind = AddressForm::Plain;
+        } else {
+            // One of the eight bits of a byte or an I/O point; a word, a double word or a flag has none.
+            long bit = 0;
+            if (!QStringLiteral("BIXY").contains(form.letter) || rest.size() != dot + 2 ||
+                !readNumber(rest.left(dot), 10, form.number) || !readNumber(rest.mid(dot + 1), 10, bit) ||
+                bit > 7)
+                return form;
+            form.kind = AddressForm::Bit;
+            form.bit = static_cast<int>(bit);
+        }
+    }
+    if (form.number > 0xFFFF) {
+        form.kind = AddressForm::Invalid;
+        form.tooLarge = true;
+    }
+    return form;
+}
+
 bool RSComm::ValidAdd(const QString& Address, int TargetBoardIndex) const
 {
-    if (Address.isEmpty())
+    const AddressForm form = splitAddress(Address);
+    if (form.kind == AddressForm::Invalid)
         return false;
-    const QChar letter = Address.at(0).toUpper();
-    QString number = Address.mid(1);
-    if (Address.contains(QLatin1Char('.'))) {
-        // A bit names one of the eight bits of a byte: anything else would put a mask above 255 on
-        // the wire, or act on another byte than the one checked here.
-        static const QRegularExpression bitForm(QStringLiteral("^[A-Za-z][0-9]+\\.[0-7]$"));
-        if (!bitForm.match(Address).hasMatch())
-            return false;
-        number = Address.mid(1, Address.size() - 3);
-    }
-    const qint64 n = valInt(number);
+    const QChar letter = form.letter;
+    const qint64 n = form.number;
     const qint64 highest = highestNumber(letter, TargetBoardIndex);
     if (highest < 0 || n < lowestNumber(letter) || n > highest)
         return false;
-    if ((letter == QLatin1Char('W') || letter == QLatin1Char('D')) && n % 2 != 0)
-        return false;
-    if (QStringLiteral("IXY").contains(letter)) {
-        const QChar last = number.isEmpty() ? QChar() : number.at(number.size() - 1);
-        if (last != QLatin1Char('0') && last != QLatin1Char('1'))
+    if (letter == QLatin1Char('W') || letter == QLatin1Char('D')) {
+        // Even, and the variable's last byte still inside the address space.
+        if (n % 2 != 0 || n + (letter == QLatin1Char('W') ? 1 : 3) > 0xFFFF)
             return false;
     }
+    if (form.kind != AddressForm::Hex && QStringLiteral("IXY").contains(letter) && n % 10 > 1)
+        return false;
     return true;
 }
 

@@ -270,15 +270,77 @@ TEST_F(LinkTest, RefusedWriteBetweenTwoReadsOfTheSameAddressLeavesTheReadAlone)
     EXPECT_EQ(wire(), "00 0A 00 0B") << "still read mode, and still word 10";
 }
 
-TEST_F(LinkTest, NegativeFlagNumberNamesNoBit)
+// The address check and the parser read every text alike: what is checked (on a board of group A,
+// of group B and of neither) is what a read puts on the wire after its handshake.
+TEST_F(LinkTest, AddressTextsAreCheckedAsTheyAreSent)
+{
+    struct Case {
+        const char* text;
+        bool validA, validB, validOther;
+        const char* wire; // "" = the text names no address and nothing is sent
+    };
+    const Case cases[] = {
+        {"B40H", false, true, true, "0B 40"},
+        {"1f4h", false, true, true, "01 F4"},
+        {"20H", true, true, true, "00 20"},
+        {"1FH", false, false, false, "00 1F"},
+        {"8000H", false, false, true, "80 00"},
+        {"0000000000000000042H", true, true, true, "00 42"},
+        {"10000H", false, false, false, ""},
+        {"100000000000000042H", false, false, false, ""},
+        {"F12R2345678(H", false, false, false, ""},
+        {"F2.5", false, false, false, ""},
+        {"W40.1", false, false, false, ""},
+        {"B100.3", true, true, true, "00 64"},
+        {"B100.8", false, false, false, ""},
+        {" B40 ", true, true, true, "00 28"},
+        {"F10", true, true, true, "00 21"},
+        {"W40", true, true, true, "00 28 00 29"},
+        {"D65534", false, false, false, ""},
+        {"B40000", false, false, true, "9C 40"},
+        {"B99999999999999999999", false, false, false, ""},
+        {"B", false, false, false, ""},
+        {"B12x", false, false, false, ""},
+        {"B 40", false, false, false, ""},
+        {"F-5", false, false, false, ""},
+        {"", false, false, false, ""},
+        {"X30", true, true, false, "00 20"}, // I/O points are mapped by the caller first
+        {"Q0", true, true, true, "00 20"},
+    };
+    goOnline();
+    EXPECT_EQ(comm.RSRead("B32"), "0");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(comm.ValidAdd(c.text, 49), c.validA);
+        EXPECT_EQ(comm.ValidAdd(c.text, 50), c.validB);
+        EXPECT_EQ(comm.ValidAdd(c.text, 69), c.validOther);
+        board().clearLog();
+        comm.RSRead(c.text);
+        EXPECT_EQ(wire(), c.wire);
+        if (*c.wire)
+            continue;
+        EXPECT_TRUE(comm.LastReadFailed);
+        prompts.answerOk();
+        comm.RSWrite(c.text, "1");
+        EXPECT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(wire(), "") << "nor by a write";
+        prompts.shown.clear();
+        comm.RSRead("B32"); // back into read mode for the next row
+    }
+}
+
+// A write that was refused after its address was parsed leaves nothing for the next read to reuse.
+TEST_F(LinkTest, RefusedWriteLeavesNoParsedAddressBehind)
 {
     goOnline();
-    board().memory[32] = 0xFF;
-    EXPECT_EQ(comm.RSRead("F-5"), "0");
-    board().memory[32] = 0x10;
-    comm.RSWrite("F-5", "1");
-    EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(board().memory[32], 0x10) << "byte 32 keeps every bit";
+    board().memory[20] = 7;
+    EXPECT_EQ(comm.RSRead("B10"), "0");
+    prompts.answerOk();
+    comm.RSWrite("B20", "300");
+    board().clearLog();
+    EXPECT_EQ(comm.RSRead(""), "0");
+    EXPECT_TRUE(comm.LastReadFailed);
+    EXPECT_EQ(wire(), "");
 }
 
 TEST_F(LinkTest, BitWriteWithoutTheCurrentByteWritesNothing)

@@ -26,6 +26,7 @@ TEST_F(TablesTest, BoardNamesAndConfigurationIndexes)
     EXPECT_EQ(comm.TargetboardName(69), "V8390(PLS)");
     EXPECT_EQ(comm.TargetboardName(70), "F Is Not Defined.");
     EXPECT_EQ(comm.TargetboardName(48), "0 Is Not Defined.");
+    EXPECT_EQ(comm.TargetboardName(-1), "Not Defined");
     EXPECT_EQ(comm.LCFBoardIndex(51), "?");
     EXPECT_EQ(comm.LCFBoardIndex(58), "@");
     EXPECT_EQ(comm.LCFBoardIndex(68), "G");
