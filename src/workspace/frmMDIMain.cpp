@@ -8,6 +8,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/FileLookup.h"
 #include "platform/Install.h"
+#include "platform/PollingLoop.h"
 #include "platform/Prompts.h"
 #include "platform/TextItems.h"
 #include "workspace/modUtility.h"
@@ -65,6 +66,7 @@ void frmMDIMain::MDIForm_Load()
     QDir::setCurrent(installationFolder());
     fileDialogs().setInitialFolder(QDir::currentPath());
     // 4. The shared objects, before anything that can fail.
+    PollingLoop::setShuttingDown(false);
     gCommObj = MSComm1.get();
     m_rsComm = std::make_unique<RSComm>();
     gRSComm = m_rsComm.get();
@@ -125,6 +127,8 @@ void frmMDIMain::MDIForm_Unload()
     if (!gMDIQueryUnload || m_unloaded)
         return;
     m_unloaded = true;
+    // Every polling loop ends at its next yield, before the shared objects below go.
+    PollingLoop::setShuttingDown(true);
     tmrBackgroungUpdate->stop();
     // Errors on the way out do not stop the next step.
     if (gRSComm)

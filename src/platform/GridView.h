@@ -1,0 +1,80 @@
+#pragma once
+#include "platform/GridModel.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QTableView>
+
+// Shows a GridModel's scrollable rows to a QTableView. The fixed rows become the column headings
+// (one heading line per fixed row), so they stay in place while the rows scroll; fixed columns
+// show but cannot be selected. Cells are never edited in place: the windows edit the texts
+// through the model, as the old grid's key events did.
+class GridTableAdapter : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridTableAdapter(GridModel* grid, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    GridModel* grid() const { return m_grid; }
+
+private:
+    void onCellsChanged(int top, int left, int bottom, int right);
+    GridModel* m_grid;
+};
+
+// The grid control on screen. The model's current cell and selection follow the user's clicks,
+// drags and arrow keys, and the view follows the model's when a window moves them; TopRow follows
+// the scroll bar both ways, and the model learns from the viewport how many rows are shown.
+// Keys reach the window first as the old control's KeyDown (every key) and KeyPress (character
+// keys, Enter, Esc, Backspace, Ctrl+letter) events; only navigation keys move the cell.
+class GridView : public QTableView {
+    Q_OBJECT
+public:
+    explicit GridView(GridModel* grid, QWidget* parent = nullptr);
+
+    GridModel* grid() const { return m_grid; }
+    // Pixels of `twips` on this screen, and back.
+    int toPixels(int twips) const;
+    int toTwips(int pixels) const;
+
+signals:
+    // Every key, before anything else happens with it.
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    // A character: its code (13 Enter, 27 Esc, 8 Backspace, 3 Ctrl+C, ...).
+    void keyPress(int ascii);
+    // A left click released on a cell, after the current cell moved there.
+    void gridClicked();
+    void mouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    void gotFocus();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void updateGeometries() override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+
+private:
+    void applyColumnFormat();
+    void applyRowHeight();
+    void updateVisibleRows();
+    void showModelSelection();
+    void showModelTopRow();
+    void takeViewSelection();
+
+    GridModel* m_grid;
+    GridTableAdapter* m_adapter;
+    bool m_syncing = false;
+    // Inside a mouse or key handler the view moves its current index and its selection one after
+    // the other; the grid takes both at once when the handler is done.
+    int m_inInput = 0;
+};
