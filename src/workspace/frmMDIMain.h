@@ -223,6 +223,14 @@ public:
     // Creates a new program and uploads the board's program into it.
     void mnuFileUploadProgram_Click();
 
+    // ---- Limit-switch transfers (frmMDIMainPLS.cpp) ------------------------------------------
+    // The upload and download commands, on gProgramFile.
+    void mnuFileListPopupUploadFromPLS_Click();
+    void mnuFileListPopupDownloadToPLS_Click();
+    // The same after choosing the program in the open dialog.
+    void mnuFileUploadFromPLS_Click();
+    void mnuFileDownloadToPLS_Click();
+
     // The procedures that the commands call and that other windows and modules provide. A command
     // whose procedure is not set stays disabled (refreshCommandStates): nothing pretends to work.
     struct Procedures {

@@ -172,10 +172,10 @@ void frmMDIMain::createFileMenu()
     connect(mnuFileDownloadProgram, &QAction::triggered, this, &frmMDIMain::mnuFileDownloadProgram_Click);
     connect(mnuFileDownloadData, &QAction::triggered, this, [this] { procs.transferDataFile(1); });
     connect(mnuFileDownloadFile, &QAction::triggered, this, [this] { procs.downloadDatafile(); });
-    connect(mnuFileDownloadToPLS, &QAction::triggered, this, [this] { procs.plsDownload(); });
+    connect(mnuFileDownloadToPLS, &QAction::triggered, this, &frmMDIMain::mnuFileDownloadToPLS_Click);
     connect(mnuFileUploadData, &QAction::triggered, this, [this] { procs.transferDataFile(2); });
     connect(mnuFileUploadProgram, &QAction::triggered, this, &frmMDIMain::mnuFileUploadProgram_Click);
-    connect(mnuFileUploadFromPLS, &QAction::triggered, this, [this] { procs.plsUpload(); });
+    connect(mnuFileUploadFromPLS, &QAction::triggered, this, &frmMDIMain::mnuFileUploadFromPLS_Click);
     connect(mnuFilePrintStatusTable, &QAction::triggered, this, [this] { procs.printStatusTable(); });
     connect(mnuFilePrintResults, &QAction::triggered, this, [this] { procs.printResults(); });
     connect(mnuFilePrintTrendData, &QAction::triggered, this, [this] { procs.printTrendData(); });

@@ -23,6 +23,8 @@ void frmMDIMain::connectTransferProcedures()
     procs.copyProgram = [this] { mnuFileSaveAs_Click(); };
     procs.downloadProgramToBoard = [this](bool BypassOpen) { DownloadProgramToBoard(BypassOpen); };
     procs.uploadProgram = [this] { mnuFileUploadProgram_Click(); };
+    procs.plsDownload = [this] { mnuFileListPopupDownloadToPLS_Click(); };
+    procs.plsUpload = [this] { mnuFileListPopupUploadFromPLS_Click(); };
 }
 
 // Shows the new-program dialog in `mode`; true when it created a program.
@@ -106,11 +108,7 @@ void frmMDIMain::mnuFileUploadProgram_Click()
     if (created && gRSComm->InUploadMode()) {
         const int code = GetTargetboardType(gProgramFile);
         if (isLimitSwitchBoard(code)) {
-            if (procs.plsUpload)
-                procs.plsUpload();
-            else
-                msgBox(QStringLiteral("Uploading from a PLS target board is not available."), Buttons::Ok,
-                       Icon::Information, QStringLiteral("Program Upload"));
+            procs.plsUpload();
         } else {
             const QString base = fileBaseName(QFileInfo(gProgramFile).fileName());
             const QString text = QStringLiteral("You are about to upload the PLC Program           ") + CRLF +

@@ -62,7 +62,21 @@ public:
     long silentRecord = -1;   // the record of this number gets no answer
 
     // --- limit-switch side
+    // Configuration rule. The board keeps one configuration and gives it back in its own layout,
+    // which is not the layout it is written in. The four blocks written (24 values) are laid out as
+    // the PC packs them: MultiChannelPLS (boardCode 69) program, speed compensations 0-3, 0, speed
+    // compensations 4-7, ..., channels at 18; BrakeWearPLS (any other code) flags, strobe preset,
+    // stop location low/high, stop error, signal width, window from/to low/high (twice), low and
+    // high speed low/high, channels at 18. The upload (19 values) answers MultiChannelPLS
+    // channels, program, speed compensations 0-7; BrakeWearPLS low speed, high speed (low byte
+    // first), flags, channels, stop location, stop error, signal width, window from, window to,
+    // three zeros, strobe preset. Each block written updates what the upload answers.
+    // Setpoint rule. A channel holds the pairs set since its last clear, in the order they came;
+    // a recall steps through their switching points (an ON and an OFF point per pair whose ON and
+    // OFF differ) in position order and wraps after the last; a channel without points answers
+    // state 2.
     struct PLS {
+        int boardCode = 69;
         int scale = 360;
         int offset = 0;
         int rawPosition = 0; // the resolver's own position; the board reports it less the offset
@@ -110,6 +124,7 @@ private:
     std::optional<uint8_t> plsReadyPoll(uint8_t byte);
     bool plsAtFixedByte() const;
     void plsApply();
+    void plsConfigOut();
     std::vector<std::pair<int, uint8_t>> switchingPoints(int channel) const;
     int plsArgumentCount() const;
     uint8_t m_command = 0;

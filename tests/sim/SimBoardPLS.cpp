@@ -89,8 +89,35 @@ void SimBoard::plsApply()
             const int block = (m_command - 0x3B) / 0x10;
             for (int k = 0; k < 6; ++k)
                 pls.configIn[6 * block + k] = m_args[k];
+            plsConfigOut();
         }
     }
+}
+
+void SimBoard::plsConfigOut()
+{
+    const auto& in = pls.configIn;
+    auto& out = pls.configOut;
+    out.fill(0);
+    if (pls.boardCode == 69) {
+        out[0] = in[18];
+        out[1] = in[0];
+        for (int k = 0; k < 4; ++k) {
+            out[2 + k] = in[1 + k];
+            out[6 + k] = in[6 + k];
+        }
+        return;
+    }
+    out[0] = in[14], out[1] = in[15];
+    out[2] = in[16], out[3] = in[17];
+    out[4] = in[0];
+    out[5] = in[18];
+    out[6] = in[2], out[7] = in[3];
+    out[8] = in[4];
+    out[9] = in[5];
+    for (int k = 0; k < 4; ++k)
+        out[10 + k] = in[6 + k];
+    out[18] = in[1];
 }
 
 std::optional<uint8_t> SimBoard::plsReadyPoll(uint8_t byte)

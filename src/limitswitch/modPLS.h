@@ -1,0 +1,97 @@
+#pragma once
+// The limit-switch record and its two files beside a program's Corvane file: the PCF file (one line
+// of configuration values in fixed columns) and the CHL file (the timing channels with their ON/OFF
+// setpoint pairs). Two board families share the record and differ in the configuration fields used
+// and in the widths of the numbers in both files.
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+class QLabel;
+class QProgressBar;
+
+// Channels the record holds, whatever count a file or a board gives.
+inline constexpr int kPLSMaxChannels = 64;
+// Pairs one channel's recall stores at most (its counter runs 0 to 2048).
+inline constexpr int kPLSMaxPairs = 2049;
+
+// One setpoint pair: the output turns ON at `on` and OFF at `off`; ON above OFF is a window across
+// position 0. The single pair (0, 0) marks a channel without setpoints.
+struct SetpointPair {
+    int on = 0;
+    int off = 0;
+    bool operator==(const SetpointPair&) const = default;
+};
+using SetpointList = std::vector<SetpointPair>;
+
+struct PLSFileData {
+    QString PCFLine; // the PCF line without its line end
+    QString CHLText; // the whole CHL text built by an upload; empty after reading the files
+    int Channels = 0;
+    int Scale = 0; // positions per revolution
+    int Offset = 0;
+    int PLSProgram = 0;            // MultiChannelPLS
+    std::array<int, 8> SpeedComp{}; // MultiChannelPLS, CH00 to CH07 in ms
+    // Per channel: nothing known (no list) or its pairs in order.
+    std::array<std::optional<SetpointList>, kPLSMaxChannels> ChannelSetpoints;
+    std::array<QString, kPLSMaxChannels> ChannelHeaders; // the ":" line as read from the CHL file
+    int Flags = 0; // BrakeWearPLS: bit 0 brake-wear compensation, bit 1 speed window
+    int StrobePreset = 0;
+    int StopLocation = 0;
+    int StopError = 0;
+    int SignalWidth = 0;
+    int WindowFrom = 0;
+    int WindowTo = 0;
+    int LowSpeed = 0;
+    int HighSpeed = 0;
+    QString CHLFile;
+    QString PCFFile;
+
+    bool operator==(const PLSFileData&) const = default;
+};
+
+// The current set-up, and a copy of it as last exchanged with the board.
+inline PLSFileData gPLSData;
+inline PLSFileData gPLSDataSnapshot;
+
+// Board type code 69; `MultiChannelPLS` in the board list.
+inline constexpr int kMultiChannelPLS = 69;
+// Codes 55, 62, 63, 64 and 67.
+bool isBrakeWearPLS(int code);
+// Channel loops run over this many channels: the count clamped to 0..64.
+int plsChannelLimit(int channels);
+
+// Fills gPLSData from the PCF and CHL files of the program whose Corvane file is FileName. True for
+// limit-switch codes and for 68 (read as 69, with no files); False for other codes and after a
+// failure, which is reported in a box titled "ReadPLSFileData()".
+bool ReadPLSFileData(const QString& FileName);
+// The 24-value configuration block the board receives, packed from gPLSData for the family of
+// TargetboardType (69 MultiChannelPLS, any other code BrakeWearPLS).
+std::array<int, 24> GetPLSConfigData(int TargetboardType);
+// Reads channel Chan's pairs back from the board into gPLSData, sorted by ON. Status, when given,
+// shows the progress.
+void RecallChannelSetpoints(int Chan, QLabel* Status);
+
+// --- file texts, as an upload builds them (multi: the MultiChannelPLS layout)
+QString BuildPCFLine(const PLSFileData& data, bool multi);
+// Lines 1 and 2 of the CHL text: scale and offset, each followed by CR LF.
+QString CHLHeadLines(const PLSFileData& data, bool multi);
+// Channel c's ":" header line with CR LF, its tail carried over from ChannelHeaders.
+QString CHLChannelHeader(const PLSFileData& data, int c, bool multi);
+// One "|" line with CR LF for each pair of the list whose ON and OFF differ.
+QString CHLSetpointLines(const SetpointList& pairs, bool multi);
+
+// --- the transfers, each run inside the wait display (modes 6, 7 and 8). The controls are the wait
+// display's; any of them may be missing.
+struct PLSTransferDisplay {
+    QLabel* lblWaitDisplay = nullptr;
+    QLabel* lblSetpointRecall = nullptr;
+    QProgressBar* pbrWaitDisplay = nullptr;
+};
+void UploadPLSConfiguration(const PLSTransferDisplay& display);
+void DownloadPLSConfiguration(const PLSTransferDisplay& display);
+void ClearPLSChannels(const PLSTransferDisplay& display);
+// True when the last UploadPLSConfiguration read the board to its end, so that PCFLine and
+// CHLText are an upload's result.
+bool PLSUploadFinished();

@@ -1,0 +1,198 @@
+// The limit-switch transfers that run inside the wait display: upload of the configuration and
+// every channel's setpoints into gPLSData with the file texts (mode 6), download of the program's
+// files into the board (mode 7), and the clear of every channel (mode 8). None of them polls Cancel:
+// each runs to its end, to a communication error or to a refusal.
+#include "comm/RSComm.h"
+#include "limitswitch/TimingState.h"
+#include "limitswitch/modPLS.h"
+#include "platform/Convert.h"
+#include "platform/Prompts.h"
+#include "workspace/modUtility.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+
+namespace {
+bool g_uploadFinished = false;
+
+QString channelName(int c) { return QString::number(boardTables().Dec2Octal(c)); }
+
+void show(QLabel* label, const QString& text)
+{
+    if (label)
+        label->setText(text);
+}
+
+void progress(QProgressBar* bar, int value, int maximum = -1)
+{
+    if (!bar)
+        return;
+    if (maximum >= 0)
+        bar->setRange(0, std::max(maximum, 0));
+    bar->setValue(value);
+}
+
+void yieldOnce() { QCoreApplication::processEvents(); }
+
+// The board code the upload decodes for: the timing window's board while that window is shown and
+// on-line and the upload is the window's own, else the program's.
+int uploadBoardCode()
+{
+    const RSComm& comm = *gRSComm;
+    if (!comm.InUploadMode() && gTimingWindowShown && comm.OnlineMode)
+        return gTargetboardIndex;
+    return GetTargetboardType(gProgramFile);
+}
+
+void decodeBlock(PLSFileData& d, const std::array<int, 19>& v, int code)
+{
+    auto word = [&v](int low) { return v[low + 1] * 256 + v[low]; };
+    if (isBrakeWearPLS(code)) {
+        d.LowSpeed = word(0);
+        d.HighSpeed = word(2);
+        d.Flags = v[4];
+        d.Channels = code == 64 ? std::max(v[5], 16) : 16;
+        d.StopLocation = word(6);
+        d.StopError = v[8];
+        d.SignalWidth = v[9];
+        d.WindowFrom = word(10);
+        d.WindowTo = word(12);
+        d.StrobePreset = v[18];
+    } else {
+        d.Channels = std::max(v[0], 8);
+        d.PLSProgram = std::min(v[1], 7);
+        for (int i = 0; i < 8; ++i)
+            d.SpeedComp[i] = std::min(v[2 + i], 255);
+    }
+    d.Channels = plsChannelLimit(d.Channels);
+}
+} // namespace
+
+bool PLSUploadFinished() { return g_uploadFinished; }
+
+void UploadPLSConfiguration(const PLSTransferDisplay& display)
+{
+    g_uploadFinished = false;
+    gPLSDataSnapshot = gPLSData;
+    if (!gRSComm || !gRSComm->OnlineMode)
+        return;
+    RSComm& comm = *gRSComm;
+    PLSFileData& d = gPLSData;
+    const int code = uploadBoardCode();
+    const bool multi = !isBrakeWearPLS(code);
+    const std::array<int, 19> block = comm.PLSConfigUpload();
+    if (!comm.CommError)
+        d.Scale = static_cast<int>(valInt(comm.PLSScaleFactor()));
+    if (!comm.CommError)
+        d.Offset = static_cast<int>(valInt(comm.PLSOffset()));
+    if (comm.CommError)
+        return;
+    decodeBlock(d, block, code);
+    d.PCFLine = BuildPCFLine(d, multi);
+    d.CHLText = CHLHeadLines(d, multi);
+    progress(display.pbrWaitDisplay, 0, d.Channels);
+    const int fileChannels = multi ? 64 : 32;
+    for (int c = 0; c < fileChannels; ++c) {
+        const bool inUse = c < d.Channels;
+        if (inUse) {
+            show(display.lblWaitDisplay,
+                 QStringLiteral("Uploading Channel CH") + channelName(c) + QStringLiteral(" Data, Please Standby ..."));
+            yieldOnce();
+        }
+        d.CHLText += CHLChannelHeader(d, c, multi);
+        if (!inUse)
+            continue;
+        progress(display.pbrWaitDisplay, c + 1);
+        RecallChannelSetpoints(c, display.lblSetpointRecall);
+        if (comm.CommError)
+            return;
+        if (d.ChannelSetpoints[c])
+            d.CHLText += CHLSetpointLines(*d.ChannelSetpoints[c], multi);
+    }
+    d.CHLText += QLatin1Char('%');
+    gPLSDataSnapshot = gPLSData;
+    g_uploadFinished = true;
+}
+
+void DownloadPLSConfiguration(const PLSTransferDisplay& display)
+{
+    if (!gRSComm)
+        return;
+    RSComm& comm = *gRSComm;
+    // Only a limit switch's files go to the board, and only when they could be read.
+    const int code = GetTargetboardType(gProgramFile);
+    if (!isLimitSwitchBoard(code)) {
+        msgBox(QStringLiteral("The selected program is not for a PLS target board."), Buttons::Ok, Icon::Exclamation,
+               QStringLiteral("PLS Config Download"));
+        return;
+    }
+    if (!ReadPLSFileData(gProgramFile))
+        return;
+    const PLSFileData& d = gPLSData;
+    const bool ok = comm.PLSConfigDownload(GetPLSConfigData(code), d.Scale);
+    if (comm.CommError)
+        return;
+    if (!ok) {
+        msgBox(QStringLiteral("Unable to Successfully Download the PLS Configuration"), Buttons::Ok, Icon::Exclamation,
+               QStringLiteral("PLS Config Download"));
+        return;
+    }
+    const int channels = plsChannelLimit(d.Channels);
+    progress(display.pbrWaitDisplay, 0, channels);
+    for (int c = 0; c < channels; ++c) {
+        show(display.lblWaitDisplay,
+             QStringLiteral("Downloading Channel CH") + channelName(c) + QStringLiteral(" Data, Please Standby ..."));
+        progress(display.pbrWaitDisplay, c + 1);
+        // A channel the CHL file does not name is left as the board has it.
+        if (!d.ChannelSetpoints[c])
+            continue;
+        const SetpointList pairs = *d.ChannelSetpoints[c];
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            show(display.lblSetpointRecall, QStringLiteral("Programming CH") + channelName(c) +
+                                                QStringLiteral(" Setpoint: ") + QString::number(i));
+            yieldOnce();
+            if (pairs[i].on == pairs[i].off) {
+                // The pair that marks the end of a channel's list: whatever follows is not sent.
+                comm.ClearPLSChan(c);
+                if (comm.CommError)
+                    return;
+                break;
+            }
+            const bool set = comm.SingleSetpoint(c, pairs[i].on, pairs[i].off, i == 0);
+            if (comm.CommError)
+                return;
+            if (!set)
+                msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + channelName(c) +
+                           QStringLiteral("."),
+                       Buttons::Ok, Icon::Exclamation, QStringLiteral("PLS Channel Download"));
+        }
+    }
+    gPLSDataSnapshot = gPLSData;
+}
+
+void ClearPLSChannels(const PLSTransferDisplay& display)
+{
+    if (!gRSComm)
+        return;
+    RSComm& comm = *gRSComm;
+    // The board's own channel count: the one last exchanged with it.
+    const int channels = plsChannelLimit(gPLSDataSnapshot.Channels);
+    progress(display.pbrWaitDisplay, 0, channels);
+    for (int c = 0; c < channels; ++c) {
+        show(display.lblWaitDisplay,
+             QStringLiteral("Clearing Channel CH") + channelName(c) + QStringLiteral(" Data, Please Standby ..."));
+        progress(display.pbrWaitDisplay, c + 1);
+        yieldOnce();
+        const bool ok = comm.ClearPLSChan(c);
+        if (comm.CommError)
+            return;
+        if (!ok) {
+            msgBox(QStringLiteral("Unable to Clear Channel"), Buttons::Ok, Icon::Information,
+                   QStringLiteral("Clear Channel"));
+            return;
+        }
+        RecallChannelSetpoints(c, nullptr);
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+// A main window whose serial port is the simulated limit switch, with limit-switch programs in its
+// programs folder.
+#include "SimCommPort.h"
+#include "WorkspaceFixture.h"
+
+#include "comm/RSComm.h"
+#include "limitswitch/TimingState.h"
+#include "limitswitch/modPLS.h"
+#include "workspace/frmMDIMain.h"
+#include "workspace/modUtility.h"
+
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const SetpointPair& p, std::ostream* os) { *os << '(' << p.on << ", " << p.off << ')'; }
+
+class PLSTest : public WorkspaceTest {
+protected:
+    PLSTest()
+    {
+        install.writeFile(QStringLiteral("support/RSPort.cfg"), "1,9600\r\n");
+        auto port = std::make_unique<SimCommPort>();
+        sim = port.get();
+        start({}, std::move(port));
+        gPLSData = PLSFileData{};
+        gPLSDataSnapshot = PLSFileData{};
+        gTimingWindowShown = false;
+        gFirstPassOnline = false;
+        gPLSUploadComplete = false;
+    }
+    ~PLSTest() override { gTimingDisplayPLSChannels = nullptr; }
+
+    SimBoard& board() { return sim->board(); }
+    void online()
+    {
+        main->mnuViewOnline_Click();
+        ASSERT_TRUE(gRSComm->OnlineMode);
+        board().clearLog();
+    }
+    // A program of board `code` as the current program.
+    void useProgram(const QString& base, int code)
+    {
+        writeProgram(base, code);
+        gProgramFile = programPath(base + QStringLiteral(".CVP"));
+    }
+    QByteArray programFile(const QString& name) const { return install.readFile(QStringLiteral("progs/") + name); }
+    // Channel c's pairs (ON, OFF) on the board.
+    void setBoardPairs(int c, std::vector<std::pair<int, int>> pairs) { board().pls.setpoints[c] = std::move(pairs); }
+
+    SimCommPort* sim = nullptr;
+};
+
+inline SetpointList pairs(std::initializer_list<SetpointPair> list) { return SetpointList(list); }
