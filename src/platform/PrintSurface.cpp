@@ -78,7 +78,10 @@ void RecordingSurface::drawText(double x, double y, const QString& text)
     texts.push_back({page(), x, y, text, m_fontName, m_fontSize});
 }
 
-void RecordingSurface::drawLine(double x1, double y1, double x2, double y2) { lines.push_back({page(), x1, y1, x2, y2}); }
+void RecordingSurface::drawLine(double x1, double y1, double x2, double y2)
+{
+    lines.push_back({page(), x1, y1, x2, y2, m_foreColor, m_dotted});
+}
 
 void RecordingSurface::finishDocument()
 {
@@ -99,9 +102,11 @@ QString defaultPdfPath()
 }
 } // namespace
 
-PrinterSurface::PrinterSurface(const QString& printerName, const QString& pdfPath)
+PrinterSurface::PrinterSurface(const QString& printerName, const QString& pdfPath, Orientation orientation)
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
+    m_printer->setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                        : QPageLayout::Portrait);
     const QPrinterInfo info = printerName.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(printerName);
     if (pdfPath.isEmpty() && !info.isNull()) {
         m_printer->setPrinterName(info.printerName());
@@ -122,6 +127,7 @@ QPainter& PrinterSurface::painter()
         m_painter = std::make_unique<QPainter>();
         m_failed = !m_painter->begin(m_printer.get());
         fontChanged();
+        penChanged();
     }
     return *m_painter;
 }
@@ -155,7 +161,11 @@ void PrinterSurface::drawText(double x, double y, const QString& text)
     QPainter& p = painter();
     const double dpi = m_printer->resolution();
     const QFontMetricsF fm(p.font(), p.device());
+    // Text is black whatever colour the lines are drawn in.
+    const QPen linePen = p.pen();
+    p.setPen(Qt::black);
     p.drawText(QPointF(x * dpi, y * dpi + fm.ascent()), text);
+    p.setPen(linePen);
 }
 
 void PrinterSurface::drawLine(double x1, double y1, double x2, double y2)
@@ -177,6 +187,15 @@ void PrinterSurface::finishDocument()
     QPainter& p = painter();
     if (p.isActive())
         p.end();
+}
+
+void PrinterSurface::penChanged()
+{
+    if (!m_painter)
+        return;
+    QPen pen(m_foreColor);
+    pen.setStyle(m_dotted ? Qt::DotLine : Qt::SolidLine);
+    m_painter->setPen(pen);
 }
 
 void PrinterSurface::fontChanged()
@@ -203,6 +222,8 @@ std::optional<int> QtPrinting::setupDialog()
     QPrinter printer;
     if (!m_printerName.isEmpty())
         printer.setPrinterName(m_printerName);
+    printer.setPageOrientation(m_orientation == PrintSurface::Orientation::Landscape ? QPageLayout::Landscape
+                                                                                    : QPageLayout::Portrait);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -213,12 +234,23 @@ std::optional<int> QtPrinting::setupDialog()
     } else {
         m_pdfPath = printer.outputFileName();
     }
+    m_orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? PrintSurface::Orientation::Landscape
+                                                                                : PrintSurface::Orientation::Portrait;
     return printer.copyCount();
 }
 
 std::unique_ptr<PrintSurface> QtPrinting::openDocument()
 {
-    return std::make_unique<PrinterSurface>(m_printerName, m_pdfPath);
+    return std::make_unique<PrinterSurface>(m_printerName, m_pdfPath, m_orientation);
+}
+
+QString QtPrinting::deviceName()
+{
+    if (!m_pdfPath.isEmpty())
+        return m_pdfPath;
+    if (!m_printerName.isEmpty())
+        return m_printerName;
+    return QPrinterInfo::defaultPrinter().printerName();
 }
 
 Printing& printing() { return g_printing ? *g_printing : g_qtPrinting; }

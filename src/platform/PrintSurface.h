@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -26,6 +27,20 @@ public:
     QString fontName() const { return m_fontName; }
     double fontSize() const { return m_fontSize; }
     bool fontBold() const { return m_bold; }
+
+    // Colour and style of the lines drawn from now on (text stays black).
+    void setForeColor(const QColor& color)
+    {
+        m_foreColor = color;
+        penChanged();
+    }
+    QColor foreColor() const { return m_foreColor; }
+    void setDotted(bool dotted)
+    {
+        m_dotted = dotted;
+        penChanged();
+    }
+    bool dotted() const { return m_dotted; }
 
     double currentX() const { return fromInches(m_x); }
     double currentY() const { return fromInches(m_y); }
@@ -65,6 +80,7 @@ protected:
     virtual void startPage() = 0;
     virtual void finishDocument() = 0;
     virtual void fontChanged() {}
+    virtual void penChanged() {}
 
     double toInches(double v) const { return m_scale == Scale::Inches ? v : v / 1440.0; }
     double fromInches(double v) const { return m_scale == Scale::Inches ? v : v * 1440.0; }
@@ -74,6 +90,8 @@ protected:
     bool m_bold = false;
     bool m_italic = false;
     bool m_underline = false;
+    QColor m_foreColor = Qt::black;
+    bool m_dotted = false;
 
 private:
     void printOneLine(const QString& text, bool lineEnd);
@@ -91,7 +109,8 @@ class PrinterSurface : public PrintSurface {
 public:
     // An empty pdfPath prints to the chosen printer when one exists, else to a PDF file in the
     // user's documents folder.
-    explicit PrinterSurface(const QString& printerName = {}, const QString& pdfPath = {});
+    explicit PrinterSurface(const QString& printerName = {}, const QString& pdfPath = {},
+                            Orientation orientation = Orientation::Portrait);
     ~PrinterSurface() override;
 
     QString deviceName() const override;
@@ -110,6 +129,7 @@ protected:
     void startPage() override;
     void finishDocument() override;
     void fontChanged() override;
+    void penChanged() override;
 
 private:
     QPainter& painter();
@@ -134,6 +154,8 @@ public:
     struct Line {
         int page;
         double x1, y1, x2, y2; // inches
+        QColor color = Qt::black;
+        bool dotted = false;
     };
 
     QString deviceName() const override { return QStringLiteral("Recorder"); }
@@ -143,10 +165,12 @@ public:
     int pagesStarted = 1;
     bool ended = false;
     int copiesAtEnd = 0;
+    Orientation pageOrientation = Orientation::Portrait;
+    Orientation orientation() const override { return pageOrientation; }
 
 protected:
-    double pageWidthInches() const override { return 7.5; }
-    double pageHeightInches() const override { return 10.0; }
+    double pageWidthInches() const override { return pageOrientation == Orientation::Landscape ? 10.0 : 7.5; }
+    double pageHeightInches() const override { return pageOrientation == Orientation::Landscape ? 7.5 : 10.0; }
     double measureWidthInches(const QString& text) override;
     double lineHeightInches(const QString& text) override;
     void drawText(double x, double y, const QString& text) override;
@@ -162,14 +186,24 @@ public:
     virtual ~Printing() = default;
     // The set-up dialog; the number of copies chosen, nullopt on Cancel.
     virtual std::optional<int> setupDialog() = 0;
-    // A new document on the printer last chosen (the default printer until then).
+    // A new document on the printer last chosen (the default printer until then), in the printer's
+    // orientation.
     virtual std::unique_ptr<PrintSurface> openDocument() = 0;
+    // The printer's device name, shown by print dialogs.
+    virtual QString deviceName() { return {}; }
+    // The printer's orientation: kept for every later document until changed again.
+    PrintSurface::Orientation orientation() const { return m_orientation; }
+    void setOrientation(PrintSurface::Orientation o) { m_orientation = o; }
+
+protected:
+    PrintSurface::Orientation m_orientation = PrintSurface::Orientation::Portrait;
 };
 
 class QtPrinting : public Printing {
 public:
     std::optional<int> setupDialog() override;
     std::unique_ptr<PrintSurface> openDocument() override;
+    QString deviceName() override;
 
 private:
     QString m_printerName;

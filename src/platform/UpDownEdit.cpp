@@ -65,6 +65,7 @@ void UpDownEdit::stepBy(int delta)
     value = qBound(m_min, qBound(m_min, value, m_max) + delta, m_max);
     m_edit->setText(QString::number(value));
     m_edit->selectAll();
+    emit stepped();
 }
 
 bool UpDownEdit::eventFilter(QObject* watched, QEvent* event)

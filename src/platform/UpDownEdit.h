@@ -34,6 +34,8 @@ public:
 signals:
     // The field lost the focus to another control of the same window.
     void focusLeft();
+    // The arrows (buttons or keys) changed the number.
+    void stepped();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

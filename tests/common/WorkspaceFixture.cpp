@@ -60,15 +60,23 @@ bool RecordingToolLauncher::start(const ToolStart& request, QString*)
 namespace {
 class KeptSurface : public RecordingSurface {
 public:
-    explicit KeptSurface(std::vector<PrintRecord>& jobs) : m_jobs(jobs) {}
-    ~KeptSurface() override { m_jobs.push_back({texts, pagesStarted, ended, copiesAtEnd}); }
+    KeptSurface(std::vector<PrintRecord>& jobs, Orientation o, bool fail) : m_jobs(jobs), m_fail(fail)
+    {
+        pageOrientation = o;
+    }
+    ~KeptSurface() override { m_jobs.push_back({texts, pagesStarted, ended, copiesAtEnd, lines, pageOrientation}); }
+    bool failed() const override { return m_fail; }
 
 private:
     std::vector<PrintRecord>& m_jobs;
+    bool m_fail;
 };
 } // namespace
 
-std::unique_ptr<PrintSurface> RecordingPrinting::openDocument() { return std::make_unique<KeptSurface>(jobs); }
+std::unique_ptr<PrintSurface> RecordingPrinting::openDocument()
+{
+    return std::make_unique<KeptSurface>(jobs, orientation(), failJobs);
+}
 
 WorkspaceTest::WorkspaceTest(int timeoutScaleDen) : install(timeoutScaleDen)
 {

@@ -83,6 +83,8 @@ struct PrintRecord {
     int pages = 0;
     bool ended = false;
     int copies = 0;
+    std::vector<RecordingSurface::Line> lines;
+    PrintSurface::Orientation orientation = PrintSurface::Orientation::Portrait;
 };
 
 class RecordingPrinting : public Printing {
@@ -91,7 +93,10 @@ public:
     ~RecordingPrinting() override { setPrinting(nullptr); }
     std::optional<int> setupDialog() override { return copiesChosen; }
     std::unique_ptr<PrintSurface> openDocument() override;
+    QString deviceName() override { return QStringLiteral("Recorder"); }
     std::optional<int> copiesChosen = 1;
+    // Every document reports a device failure.
+    bool failJobs = false;
     std::vector<PrintRecord> jobs;
 };
 
