@@ -1,6 +1,5 @@
 #include "comm/RSComm.h"
 
-#include "comm/frmSetupComm.h"
 #include "platform/Clock.h"
 #include "platform/CommPort.h"
 #include "platform/Convert.h"
@@ -57,8 +56,7 @@ bool RSComm::readSettings(int& port, QString& speed)
                 ItemReader reader(*data);
                 port = static_cast<int>(qBound<qint64>(qint64(-1), valInt(reader.readItem()), qint64(1000)));
                 speed = reader.readItem().trimmed();
-                // The comm-port dialog's spinner says which ports exist.
-                port = qBound(frmSetupComm::portMinimum(), port, frmSetupComm::portMaximum());
+                port = qBound(PortMinimum, port, PortMaximum);
                 const qint64 baud = valInt(speed);
                 speed = (baud == 9600 || baud == 19200) ? QString::number(baud) : QStringLiteral("9600");
                 return true;

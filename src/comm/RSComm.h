@@ -38,6 +38,9 @@ public:
 
     // --- settings and port
     static QString CommSettingsFile();
+    // The port numbers that exist; the comm-port dialog's spinner takes its bounds from here.
+    static constexpr int PortMinimum = 1;
+    static constexpr int PortMaximum = 99;
     void OpenRSComm(CommPort& CommObj);
     void CloseRSComm();
 

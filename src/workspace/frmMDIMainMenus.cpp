@@ -2,7 +2,7 @@
 #include "workspace/frmMDIMain.h"
 
 #include "comm/RSComm.h"
-#include "comm/frmSetupComm.h"
+#include "workspace/frmSetupComm.h"
 #include "platform/FileDialogs.h"
 #include "platform/Prompts.h"
 #include "platform/ToolLauncher.h"

@@ -1,4 +1,4 @@
-#include "comm/frmSetupComm.h"
+#include "workspace/frmSetupComm.h"
 
 #include "comm/RSComm.h"
 #include "platform/Convert.h"
@@ -40,7 +40,7 @@ frmSetupComm::frmSetupComm(QWidget* parent) : QDialog(parent)
 
     auto* portLabel = new QLabel(QStringLiteral("Comm Port:"), this);
     updCommPort = new UpDownEdit(this);
-    updCommPort->setRange(portMinimum(), portMaximum());
+    updCommPort->setRange(RSComm::PortMinimum, RSComm::PortMaximum);
     updCommPort->setFixedWidth(70);
     txtCommPort = updCommPort->edit();
     txtCommPort->setObjectName(QStringLiteral("txtCommPort"));

@@ -16,11 +16,6 @@ class frmSetupComm : public QDialog {
 public:
     explicit frmSetupComm(QWidget* parent = nullptr);
 
-    // The bounds of the port spinner. The port set-up of the link reads them from here, so the
-    // dialog and the link never disagree on which ports exist.
-    static int portMinimum() { return 1; }
-    static int portMaximum() { return 99; }
-
     void Form_Load();
     void CurrentSettings();
     // False (after the range message) when the text is not a port number within the spinner's bounds.

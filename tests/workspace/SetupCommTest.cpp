@@ -2,7 +2,7 @@
 #include "SimCommPort.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
-#include "comm/frmSetupComm.h"
+#include "workspace/frmSetupComm.h"
 #include "platform/ModalDialogs.h"
 #include "platform/UpDownEdit.h"
 #include "workspace/modUtility.h"
