@@ -36,6 +36,18 @@ RSComm::~RSComm() = default;
 
 QString RSComm::CommSettingsFile() { return installPath(QStringLiteral("Support/RSPort.cfg")); }
 
+RSComm::CommSettings RSComm::readCommSettings(const QByteArray& data)
+{
+    ItemReader reader(data);
+    CommSettings settings;
+    const qint64 port = valInt(reader.readItem().trimmed());
+    // Control characters around the speed (a form feed, a tab) are not part of the number.
+    const qint64 speed = valInt(reader.readItem().trimmed());
+    settings.port = static_cast<int>(qBound(qint64(PortMinimum), port, qint64(PortMaximum)));
+    settings.speed = speed == 19200 ? 19200 : 9600;
+    return settings;
+}
+
 bool RSComm::portOpen() const { return CommObj && CommObj->isOpen(); }
 
 // Reads RSPort.cfg into port and speed, writing the default line where the file is missing or
@@ -53,12 +65,9 @@ bool RSComm::readSettings(int& port, QString& speed)
                 if (writeWholeFile(path, defaultSettingsLine(), &error))
                     return true;
             } else if (data) {
-                ItemReader reader(*data);
-                port = static_cast<int>(qBound<qint64>(qint64(-1), valInt(reader.readItem()), qint64(1000)));
-                speed = reader.readItem().trimmed();
-                port = qBound(PortMinimum, port, PortMaximum);
-                const qint64 baud = valInt(speed);
-                speed = (baud == 9600 || baud == 19200) ? QString::number(baud) : QStringLiteral("9600");
+                const CommSettings settings = readCommSettings(*data);
+                port = settings.port;
+                speed = QString::number(settings.speed);
                 return true;
             }
         } else {

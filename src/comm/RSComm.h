@@ -41,6 +41,13 @@ public:
     // The port numbers that exist; the comm-port dialog's spinner takes its bounds from here.
     static constexpr int PortMinimum = 1;
     static constexpr int PortMaximum = 99;
+    // The port and speed that a settings file's text holds, read one way for the link and the
+    // comm-port dialog alike: the port bounded to the ports that exist, any speed but 19200 as 9600.
+    struct CommSettings {
+        int port = 1;
+        int speed = 9600;
+    };
+    static CommSettings readCommSettings(const QByteArray& data);
     void OpenRSComm(CommPort& CommObj);
     void CloseRSComm();
 

@@ -120,9 +120,9 @@ void frmSetupComm::CurrentSettings()
             msgBox(errorText(kFileAccessError, error), Buttons::Ok, Icon::None,
                    QStringLiteral("SetupComm CurrentSettings"));
         } else if (!data->trimmed().isEmpty()) {
-            ItemReader reader(*data);
-            m_port = boundedValue(reader.readItem(), -1, 1000);
-            m_speed = boundedValue(reader.readItem(), 0, 1000000);
+            const RSComm::CommSettings settings = RSComm::readCommSettings(*data);
+            m_port = settings.port;
+            m_speed = settings.speed;
         }
     }
     m_port = qBound(updCommPort->minimum(), m_port, updCommPort->maximum());

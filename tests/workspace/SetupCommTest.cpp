@@ -128,6 +128,31 @@ TEST_F(SetupCommTest, CurrentSettingsAreShownWithinTheSpinnersBounds)
     EXPECT_TRUE(dialog.optPortSpeed[0]->isChecked());
 }
 
+TEST_F(SetupCommTest, TheDialogShowsTheSettingsTheLinkOpensWith)
+{
+    struct Case {
+        const char* line;
+        int port;
+        bool fast;
+    };
+    const Case cases[] = {
+        {"3,\f19200\r\n", 3, true},
+        {"\t4,\t19200\t\r\n", 4, true},
+        {"5,\x01" "19200\r\n", 5, false},
+        {"6,1920\r\n", 6, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        install.writeFile(QStringLiteral("support/RSPort.cfg"), c.line);
+        dialog.CurrentSettings();
+        EXPECT_EQ(dialog.txtCommPort->text(), QString::number(c.port));
+        EXPECT_EQ(dialog.optPortSpeed[1]->isChecked(), c.fast);
+        comm.OpenRSComm(port);
+        EXPECT_EQ(port.commPort(), c.port);
+        EXPECT_EQ(port.settings(), c.fast ? "19200,n,8,1" : "9600,n,8,1");
+    }
+}
+
 TEST_F(SetupCommTest, TheMenuShowsTheDialogModallyWithTheCurrentSettingsLoaded)
 {
     install.writeFile(QStringLiteral("support/RSPort.cfg"), "5, 19200 \r\n");
