@@ -95,3 +95,5 @@ void ClearPLSChannels(const PLSTransferDisplay& display);
 // True when the last UploadPLSConfiguration read the board to its end, so that PCFLine and
 // CHLText are an upload's result.
 bool PLSUploadFinished();
+// Hands modes 6, 7 and 8 to the wait display.
+void registerPLSTransfers();

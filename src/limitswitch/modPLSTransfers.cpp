@@ -7,6 +7,7 @@
 #include "limitswitch/modPLS.h"
 #include "platform/Convert.h"
 #include "platform/Prompts.h"
+#include "workspace/frmWaitDisplay.h"
 #include "workspace/modUtility.h"
 
 #include <QCoreApplication>
@@ -195,4 +196,16 @@ void ClearPLSChannels(const PLSTransferDisplay& display)
         }
         RecallChannelSetpoints(c, nullptr);
     }
+}
+
+void registerPLSTransfers()
+{
+    auto operation = [](void (*transfer)(const PLSTransferDisplay&)) {
+        return [transfer](frmWaitDisplay& w) {
+            transfer(PLSTransferDisplay{w.lblWaitDisplay, w.lblSetpointRecall, w.pbrWaitDisplay});
+        };
+    };
+    frmWaitDisplay::setOperation(6, operation(&UploadPLSConfiguration));
+    frmWaitDisplay::setOperation(7, operation(&DownloadPLSConfiguration));
+    frmWaitDisplay::setOperation(8, operation(&ClearPLSChannels));
 }

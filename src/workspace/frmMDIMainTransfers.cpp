@@ -6,6 +6,7 @@
 #include "platform/FileListBoxes.h"
 #include "platform/ModalDialogs.h"
 #include "platform/Prompts.h"
+#include "limitswitch/modPLS.h"
 #include "workspace/ProgramFiles.h"
 #include "workspace/frmCopyFile.h"
 #include "workspace/frmDownloadProg.h"
@@ -25,6 +26,7 @@ void frmMDIMain::connectTransferProcedures()
     procs.uploadProgram = [this] { mnuFileUploadProgram_Click(); };
     procs.plsDownload = [this] { mnuFileListPopupDownloadToPLS_Click(); };
     procs.plsUpload = [this] { mnuFileListPopupUploadFromPLS_Click(); };
+    registerPLSTransfers();
 }
 
 // Shows the new-program dialog in `mode`; true when it created a program.

@@ -8,6 +8,7 @@
 #include "limitswitch/TimingState.h"
 #include "limitswitch/modPLS.h"
 #include "workspace/frmMDIMain.h"
+#include "workspace/frmMain.h"
 #include "workspace/modUtility.h"
 
 #include <gtest/gtest.h>
@@ -38,15 +39,31 @@ protected:
         ASSERT_TRUE(gRSComm->OnlineMode);
         board().clearLog();
     }
-    // A program of board `code` as the current program.
+    // A program of board `code` as the current program, selected in the browser.
     void useProgram(const QString& base, int code)
     {
         writeProgram(base, code);
         gProgramFile = programPath(base + QStringLiteral(".CVP"));
+        browser().RefreshFileList(gProgramFile);
     }
     QByteArray programFile(const QString& name) const { return install.readFile(QStringLiteral("progs/") + name); }
     // Channel c's pairs (ON, OFF) on the board.
     void setBoardPairs(int c, std::vector<std::pair<int, int>> pairs) { board().pls.setpoints[c] = std::move(pairs); }
+
+    // The channel commands on the wire: channel, ON, OFF and flag (1 set, 0 clear) of each.
+    std::vector<std::array<int, 4>> channelCommands()
+    {
+        const QByteArray in = board().received();
+        std::vector<std::array<int, 4>> out;
+        for (qsizetype i = 0; i + 7 < in.size(); ++i) {
+            auto b = [&](qsizetype k) { return static_cast<uint8_t>(in[i + k]); };
+            if (b(0) == 0xFF && b(1) == 0x1B)
+                out.push_back({b(2), b(3) + 256 * b(4), b(5) + 256 * b(6), b(7)});
+        }
+        return out;
+    }
+    // True when channel `c` was recalled.
+    bool recalled(int c) { return board().received().contains(QByteArray("\xFF\x09") + char(c)); }
 
     SimCommPort* sim = nullptr;
 };

@@ -1,0 +1,186 @@
+#include "PLSFixture.h"
+
+#include "platform/Prompts.h"
+
+#include <QFileInfo>
+
+namespace {
+using Command = std::array<int, 4>;
+const Command kClear1{1, 0, 0, 0};
+
+class PLSTransferTest : public PLSTest {
+protected:
+    // Answers the confirmation of an upload or download with Yes.
+    void confirm() { prompts.answer(Answer::Yes); }
+    QString uploadTitle() const { return prompts.shown.empty() ? QString() : prompts.shown.back().title; }
+};
+
+TEST_F(PLSTransferTest, AnUploadWithNoBoardAnsweringWritesNoFile)
+{
+    useProgram("PRESS", 69);
+    board().setSilentFrom(0);
+    confirm();
+    prompts.answerAllWith(Answer::Cancel);
+    main->mnuFileListPopupUploadFromPLS_Click();
+    EXPECT_TRUE(gRSComm->CommError);
+    EXPECT_EQ(programFolderFiles(), QStringList({"PRESS.CVP"}));
+    EXPECT_EQ(prompts.shown[0].title, "PLS Upload [PRESS]");
+    EXPECT_EQ(prompts.shown[0].text, "You are about to upload the PLS configuration           \r\nand timing channel "
+                                     "setpoints from the V8390(PLS).\r\n\r\nAll data will be saved to file.\r\n\r\nDo "
+                                     "you wish to continue?");
+    for (const auto& box : prompts.shown)
+        EXPECT_NE(box.title, "PLS Upload") << box.text.toStdString();
+}
+
+// The board's channel count is decoded by family, and only the channels in use are recalled; the CHL
+// file still has a header line for every channel of the family.
+TEST_F(PLSTransferTest, TheUploadReadsTheChannelsInUseByFamily)
+{
+    struct Case {
+        int code, countAt, count;
+        const char* pcfStart;
+        int headers, inUse;
+    } cases[] = {{62, 5, 32, "16", 32, 16}, {69, 0, 4, "08", 64, 8}, {64, 5, 32, "32", 32, 32}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        const QString base = QStringLiteral("P") + QString::number(c.code);
+        useProgram(base, c.code);
+        board().pls.configOut.fill(0);
+        board().pls.configOut[c.countAt] = c.count;
+        for (int ch = 0; ch < 40; ++ch)
+            setBoardPairs(ch, {{ch + 1, ch + 2}});
+        board().clearLog();
+        confirm();
+        main->mnuFileListPopupUploadFromPLS_Click();
+        const QByteArray chl = programFile(base + ".CHL");
+        EXPECT_TRUE(programFile(base + ".PCF").startsWith(c.pcfStart));
+        EXPECT_EQ(chl.count(":") - 2, c.headers * 4); // four ":" a header line
+        EXPECT_EQ(chl.count("|"), c.inUse);
+        EXPECT_TRUE(recalled(c.inUse - 1));
+        EXPECT_FALSE(recalled(c.inUse));
+        EXPECT_TRUE(chl.endsWith("%\r\n"));
+    }
+}
+
+TEST_F(PLSTransferTest, TheDownloadSendsEachChannelsPairsUntilOneWithOnEqualOff)
+{
+    useProgram("PRESS", 69);
+    writeProgramFile("PRESS.PCF", "020360000000000000000000000000000000000000000000%\r\n");
+    writeProgramFile("PRESS.CHL", ":0360\r\n:0000\r\n"
+                                  ":001:000:000:000\r\n|00000000\r\n"
+                                  ":011:000:000:000\r\n|00100020\r\n|00300040\r\n|00500050\r\n|00600070\r\n%\r\n");
+    setBoardPairs(0, {{5, 6}});
+    online();
+    confirm();
+    main->mnuFileListPopupDownloadToPLS_Click();
+    EXPECT_EQ(channelCommands(), std::vector<Command>({{0, 0, 0, 0}, kClear1, {1, 10, 20, 1}, {1, 30, 40, 1}, kClear1}));
+    EXPECT_TRUE(board().pls.setpoints[0].empty());
+    EXPECT_TRUE(board().pls.setpoints[1].empty());
+    EXPECT_EQ(board().pls.configIn[18], 2);
+    EXPECT_EQ(board().pls.scale, 360);
+    EXPECT_EQ(gPLSDataSnapshot, gPLSData);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "PLS Download [PRESS]");
+}
+
+TEST_F(PLSTransferTest, ClearAllClearsTheChannelCountLastExchangedWithTheBoard)
+{
+    useProgram("PRESS", 69);
+    online();
+    for (int ch = 0; ch < 16; ++ch)
+        setBoardPairs(ch, {{10, 20}});
+    gPLSDataSnapshot.Channels = 8;
+    gPLSData.Channels = 16;
+    gPLSData.Scale = 360;
+    ShowWaitDisplay(8);
+    for (int ch = 0; ch < 16; ++ch) {
+        EXPECT_EQ(board().pls.setpoints[ch].empty(), ch < 8) << ch;
+        EXPECT_EQ(gPLSData.ChannelSetpoints[ch].has_value(), ch < 8) << ch;
+    }
+    EXPECT_EQ(gPLSData.ChannelSetpoints[7], SetpointList{SetpointPair{}});
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(PLSTransferTest, UploadDownloadUploadGivesTheSameFiles)
+{
+    if (!main->procs.transferDataFile) {
+        main->procs.transferDataFile = [](int) {};
+        main->refreshCommandStates();
+    }
+    for (const int code : {69, 64}) {
+        SCOPED_TRACE(code);
+        useProgram("PRESS", code);
+        SimBoard& b = board();
+        b.pls.boardCode = code;
+        b.pls.scale = code == 69 ? 1000 : 500;
+        b.pls.offset = 12;
+        b.pls.configOut = code == 69 ? std::array<uint8_t, 19>{16, 5, 1, 2, 3, 4, 5, 6, 7, 255}
+                                     : std::array<uint8_t, 19>{0xE8, 3, 0x6F, 0x17, 3, 20, 44, 1, 11, 12, 4, 1, 255, 1,
+                                                               0, 0, 0, 0, 9};
+        setBoardPairs(0, {{100, 200}, {300, 20}});
+        setBoardPairs(3, {{499, 0}});
+        setBoardPairs(15, {{7, 8}, {7, 9}});
+        writeProgramFile("PRESS.CHL", code == 69 ? ":1000\r\n:0000\r\n:031:000:000:000Feed roll\r\n%\r\n"
+                                                 : ":500\r\n:000\r\n:031:00:00:00Feed roll\r\n%\r\n");
+        confirm();
+        dialogs.answers.push_back(gProgramFile);
+        main->mnuFileUploadFromPLS->trigger();
+        const QByteArray pcf = programFile("PRESS.PCF"), chl = programFile("PRESS.CHL");
+        ASSERT_TRUE(chl.contains("Feed roll"));
+
+        b.pls = SimBoard::PLS{};
+        b.pls.boardCode = code;
+        b.pls.offset = 12;
+        confirm();
+        dialogs.answers.push_back(gProgramFile);
+        main->mnuFileDownloadToPLS->trigger();
+        confirm();
+        main->Toolbar1_ButtonClick(10);
+        EXPECT_EQ(programFile("PRESS.PCF"), pcf);
+        EXPECT_EQ(programFile("PRESS.CHL"), chl);
+        EXPECT_FALSE(gRSComm->InUploadMode());
+    }
+    EXPECT_EQ(prompts.unanswered(), 0u);
+    EXPECT_EQ(prompts.shown.size(), 6u);
+}
+
+// The upload replaces the files only with what it read from the board.
+TEST_F(PLSTransferTest, AnUploadThatDidNotReadTheBoardLeavesTheFilesAlone)
+{
+    useProgram("PRESS", 69);
+    const QByteArray chl = ":0360\r\n:0000\r\n:801:000:000:000\r\n%\r\n";
+    writeProgramFile("PRESS.PCF", "08");
+    writeProgramFile("PRESS.CHL", chl);
+    confirm();
+    prompts.answerOk(2);
+    main->mnuFileListPopupUploadFromPLS_Click();
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[1].title, "ReadPLSFileData()");
+    EXPECT_EQ(prompts.shown[2].title, "PLS Upload");
+    EXPECT_EQ(prompts.shown[2].text, "Limit-switch data was not uploaded; the program's files are unchanged.");
+    EXPECT_EQ(programFile("PRESS.PCF"), "08");
+    EXPECT_EQ(programFile("PRESS.CHL"), chl);
+}
+
+TEST_F(PLSTransferTest, ATransferThatWouldMixFamiliesSendsNothing)
+{
+    // The timing window reads a BrakeWearPLS; the program is a MultiChannelPLS.
+    useProgram("PRESS", 69);
+    online();
+    gTimingWindowShown = true;
+    gTargetboardIndex = 62;
+    prompts.answerOk();
+    main->mnuFileListPopupUploadFromPLS_Click();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "PLS Upload [PRESS]");
+    EXPECT_EQ(programFolderFiles(), QStringList({"PRESS.CVP"}));
+
+    // A program that is no limit switch is not downloaded into one.
+    useProgram("PUMP", 52);
+    prompts.answerOk();
+    ShowWaitDisplay(7);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].title, "PLS Config Download");
+    EXPECT_TRUE(board().received().isEmpty());
+}
+} // namespace
