@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 #include <span>
 
 class CommPort;
@@ -197,6 +198,9 @@ private:
     std::array<int, 19> m_plsConfig{};
 };
 
+// The text of `code` in the bytes of a fault or communication-error code file (lines of a
+// two-digit code and its text; the first line whose code matches, without regard to case, wins).
+std::optional<QString> codeFileText(const QByteArray& data, const QString& code);
 // True for the board type codes of the limit-switch boards.
 bool isLimitSwitchBoard(int code);
 // The board type code the bytes of a Corvane file name: the character code of its first item's

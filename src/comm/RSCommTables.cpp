@@ -296,15 +296,20 @@ QString RSComm::FaultDescription(int FltCode)
         msgBox(errorText(75, error), Buttons::Ok, Icon::Information, QStringLiteral("RSComm FaultDescription"));
         return prefix;
     }
+    return prefix + codeFileText(*data, code).value_or(QString());
+}
+
+std::optional<QString> codeFileText(const QByteArray& data, const QString& code)
+{
     // One (code, text) pair a line; the first line whose code matches wins.
-    ItemReader lines(*data);
+    ItemReader lines(data);
     while (!lines.atEnd()) {
         ItemReader line(lines.readLine().toLatin1());
         const QString lineCode = line.readItem();
         if (lineCode.trimmed().compare(code, Qt::CaseInsensitive) == 0)
-            return prefix + line.readItem();
+            return line.readItem();
     }
-    return prefix;
+    return std::nullopt;
 }
 
 int RSComm::FirmwareRev()

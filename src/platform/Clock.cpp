@@ -30,7 +30,12 @@ void waitLettingEventsThrough(int ms)
 
 namespace {
 Timeouts g_timeouts;
-}
+std::function<QDateTime()> g_wallClock;
+} // namespace
+
+QDateTime wallClock() { return g_wallClock ? g_wallClock() : QDateTime::currentDateTime(); }
+
+void setWallClock(std::function<QDateTime()> clock) { g_wallClock = std::move(clock); }
 
 Timeouts& timeouts() { return g_timeouts; }
 

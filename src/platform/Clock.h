@@ -1,5 +1,7 @@
 #pragma once
+#include <QDateTime>
 #include <QtGlobal>
+#include <functional>
 
 // Monotonic time in milliseconds. Every wait for the board is measured on it, so a wait that spans
 // midnight (or a change of the wall clock) still ends after its own length.
@@ -27,3 +29,8 @@ Timeouts& timeouts();
 void resetTimeouts();
 // Scales every length by num/den (tests: e.g. 1/50).
 void scaleTimeouts(int num, int den);
+
+// The PC's date and time of day (the wall clock), for what is shown or written as the PC's time.
+// Tests install a fixed clock; an empty function restores the system's.
+QDateTime wallClock();
+void setWallClock(std::function<QDateTime()> clock);

@@ -63,9 +63,12 @@ void UpDownEdit::stepBy(int delta)
     if (!ok)
         value = m_min;
     value = qBound(m_min, qBound(m_min, value, m_max) + delta, m_max);
+    const QString before = m_edit->text();
     m_edit->setText(QString::number(value));
     m_edit->selectAll();
-    emit stepped();
+    // A step against a bound changes nothing and is no step.
+    if (m_edit->text() != before)
+        emit stepped();
 }
 
 bool UpDownEdit::eventFilter(QObject* watched, QEvent* event)

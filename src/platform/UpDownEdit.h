@@ -34,7 +34,7 @@ public:
 signals:
     // The field lost the focus to another control of the same window.
     void focusLeft();
-    // The arrows (buttons or keys) changed the number.
+    // An arrow (button or Up/Down key) changed the number; the text already shows the new value.
     void stepped();
 
 protected:

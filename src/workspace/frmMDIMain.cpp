@@ -3,6 +3,7 @@
 #include "workspace/frmMain.h"
 
 #include "comm/RSComm.h"
+#include "monitor/frmTargetBoard.h"
 #include "platform/Resources.h"
 #include "platform/CommPort.h"
 #include "platform/FileDialogs.h"
@@ -37,6 +38,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     createStatusBar();
     connectProgramFileProcedures();
     connectTransferProcedures();
+    connectTargetBoard(*this);
     refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);

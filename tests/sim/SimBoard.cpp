@@ -98,6 +98,7 @@ std::optional<uint8_t> SimBoard::exchange(uint8_t byte)
         }
         m_address |= byte;
         m_step = 0;
+        accesses.push_back("R" + std::to_string(m_address));
         return memory[m_address];
     }
     if (m_mode == Mode::Write) {
@@ -113,6 +114,7 @@ std::optional<uint8_t> SimBoard::exchange(uint8_t byte)
         default:
             memory[m_address] = byte;
             m_step = 0;
+            accesses.push_back("W" + std::to_string(m_address) + "=" + std::to_string(byte));
             return byte;
         }
     }

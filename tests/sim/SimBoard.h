@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 // A byte-level model of a target board, written from the serial protocol: 64 KiB of memory, the
@@ -93,11 +94,34 @@ public:
         std::vector<uint8_t> lastCommand; // command byte and the bytes that followed it
     } pls;
 
+    // --- target-board side (SimBoardTarget.cpp)
+    // The fault area (B8175 co-processor slot, B8176 and B8177 current and last fault, B8179 and
+    // B8178 current and last communication error), the network addresses (B8180, B8191), the clock
+    // (B43012 hour, B43010 minute, B43008 second, B43016 month, B43015 day, B43017 year of the
+    // century) and the identity block (B61424 to B61431 ident characters, B61432 checksum, B61433
+    // revision) are plain memory: the board keeps what the PC writes there, so a 0 written to a
+    // code clears it. The model's clock does not run by itself: it shows what was last set.
+    struct Clock {
+        int hour, minute, second, month, day, year;
+        bool operator==(const Clock&) const = default;
+    };
+    void injectFault(int code);     // becomes the current and the last fault
+    void injectCommError(int code); // becomes the current and the last communication error
+    void setIdentity(const QByteArray& ident, int checksum, int revision);
+    void setClock(const Clock& c);
+    Clock clock() const;
+
     // --- the oracle
     const std::vector<LogEntry>& log() const { return m_log; }
     QByteArray received() const;
     QByteArray sent() const;
-    void clearLog() { m_log.clear(); }
+    // Every read and write exchange completed, in order ("R8176", "W8178=0"), cleared with the log.
+    std::vector<std::string> accesses;
+    void clearLog()
+    {
+        m_log.clear();
+        accesses.clear();
+    }
     long receivedCount() const { return m_received; }
 
 protected:

@@ -1,0 +1,238 @@
+// The target-board interface's polling loop: while the dialog is open it keeps the link on-line,
+// fills the fault page once per on-line period, reads the set-up table on every pass and shows the
+// PC's clock once a second.
+#include "comm/RSComm.h"
+#include "monitor/frmTargetBoard.h"
+#include "platform/Clock.h"
+#include "platform/Install.h"
+#include "platform/Prompts.h"
+#include "platform/TextItems.h"
+#include "platform/UpDownEdit.h"
+#include "workspace/modUtility.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <stdexcept>
+
+namespace {
+const QString kNoLink = QStringLiteral("Cannot Communicate with Target Board.");
+
+QString twoDigits(int value) { return QString::number(value).rightJustified(2, QLatin1Char('0')); }
+} // namespace
+
+void frmTargetBoard::yieldOnce() { QCoreApplication::processEvents(); }
+
+void frmTargetBoard::startMonitor()
+{
+    Running = true;
+    // One more than the clock's second, so that the first pass shows the clock.
+    m_lastSecond = wallClock().time().second() + 1;
+    FaultsShown = false;
+    OfflineShown = false;
+    m_firstPassReported = false;
+    cmdGoOnline_Click();
+}
+
+void frmTargetBoard::MonitorTargetBoard()
+{
+    m_loopActive = true;
+    startMonitor();
+    // Off-line the loop makes no exchange and waits for events; this timer wakes it for the clock.
+    QTimer wake;
+    wake.start(200);
+    while (Running && !QCoreApplication::closingDown()) {
+        const bool exchanged = gRSComm->OnlineMode;
+        pollPass();
+        if (!Running)
+            break;
+        QCoreApplication::processEvents(exchanged ? QEventLoop::AllEvents : QEventLoop::WaitForMoreEvents);
+    }
+    m_loopActive = false;
+    unloadForm();
+}
+
+void frmTargetBoard::pollPass()
+{
+    RSComm& comm = *gRSComm;
+    // A box inside an exchange runs the event loop: no pass may start an exchange inside another.
+    if (comm.Busy())
+        return;
+    if (comm.OnlineMode && comm.CommError) {
+        comm.OnlineMode = false;
+        FaultsShown = false;
+        UpdateOnlineStatus();
+    }
+    if (!comm.OnlineMode) {
+        if (!OfflineShown)
+            ShowCommFailure();
+        FaultsShown = false;
+        m_firstPassReported = false;
+    } else {
+        if (!FaultsShown)
+            FirstPass();
+        OfflineShown = false;
+        UpdateSetupDisplay();
+    }
+    const QDateTime now = wallClock();
+    if (now.time().second() != m_lastSecond) {
+        m_lastSecond = now.time().second();
+        showPcClock(now);
+    }
+}
+
+void frmTargetBoard::showPcClock(const QDateTime& now)
+{
+    const QTime t = now.time();
+    const QDate d = now.date();
+    lblCurrTime->setText(twoDigits(t.hour()) + QStringLiteral(" : ") + twoDigits(t.minute()) + QStringLiteral(" : ") +
+                         twoDigits(t.second()));
+    lblCurrDate->setText(twoDigits(d.month()) + QStringLiteral(" - ") + twoDigits(d.day()) + QStringLiteral(" - ") +
+                         QString::number(d.year()).rightJustified(4, QLatin1Char('0')));
+}
+
+void frmTargetBoard::UpdateSetupDisplay()
+{
+    RSComm& comm = *gRSComm;
+    for (int i = 0; i < 8; ++i) {
+        if (!Running || !comm.OnlineMode)
+            return;
+        const QString V = comm.RSRead(SetupAddress[i]);
+        if (comm.CommError)
+            return;
+        const bool shows = i < 2 ? setupShown(i) : txtSetup[i]->isEnabled();
+        // Padded to two digits, never cut: a byte of 120 shows "120".
+        if (shows && !SetupEditing[i])
+            txtSetup[i]->setText(V.rightJustified(2, QLatin1Char('0')));
+        yieldOnce();
+    }
+}
+
+void frmTargetBoard::FirstPass()
+{
+    RSComm& comm = *gRSComm;
+    cmdResetFaults->setEnabled(false);
+    for (QLabel* l : lblRevIdentInPLC)
+        l->setEnabled(true);
+    for (int i = 0; i < 8; ++i)
+        if (setupShown(i))
+            enableSetupEntry(i, true);
+    const bool clock = DiskBoardType == 54 || DiskBoardType == 65;
+    if (!clock)
+        for (int i = 2; i < 8; ++i)
+            enableSetupEntry(i, false);
+    enableClockControls(clock);
+
+    // Current fault, last fault, co-processor slot, last fault again (for the advice), current and
+    // last communication error.
+    const char* faultTable[] = {"B8176", "B8177", "B8175", "B8177", "B8179", "B8178"};
+    std::array<QString, 6> CodeText;
+    for (int k = 0; k < 6; ++k) {
+        yieldOnce();
+        if (!Running)
+            return;
+        int value = 0;
+        if (!comm.CommError)
+            value = comm.RSRead(QString::fromLatin1(faultTable[k])).toInt();
+        CodeText[k] = comm.CommError ? QStringLiteral("42")
+                                     : QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        if (k != 2 && !comm.CommError && value != 0)
+            cmdResetFaults->setEnabled(true);
+        switch (k) {
+        case 0:
+            lblTargetBoard[0]->setText(QStringLiteral("Current Fault: Code = ") + CodeText[0] + QStringLiteral("H"));
+            break;
+        case 1:
+            lblTargetBoard[1]->setText(QStringLiteral("Last Fault: Code = ") + CodeText[1] + QStringLiteral("H"));
+            break;
+        case 2:
+            if (slotLabelShown())
+                lblTargetBoard[2]->setText(QStringLiteral("CO-CPU Slot: ") +
+                                           QString::number(CodeText[2].toInt(nullptr, 16)));
+            break;
+        case 4:
+            lblTargetBoard[4]->setText(QStringLiteral("Current Comm Error: Code = ") + CodeText[4] +
+                                       QStringLiteral("H"));
+            break;
+        case 5:
+            lblTargetBoard[5]->setText(QStringLiteral("Last Comm Error: Code = ") + CodeText[5] + QStringLiteral("H"));
+            break;
+        default:
+            break;
+        }
+    }
+    try {
+        showCodeDescriptions(QStringLiteral("FaultErrCodes.txt"), 0, 1, CodeText);
+        if (slotLabelShown() && !comm.CommError)
+            lblTargetBoard[2]->setText(QStringLiteral("CO-CPU Slot: ") + comm.RSRead(QStringLiteral("B8175")));
+        txtTargetBoard[3]->setPlainText(correctiveAction(CodeText[3].toInt(nullptr, 16)));
+        showCodeDescriptions(QStringLiteral("CommErrCodes.txt"), 4, 5, CodeText);
+    } catch (const std::exception& e) {
+        // Reported once per on-line period; the next pass tries again without a box, so a file
+        // that stays unreadable cannot hold the user in a box that comes back at every pass.
+        if (!m_firstPassReported) {
+            m_firstPassReported = true;
+            msgBox(errorText(75, QString::fromStdString(e.what())), Buttons::Ok, Icon::Information,
+                   QStringLiteral("TargetBoard FirstPass"));
+        }
+        return;
+    }
+
+    // The identity block: eight ident characters (pad bytes included), checksum, revision.
+    for (int k = 0; k < 10; ++k) {
+        yieldOnce();
+        if (!Running)
+            return;
+        if (comm.CommError)
+            continue;
+        const QString V = comm.RSRead(QStringLiteral("B") + QString::number(61424 + k));
+        if (k == 0)
+            lblRevIdentInPLC[0]->setText(QString(QChar(V.toInt())));
+        else if (k <= 7)
+            lblRevIdentInPLC[0]->setText(lblRevIdentInPLC[0]->text() + QChar(V.toInt()));
+        else if (k == 8)
+            lblRevIdentInPLC[2]->setText(V);
+        else
+            lblRevIdentInPLC[1]->setText(V);
+    }
+    if (!comm.CommError)
+        cmdGoOnline->hide();
+    FaultsShown = true;
+}
+
+// The descriptions of codes `first` and `second` of the fault table from a code file of the support
+// folder; a code the file does not list leaves its box as it was, and so does a missing file.
+void frmTargetBoard::showCodeDescriptions(const QString& fileName, int first, int second,
+                                          const std::array<QString, 6>& CodeText)
+{
+    const QString path = installPath(QStringLiteral("support/") + fileName);
+    if (!QFileInfo::exists(path))
+        return;
+    QString error;
+    const auto data = readWholeFile(path, &error);
+    if (!data)
+        throw std::runtime_error(error.toStdString());
+    for (int j : {first, second})
+        if (const auto text = codeFileText(*data, CodeText[j]))
+            txtTargetBoard[j]->setPlainText(*text);
+}
+
+void frmTargetBoard::ShowCommFailure()
+{
+    cmdGoOnline->show();
+    cmdResetFaults->setEnabled(false);
+    for (int j : {0, 1, 3, 4, 5})
+        txtTargetBoard[j]->setPlainText(kNoLink);
+    for (QLabel* l : lblRevIdentInPLC)
+        l->setEnabled(false);
+    for (int i = 0; i < 8; ++i)
+        if (setupShown(i))
+            enableSetupEntry(i, false);
+    enableClockControls(false);
+    OfflineShown = true;
+}
