@@ -101,36 +101,48 @@ struct HexRecord {
 
 int hexByteAt(const QString& line, int index) { return line.mid(index, 2).toInt(nullptr, 16); }
 
+struct HexLine {
+    enum Kind { Invalid, Data, End } kind = Invalid;
+    bool withChecksum = false;
+    std::optional<HexRecord> record; // a data record with bytes for the board
+};
+
 // Checks one Intel-HEX line whole: the mark, hex digits only, a length that matches the count,
-// a data or end record, and the checksum when the line carries one (the upload writes its
+// a data or end record, and the checksum when the line carries one (the upload writes its data
 // records without). A data record that runs past the last address is refused as well.
-bool checkHexLine(const QString& line, std::optional<HexRecord>& record)
+HexLine checkHexLine(const QString& line)
 {
-    record.reset();
+    HexLine result;
     if (!line.startsWith(QLatin1Char(':')) || line.size() < 9)
-        return false;
+        return result;
     for (int i = 1; i < line.size(); ++i)
-        if (!isxdigit(line.at(i).toLatin1()) || line.at(i).unicode() > 127)
-            return false;
+        if (line.at(i).unicode() > 127 || !isxdigit(line.at(i).toLatin1()))
+            return result;
     const int count = hexByteAt(line, 1);
     const int withoutSum = 9 + 2 * count;
     if (line.size() != withoutSum && line.size() != withoutSum + 2)
-        return false;
+        return result;
+    result.withChecksum = line.size() == withoutSum + 2;
     const int type = hexByteAt(line, 7);
-    if (type != 0 && type != 1)
-        return false;
-    if (line.size() == withoutSum + 2) {
+    if (result.withChecksum) {
         int sum = 0;
         for (int i = 1; i < line.size(); i += 2)
             sum += hexByteAt(line, i);
         if (sum % 256 != 0)
-            return false;
+            return result;
+    }
+    if (type == 1) {
+        // The end record is the one the upload writes: no data, no address.
+        if (line.compare(QLatin1String(":00000001FF"), Qt::CaseInsensitive) == 0)
+            result.kind = HexLine::End;
+        return result;
     }
     const long address = line.mid(3, 4).toLong(nullptr, 16);
-    if (type == 1 || count == 0)
-        return true;
-    if (address + count > 0x10000)
-        return false;
+    if (type != 0 || address + count > 0x10000)
+        return result;
+    result.kind = HexLine::Data;
+    if (count == 0)
+        return result;
     HexRecord r;
     r.addressText = line.mid(3, 4);
     r.bytes += static_cast<char>(count);
@@ -138,28 +150,68 @@ bool checkHexLine(const QString& line, std::optional<HexRecord>& record)
     r.bytes += static_cast<char>(address % 256);
     for (int k = 0; k < count; ++k)
         r.bytes += static_cast<char>(hexByteAt(line, 9 + 2 * k));
-    record = r;
-    return true;
+    result.record = r;
+    return result;
 }
 
-// Every data record of a HEX image, or nullopt when any line is not a valid record.
+// Every data record of a HEX image, or nullopt when the image is not whole and sound: every line
+// a valid record, the data records all with their checksum or all without (a 16-byte line without
+// one is as long as a 15-byte line with one, so a mixed file cannot be read for sure), and one end
+// record last, followed by nothing but blank lines (a file cut short has none).
 std::optional<QList<HexRecord>> parseHexImage(const QByteArray& data)
 {
     QList<HexRecord> records;
+    std::optional<bool> withChecksums;
+    bool ended = false;
     ItemReader reader(data);
     while (!reader.atEnd()) {
-        // Blanks after a record are not part of it.
+        // Blanks after a record are not part of it; other characters are.
         QString line = reader.readLine();
-        while (!line.isEmpty() && line.back().isSpace())
+        while (line.endsWith(QLatin1Char(' ')))
             line.chop(1);
-        std::optional<HexRecord> record;
-        if (!checkHexLine(line, record))
+        if (ended) {
+            if (!line.isEmpty())
+                return std::nullopt;
+            continue;
+        }
+        const HexLine checked = checkHexLine(line);
+        if (checked.kind == HexLine::Invalid)
             return std::nullopt;
-        if (record)
-            records.append(*record);
+        if (checked.kind == HexLine::End) {
+            ended = true;
+            continue;
+        }
+        if (withChecksums.value_or(checked.withChecksum) != checked.withChecksum)
+            return std::nullopt;
+        withChecksums = checked.withChecksum;
+        if (checked.record)
+            records.append(*checked.record);
     }
+    if (!ended)
+        return std::nullopt;
     return records;
 }
+
+// The value of a MarkHEX or hexadecimal pair; nullopt unless it is two such digits exactly.
+std::optional<int> markHexPair(QStringView pair)
+{
+    if (pair.size() != 2)
+        return std::nullopt;
+    int value = 0;
+    for (QChar c : pair) {
+        // MarkHEX writes the digits 10 to 15 as the six characters after "9".
+        const char l = c.unicode() < 128 ? c.toLatin1() : '\0';
+        const int digit = (l >= '0' && l <= '?')   ? l - '0'
+                          : (l >= 'A' && l <= 'F') ? l - 'A' + 10
+                          : (l >= 'a' && l <= 'f') ? l - 'a' + 10
+                                                   : -1;
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
 } // namespace
 
 void RSComm::setProgramFiles(const QString& cvpFileName, QString* readError)
@@ -186,15 +238,14 @@ bool RSComm::readRevFile()
     }
     if (!line || line->size() < 4)
         return false;
-    auto pairValue = [this](QString pair, bool* ok) { return MarkHex2HEX(pair).toInt(ok, 16); };
-    bool checksumOk = false, revisionOk = false;
-    const int checksum = pairValue(line->mid(line->size() - 4, 2), &checksumOk);
-    const int revision = pairValue(line->right(2), &revisionOk);
-    if (!checksumOk || !revisionOk)
+    // Blanks, signs or NULs in a pair would be read as some number and written to the board.
+    const auto checksum = markHexPair(QStringView(*line).mid(line->size() - 4, 2));
+    const auto revision = markHexPair(QStringView(*line).right(2));
+    if (!checksum || !revision)
         return false;
     ProgramIdent = line->left(line->size() - 4);
-    ProgramChecksum = QString::number(checksum);
-    ProgramRevision = QString::number(revision);
+    ProgramChecksum = QString::number(*checksum);
+    ProgramRevision = QString::number(*revision);
     return true;
 }
 

@@ -122,7 +122,7 @@ TEST_F(ProgramTest, ConfigurationBytesAreWrittenForCodesWithThem)
 {
     // ConfigA 1 -> 3, ConfigB 7, ConfigC 2 -> 10.
     const QByteArray lcf = "F" + QByteArray(34, '0') + "1" + "00" + "7" + "2" + "000%\r\n";
-    const QString cvp = writeProgram("MIX", '8', "MIX1<>0A\r\n", ":0120000055", lcf);
+    const QString cvp = writeProgram("MIX", '8', "MIX1<>0A\r\n", ":0120000055\r\n:00000001FF\r\n", lcf);
     download(cvp);
     const QByteArray wire = board().received();
     const QByteArray config = byteWrite(8188, 10) + byteWrite(8189, 7) + byteWrite(8190, 3);
@@ -162,12 +162,21 @@ TEST_F(ProgramTest, WrongOrMissingChecksumHaltsTheDownload)
 TEST_F(ProgramTest, AnInvalidHexFileIsRefusedBeforeTheBoardIsTouched)
 {
     const QByteArray cases[] = {
-        ":03200000010203D7\r\n03200300040506\r\n",        // second line without its mark
-        ":03200000010203D7\r\n:0320030004G506\r\n",       // not a hex digit
-        ":04200000010203\r\n",                             // shorter than its count
-        ":020000040001F9\r\n:03200000010203D7\r\n",       // extended-address record
-        ":03200000010203F7\r\n",                           // wrong checksum (D7h is right)
-        ":0120000055\r\n\r\n:00000001FF\r\n",              // an empty line
+        ":03200000010203D7\r\n03200300040506\r\n:00000001FF\r\n",  // second line without its mark
+        ":03200000010203D7\r\n:0320030004G506\r\n:00000001FF\r\n", // not a hex digit
+        ":04200000010203\r\n:00000001FF\r\n",                       // shorter than its count
+        ":020000040001F9\r\n:03200000010203D7\r\n:00000001FF\r\n", // extended-address record
+        ":03200000010203F7\r\n:00000001FF\r\n",                     // wrong checksum (D7h is right)
+        ":0120000055\r\n\r\n:00000001FF\r\n",                        // an empty line
+        ":03200000010203D7\r\n:03200300040506\r\n:00000001FF\r\n", // one record with, one without
+        // 15 data bytes and a checksum under a count of 16: as long as 16 bytes without a checksum
+        ":03200000010203D7\r\n:10201000000102030405060708090A0B0C0D0E57\r\n:00000001FF\r\n",
+        ":03200000010203D7\r\n",                                     // cut short: no end record
+        ":03200000010203D7\r\n:00000001FF\r\n:022003000405D2\r\n", // a record after the end
+        ":03200000010203D7\r\n:00000001FF\r\n:00000001FF\r\n",     // two end records
+        ":03200000010203D7\r\n:01000001AA54\r\n",                    // an end record with data
+        ":03200000010203D7\t\r\n:00000001FF\r\n",                   // a control character after a record
+        ":03200000010203D7\r\n:00000001FF\r\n\x1A",                 // nor after the end record
     };
     for (const QByteArray& hex : cases) {
         SCOPED_TRACE(hex.toStdString());
@@ -192,7 +201,7 @@ TEST_F(ProgramTest, AnInvalidHexFileIsRefusedBeforeTheBoardIsTouched)
 TEST_F(ProgramTest, RecordsWithChecksumsAndTrailingBlanksAreAccepted)
 {
     const QString cvp = writeProgram("OK", '4', "OK0000000\r\n",
-                                     ":03200000010203D7  \r\n:022003000405D2\r\n:00000001FF\r\n");
+                                     ":03200000010203D7  \r\n:022003000405D2\r\n:00000001FF\r\n\r\n  \r\n");
     download(cvp);
     EXPECT_EQ(prompts.shown.back().text, "Program Download Complete!");
     EXPECT_EQ(board().memory[0x2003], 4);
@@ -205,7 +214,7 @@ TEST_F(ProgramTest, IdentIsTrimmedPaddedAndCut)
                                        {"ABCDEFGHIJ0102\r\n", "ABCDEFGH"}}) {
         for (int k = 0; k < 8; ++k)
             board().memory[61424 + k] = 0x77;
-        download(writeProgram("ID", '4', rev, ":0120000055\r\n"));
+        download(writeProgram("ID", '4', rev, ":0120000055\r\n:00000001FF\r\n"));
         for (int k = 0; k < 8; ++k)
             EXPECT_EQ(board().memory[61424 + k], static_cast<uint8_t>(written[k])) << rev.toStdString() << k;
         comm.OnlineMode = true;
@@ -272,6 +281,24 @@ TEST_F(ProgramTest, MissingRevisionOrConfigurationMakesTheProgramInvalid)
     EXPECT_TRUE(board().received().isEmpty());
 }
 
+TEST_F(ProgramTest, RevisionPairsAreTwoHexOrMarkHexDigitsExactly)
+{
+    const std::pair<QByteArray, bool> cases[] = {
+        {"PROG00011?02\r\n", true}, {"PROG00011f0a\r\n", true}, {"PROG0001-1-1\r\n", false},
+        {"PROG0001 1 2\r\n", false}, {"PROG0001+1+2\r\n", false}, {QByteArray("PROG00011?\0" "2\r\n", 14), false},
+        {"PROG00011G02\r\n", false},
+    };
+    for (const auto& [rev, valid] : cases) {
+        SCOPED_TRACE(rev.toStdString());
+        prompts.shown.clear();
+        if (!valid)
+            prompts.answer(Answer::Ok);
+        comm.DownloadFile(writeProgram("REV", '4', rev, ":00000001FF\r\n"));
+        EXPECT_EQ(comm.ValidProgram(), valid);
+        EXPECT_EQ(prompts.shown.size(), valid ? 0u : 1u);
+    }
+}
+
 TEST_F(ProgramTest, AMissingOrEmptyHexFileEndsTheDownloadOnline)
 {
     struct Case {
@@ -305,7 +332,7 @@ TEST_F(ProgramTest, AMissingOrEmptyHexFileEndsTheDownloadOnline)
 TEST_F(ProgramTest, AnAnswerOtherThanYesSendsNothing)
 {
     for (Answer a : {Answer::No, Answer::Cancel}) {
-        comm.DownloadFile(writeProgram("NO", '4', "NO0000000\r\n", ":0120000055\r\n"));
+        comm.DownloadFile(writeProgram("NO", '4', "NO0000000\r\n", ":0120000055\r\n:00000001FF\r\n"));
         board().clearLog();
         prompts.answer(a);
         comm.DumpProgram();
@@ -323,7 +350,7 @@ TEST_F(ProgramTest, ABoardThatStaysInProgramModeGetsNoIdent)
             return uint8_t(0x00);
         return reply;
     };
-    comm.DownloadFile(writeProgram("STAY", '4', "STAY00000102\r\n", ":0120000055\r\n"));
+    comm.DownloadFile(writeProgram("STAY", '4', "STAY00000102\r\n", ":0120000055\r\n:00000001FF\r\n"));
     prompts.answer(Answer::Yes).answer(Answer::Ok);
     comm.DumpProgram();
     ASSERT_EQ(prompts.shown.size(), 2u);
@@ -344,7 +371,7 @@ TEST_F(ProgramTest, RefusedConfigurationAndIdentWritesAreReported)
         return reply;
     };
     const QByteArray lcf = "F" + QByteArray(34, '0') + "1" + "00" + "7" + "2" + "000%\r\n";
-    comm.DownloadFile(writeProgram("CFG", '8', "CFG00000102\r\n", ":0120000055\r\n", lcf));
+    comm.DownloadFile(writeProgram("CFG", '8', "CFG00000102\r\n", ":0120000055\r\n:00000001FF\r\n", lcf));
     prompts.answer(Answer::Yes).answer(Answer::Ok).answer(Answer::Ok);
     comm.DumpProgram();
     ASSERT_EQ(prompts.shown.size(), 3u);
@@ -361,7 +388,7 @@ TEST_F(ProgramTest, RefusedConfigurationAndIdentWritesAreReported)
     };
     comm.OnlineMode = true;
     prompts.shown.clear();
-    comm.DownloadFile(writeProgram("CFG", '4', "CFG00000102\r\n", ":0120000055\r\n"));
+    comm.DownloadFile(writeProgram("CFG", '4', "CFG00000102\r\n", ":0120000055\r\n:00000001FF\r\n"));
     prompts.answer(Answer::Yes).answer(Answer::Ok).answer(Answer::Ok);
     comm.DumpProgram();
     ASSERT_EQ(prompts.shown.size(), 3u);
