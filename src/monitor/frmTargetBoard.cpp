@@ -5,6 +5,7 @@
 #include "platform/Convert.h"
 #include "platform/FileLookup.h"
 #include "platform/ModalDialogs.h"
+#include "platform/PollingLoop.h"
 #include "platform/Prompts.h"
 #include "platform/TextItems.h"
 #include "platform/UpDownEdit.h"
@@ -153,6 +154,7 @@ frmTargetBoard::frmTargetBoard(QWidget* parent) : QDialog(parent)
         txtSetup[i]->edit()->installEventFilter(this);
         connect(txtSetup[i], &UpDownEdit::stepped, this, [this, i] { updSetup_Change(i); });
     }
+    m_loop = new PollingLoop(this, [this] { return Running; }, [this] { return pollPass(); });
     // Entry 0 and the clock entries are shown from the start; the opening hides what a board lacks.
     m_setupShown.fill(true);
     setMinimumWidth(640);
@@ -419,7 +421,7 @@ void frmTargetBoard::InitializeForm(const QString& CorvaneFile)
 
 void frmTargetBoard::Form_Activate()
 {
-    if (m_loopActive)
+    if (m_loop->isRunning())
         return;
     CenterForm(this);
     tabTargetBoard->setCurrentIndex(0);
@@ -432,7 +434,7 @@ void frmTargetBoard::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // The loop starts from a queued call, once the dialog's own modal loop runs.
-    if (!m_loopActive)
+    if (!m_loop->isRunning())
         QTimer::singleShot(0, this, [this] {
             if (isVisible())
                 Form_Activate();
@@ -451,7 +453,7 @@ void frmTargetBoard::closeEvent(QCloseEvent* event)
     // The close box ends the loop as OK does; the loop unloads the dialog after its pass.
     Running = false;
     event->ignore();
-    if (!m_loopActive)
+    if (!m_loop->isRunning())
         unloadForm();
 }
 

@@ -13,6 +13,7 @@ class QPushButton;
 class QStackedWidget;
 class QTabBar;
 class QWidget;
+class PollingLoop;
 class UpDownEdit;
 class frmMDIMain;
 
@@ -56,7 +57,8 @@ public:
 
     // The loop's start (the link goes on-line) and one pass of it; tests drive passes one at a time.
     void startMonitor();
-    void pollPass();
+    // True when the pass exchanged with the board.
+    bool pollPass();
     bool running() const { return Running; }
 
     // Controls (indexes as named).
@@ -124,8 +126,8 @@ private:
     void showPcClock(const QDateTime& now);
     void showCodeDescriptions(const QString& fileName, int first, int second,
                               const std::array<QString, 6>& CodeText);
-    // Yields to the event loop between two exchanges.
-    void yieldOnce();
+    // Yields to the event loop between two exchanges; false when the loop must end.
+    bool yieldOnce();
 
     std::array<QString, 8> SetupAddress;
     int DiskBoardType = 0;
@@ -145,7 +147,7 @@ private:
     int m_lastSecond = -1;
     bool m_slotShown = false;
     std::array<bool, 8> m_setupShown{};
-    bool m_loopActive = false;
+    PollingLoop* m_loop = nullptr;
     // A failed first pass is reported once per on-line period; it is tried again silently.
     bool m_firstPassReported = false;
     int m_focusedEntry = -1;

@@ -5,13 +5,12 @@
 #include "monitor/frmTargetBoard.h"
 #include "platform/Clock.h"
 #include "platform/Install.h"
+#include "platform/PollingLoop.h"
 #include "platform/Prompts.h"
 #include "platform/TextItems.h"
 #include "platform/UpDownEdit.h"
 #include "workspace/modUtility.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +25,7 @@ const QString kNoLink = QStringLiteral("Cannot Communicate with Target Board.");
 QString twoDigits(int value) { return QString::number(value).rightJustified(2, QLatin1Char('0')); }
 } // namespace
 
-void frmTargetBoard::yieldOnce() { QCoreApplication::processEvents(); }
+bool frmTargetBoard::yieldOnce() { return m_loop->yield(); }
 
 void frmTargetBoard::startMonitor()
 {
@@ -41,34 +40,24 @@ void frmTargetBoard::startMonitor()
 
 void frmTargetBoard::MonitorTargetBoard()
 {
-    m_loopActive = true;
     startMonitor();
-    // Off-line the loop makes no exchange and waits for events; this timer wakes it for the clock.
-    QTimer wake;
-    wake.start(200);
-    while (Running && !QCoreApplication::closingDown()) {
-        const bool exchanged = gRSComm->OnlineMode;
-        pollPass();
-        if (!Running)
-            break;
-        QCoreApplication::processEvents(exchanged ? QEventLoop::AllEvents : QEventLoop::WaitForMoreEvents);
-    }
-    m_loopActive = false;
+    m_loop->run();
     unloadForm();
 }
 
-void frmTargetBoard::pollPass()
+bool frmTargetBoard::pollPass()
 {
     RSComm& comm = *gRSComm;
     // A box inside an exchange runs the event loop: no pass may start an exchange inside another.
     if (comm.Busy())
-        return;
+        return false;
     if (comm.OnlineMode && comm.CommError) {
         comm.OnlineMode = false;
         FaultsShown = false;
         UpdateOnlineStatus();
     }
-    if (!comm.OnlineMode) {
+    const bool online = comm.OnlineMode;
+    if (!online) {
         if (!OfflineShown)
             ShowCommFailure();
         FaultsShown = false;
@@ -84,6 +73,7 @@ void frmTargetBoard::pollPass()
         m_lastSecond = now.time().second();
         showPcClock(now);
     }
+    return online;
 }
 
 void frmTargetBoard::showPcClock(const QDateTime& now)
@@ -109,7 +99,8 @@ void frmTargetBoard::UpdateSetupDisplay()
         // Padded to two digits, never cut: a byte of 120 shows "120".
         if (shows && !SetupEditing[i])
             txtSetup[i]->setText(V.rightJustified(2, QLatin1Char('0')));
-        yieldOnce();
+        if (!yieldOnce())
+            return;
     }
 }
 
@@ -133,8 +124,7 @@ void frmTargetBoard::FirstPass()
     const char* faultTable[] = {"B8176", "B8177", "B8175", "B8177", "B8179", "B8178"};
     std::array<QString, 6> CodeText;
     for (int k = 0; k < 6; ++k) {
-        yieldOnce();
-        if (!Running)
+        if (!yieldOnce())
             return;
         int value = 0;
         if (!comm.CommError)
@@ -185,8 +175,7 @@ void frmTargetBoard::FirstPass()
 
     // The identity block: eight ident characters (pad bytes included), checksum, revision.
     for (int k = 0; k < 10; ++k) {
-        yieldOnce();
-        if (!Running)
+        if (!yieldOnce())
             return;
         if (comm.CommError)
             continue;
