@@ -12,6 +12,7 @@
 #include "platform/PollingLoop.h"
 #include "platform/Prompts.h"
 #include "platform/TextItems.h"
+#include "workspace/modReport.h"
 #include "workspace/modUtility.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     connectProgramFileProcedures();
     connectTransferProcedures();
     connectTargetBoard(*this);
+    InstallReportModes();
     refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);

@@ -10,6 +10,7 @@
 #include "platform/Prompts.h"
 #include "platform/ShortNames.h"
 #include "workspace/ProgramFiles.h"
+#include "workspace/frmEditDoc.h"
 #include "workspace/frmMain.h"
 #include "workspace/frmViewResults.h"
 #include "workspace/modUtility.h"
@@ -72,6 +73,10 @@ void frmMDIMain::connectProgramFileProcedures()
     procs.showCompileErrors = [this] { mnuViewCompileErrors_Click(); };
     procs.showSearchResults = [this] { mnuViewSearchResults_Click(); };
     procs.printResults = [this] { viewResults()->PrintResults(); };
+    procs.showEditDoc = [this] {
+        const QFileInfo program(gProgramFile);
+        frmEditDoc::showModal(this, program.path() + QLatin1Char('/') + program.completeBaseName());
+    };
 }
 
 void frmMDIMain::showProgramBrowser()

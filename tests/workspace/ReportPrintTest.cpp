@@ -1,0 +1,170 @@
+#include "platform/GridModel.h"
+#include "platform/PrintSurface.h"
+#include "workspace/modReport.h"
+#include "workspace/modUtility.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+// A status table grid as a new table lays it out, with `dataRows` rows after the two headings.
+void statusGrid(GridModel& g, int dataRows)
+{
+    g.setCols(6);
+    g.setRows(2 + dataRows);
+    const char* row0[] = {"", "", "", "", "BIN High", "BIN Low"};
+    const char* row1[] = {"NicNames", "Address", "Decimal", "HEX", "76543210", "76543210"};
+    for (int c = 0; c < 6; ++c) {
+        g.setTextMatrix(0, c, row0[c]);
+        g.setTextMatrix(1, c, row1[c]);
+    }
+    for (int r = 2; r < g.rows(); ++r)
+        g.setTextMatrix(r, 1, QStringLiteral("B%1").arg(r));
+}
+
+std::vector<RecordingSurface::Text> onPage(const RecordingSurface& s, int page)
+{
+    std::vector<RecordingSurface::Text> out;
+    for (const auto& t : s.texts)
+        if (t.page == page)
+            out.push_back(t);
+    return out;
+}
+
+int pagesWithText(const RecordingSurface& s) { return s.texts.empty() ? 0 : s.texts.back().page; }
+
+struct ReportTest : ::testing::Test {
+    ReportTest() { gViewDescriptions = false; }
+    ~ReportTest() override { gViewDescriptions = false; }
+    GridModel grid;
+    RecordingSurface paper;
+};
+
+TEST_F(ReportTest, ATableOfHeadingsOnlyPrintsTitleHeadingsEmptyLineAndFooterOnOnePage)
+{
+    statusGrid(grid, 0);
+    PrintReport(paper, grid, "PUMP", 0);
+    ASSERT_EQ(paper.texts.size(), 1u + 2 + 6 + 2);
+    const auto& title = paper.texts[0];
+    EXPECT_EQ(title.text, "Status Table: PUMP");
+    EXPECT_DOUBLE_EQ(title.y, 0.1);
+    EXPECT_DOUBLE_EQ(title.x, (7.5 - 18 * 12 * 0.6 / 72 - 0.5) / 2);
+    EXPECT_EQ(title.font, "Times");
+    EXPECT_EQ(paper.texts[1].text, "BIN High");
+    EXPECT_DOUBLE_EQ(paper.texts[1].x, 4.5);
+    EXPECT_DOUBLE_EQ(paper.texts[1].y, 0.75);
+    EXPECT_EQ(paper.texts[3].text, "NicNames");
+    EXPECT_DOUBLE_EQ(paper.texts[3].y, 0.95);
+    // Title rule two lines under the title's top, footer rule 0.1 above the footer.
+    ASSERT_EQ(paper.lines.size(), 2u);
+    EXPECT_DOUBLE_EQ(paper.lines[0].y1, 0.5);
+    EXPECT_DOUBLE_EQ(paper.lines[0].x1, 0.5);
+    EXPECT_DOUBLE_EQ(paper.lines[0].x2, 7.0);
+    const double footerY = 10 - 10 * 1.2 / 72 - 0.1;
+    EXPECT_DOUBLE_EQ(paper.lines[1].y1, footerY - 0.1);
+    const auto& date = paper.texts[9];
+    const auto& page = paper.texts[10];
+    EXPECT_DOUBLE_EQ(date.x, 0.5);
+    EXPECT_DOUBLE_EQ(date.y, footerY);
+    EXPECT_EQ(date.size, 10);
+    EXPECT_FALSE(date.text.isEmpty());
+    EXPECT_EQ(page.text, "Page 1");
+    EXPECT_DOUBLE_EQ(page.x, 7.5 - 6 * 10 * 0.6 / 72 - 0.5);
+    // The end of the last page starts no empty page.
+    EXPECT_EQ(paper.pagesStarted, 1);
+}
+
+TEST_F(ReportTest, ALongTableBreaksWithFooterThenTitleRuleAndHeadingsAndPrintsEveryRowOnce)
+{
+    statusGrid(grid, 100);
+    PrintReport(paper, grid, "T", 0);
+    const int pages = pagesWithText(paper);
+    EXPECT_EQ(paper.pagesStarted, pages);
+    ASSERT_GE(pages, 3);
+    QStringList rows;
+    for (int p = 1; p <= pages; ++p) {
+        const auto texts = onPage(paper, p);
+        ASSERT_GE(texts.size(), 11u) << p;
+        EXPECT_EQ(texts[0].text, "Status Table: T") << p;
+        EXPECT_EQ(texts[3].text, "NicNames") << p;
+        EXPECT_EQ(texts.back().text, QStringLiteral("Page %1").arg(p));
+        double lowest = 0;
+        for (std::size_t i = 9; i + 2 < texts.size(); ++i) {
+            rows << texts[i].text;
+            lowest = std::max(lowest, texts[i].y);
+        }
+        // A row is printed only while a line more still leaves 0.9 inch above the bottom.
+        EXPECT_LE(lowest, 10 - 0.2 - 0.9 + 1e-9) << p;
+        if (p < pages) {
+            EXPECT_GT(lowest, 10 - 0.2 - 0.9 - 0.2) << p;
+        }
+        const int rules = std::count_if(paper.lines.begin(), paper.lines.end(), [p](auto& l) { return l.page == p; });
+        EXPECT_EQ(rules, 2) << p;
+    }
+    QStringList expected;
+    for (int r = 2; r < grid.rows(); ++r)
+        expected << QStringLiteral("B%1").arg(r);
+    EXPECT_EQ(rows, expected);
+}
+
+TEST_F(ReportTest, DescriptionsMoveTheStatusTableColumnsOneInchRight)
+{
+    for (bool descriptions : {false, true}) {
+        gViewDescriptions = descriptions;
+        RecordingSurface s;
+        statusGrid(grid, 1);
+        PrintReport(s, grid, "T", 0);
+        const auto& address = s.texts[4]; // row 1, column 1
+        ASSERT_EQ(address.text, "Address");
+        EXPECT_DOUBLE_EQ(address.x, descriptions ? 2.5 : 1.5);
+        EXPECT_DOUBLE_EQ(s.texts[5].x, descriptions ? 3.5 : 2.5);
+    }
+}
+
+TEST_F(ReportTest, ATrendGridPrintsOneNumberedLinePerRow)
+{
+    grid.setCols(3);
+    grid.setRows(12);
+    grid.setTextMatrix(0, 0, "#");
+    grid.setTextMatrix(0, 1, "(sec)");
+    grid.setTextMatrix(0, 2, "Data:");
+    grid.setTextMatrix(1, 0, "1");
+    grid.setTextMatrix(1, 1, "0.5");
+    grid.setTextMatrix(1, 2, "42");
+    PrintReport(paper, grid, "B100", 1);
+    EXPECT_EQ(paper.texts[0].text, "Trend Data: B100");
+    EXPECT_EQ(paper.texts[1].text, "#");
+    EXPECT_DOUBLE_EQ(paper.texts[3].x, 2.5);
+    QStringList numbers;
+    for (const auto& t : paper.texts)
+        if (t.x == 0.5 && t.y > 0.75 && t.size == 12)
+            numbers << t.text;
+    EXPECT_EQ(numbers, QStringList({" 1 ", " 2 ", " 3 ", " 4 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", " 10 ", " 11 "}));
+    EXPECT_EQ(paper.texts[5].text, "0.5");
+    EXPECT_EQ(paper.texts[6].text, "42");
+    EXPECT_EQ(paper.pagesStarted, 1);
+}
+
+TEST(ReportToPdf, ALongTableMakesAPdfOfItsPagesAndNoMore)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.path() + "/table.pdf";
+    GridModel grid;
+    statusGrid(grid, 150);
+    PrinterSurface printer(QString(), pdf);
+    PrintReport(printer, grid, "PUMP", 0);
+    const int pages = printer.page();
+    printer.endDoc();
+    ASSERT_FALSE(printer.failed());
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
+    const auto count = QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]"));
+    EXPECT_GE(pages, 3);
+    EXPECT_EQ(count, pages);
+}
+} // namespace
