@@ -4,11 +4,14 @@
 #include "comm/RSComm.h"
 #include "monitor/frmTargetBoard.h"
 #include "platform/Clock.h"
+#include "platform/ModalDialogs.h"
+#include "platform/PollingLoop.h"
 #include "platform/UpDownEdit.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -380,5 +383,35 @@ TEST_F(TargetBoardTest, ToolbarAndViewMenuOpenTheInterface)
     main->mnuViewTargetBoardStatus->trigger();
     EXPECT_EQ(opened, std::vector<QString>(2, boardTables().TargetboardName(49)));
     EXPECT_EQ(modals.shown, std::vector<QString>(2, QStringLiteral("frmTargetBoard")));
+}
+TEST_F(TargetBoardTest, APollingLoopUnderneathIsSuspendedWhileTheDialogIsOpen)
+{
+    // The dialog runs for real here: its own modal loop, its polling loop started on showing.
+    setModalRunner(nullptr);
+    main->mnuViewOnline_Click();
+    QWidget view;
+    bool viewRunning = true;
+    PollingLoop viewLoop(&view, [&] { return viewRunning; }, [] {
+        gRSComm->RSRead(QStringLiteral("B100"));
+        return true;
+    });
+    Accesses whileOpen;
+    QTimer::singleShot(0, &view, [&] {
+        board().clearLog();
+        QTimer::singleShot(300, &view, [&] {
+            whileOpen = board().accesses;
+            auto* dialog = qobject_cast<frmTargetBoard*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->cmdOk->click();
+        });
+        main->procs.targetBoardInitializeForm(programPath(QStringLiteral("P49.CVP")));
+        board().clearLog();
+        QTimer::singleShot(100, &view, [&] { viewRunning = false; });
+    });
+    viewLoop.run();
+    ASSERT_FALSE(whileOpen.empty());
+    EXPECT_EQ(std::count(whileOpen.begin(), whileOpen.end(), "R100"), 0);
+    EXPECT_GT(std::count(whileOpen.begin(), whileOpen.end(), "R8180"), 1); // the dialog polls
+    EXPECT_GT(std::count(board().accesses.begin(), board().accesses.end(), "R100"), 0); // and the view again after
 }
 } // namespace
