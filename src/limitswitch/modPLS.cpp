@@ -132,7 +132,9 @@ bool isBrakeWearPLS(int code) { return code == 55 || code == 62 || code == 63 ||
 
 int plsChannelLimit(int channels) { return std::clamp(channels, 0, kPLSMaxChannels); }
 
-bool ReadPLSFileData(const QString& FileName)
+bool ReadPLSFileData(const QString& FileName) { return ReadPLSFileData(FileName, gPLSData); }
+
+bool ReadPLSFileData(const QString& FileName, PLSFileData& into)
 {
     int code = GetTargetboardType(FileName);
     QString pcf, chl;
@@ -142,9 +144,9 @@ bool ReadPLSFileData(const QString& FileName)
     } else if (code == kDefaultBoardType) {
         code = kMultiChannelPLS;
     }
-    gPLSData = PLSFileData{};
-    gPLSData.PCFFile = pcf;
-    gPLSData.CHLFile = chl;
+    into = PLSFileData{};
+    into.PCFFile = pcf;
+    into.CHLFile = chl;
     if (!isLimitSwitchBoard(code))
         return false;
     const bool multi = code == kMultiChannelPLS;
@@ -155,14 +157,14 @@ bool ReadPLSFileData(const QString& FileName)
     };
     try {
         if (const QString found = existing(pcf); found.isEmpty())
-            setDefaults(gPLSData, multi);
+            setDefaults(into, multi);
         else
-            readPCF(gPLSData, found, multi);
+            readPCF(into, found, multi);
         if (const QString found = existing(chl); found.isEmpty()) {
-            for (int c = 0; c < plsChannelLimit(gPLSData.Channels); ++c)
-                gPLSData.ChannelSetpoints[c] = SetpointList{SetpointPair{}};
+            for (int c = 0; c < plsChannelLimit(into.Channels); ++c)
+                into.ChannelSetpoints[c] = SetpointList{SetpointPair{}};
         } else {
-            readCHL(gPLSData, found, multi);
+            readCHL(into, found, multi);
         }
     } catch (const ReadFailure& failure) {
         msgBox(errorText(failure.number, failure.description), Buttons::Ok, Icon::None,

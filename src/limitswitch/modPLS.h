@@ -66,6 +66,8 @@ int plsChannelLimit(int channels);
 // limit-switch codes and for 68 (read as 69, with no files); False for other codes and after a
 // failure, which is reported in a box titled "ReadPLSFileData()".
 bool ReadPLSFileData(const QString& FileName);
+// The same into a record of the caller's, leaving gPLSData as it is.
+bool ReadPLSFileData(const QString& FileName, PLSFileData& into);
 // The 24-value configuration block the board receives, packed from gPLSData for the family of
 // TargetboardType (69 MultiChannelPLS, any other code BrakeWearPLS).
 std::array<int, 24> GetPLSConfigData(int TargetboardType);

@@ -6,6 +6,7 @@
 #include "platform/FileListBoxes.h"
 #include "platform/ModalDialogs.h"
 #include "platform/Prompts.h"
+#include "limitswitch/frmPLSView.h"
 #include "limitswitch/modPLS.h"
 #include "workspace/ProgramFiles.h"
 #include "workspace/frmCopyFile.h"
@@ -27,6 +28,7 @@ void frmMDIMain::connectTransferProcedures()
     procs.plsDownload = [this] { mnuFileListPopupDownloadToPLS_Click(); };
     procs.plsUpload = [this] { mnuFileListPopupUploadFromPLS_Click(); };
     registerPLSTransfers();
+    frmMain::showPLSFileView = [](const QString& OpenFile) { frmPLSView::ShowMe(OpenFile); };
 }
 
 // Shows the new-program dialog in `mode`; true when it created a program.

@@ -91,8 +91,7 @@ TEST_F(PLSTest, AnUploadedCHLFileReadsBackIntoTheSameLists)
         EXPECT_EQ(d.ChannelSetpoints[7], pairs({{100, 200}}));
         EXPECT_EQ(d.ChannelSetpoints[1], kNone);
         EXPECT_EQ(d.ChannelSetpoints[(multi ? 64 : 32) - 1], kNone);
-        if (!multi)
-            EXPECT_FALSE(d.ChannelSetpoints[32].has_value()); // not in the file
+        EXPECT_EQ(d.ChannelSetpoints[32].has_value(), multi); // not in a BrakeWearPLS file
         EXPECT_EQ(d.ChannelHeaders[7], (multi ? ":071:000:000:000Motor feed" : ":071:00:00:00Motor feed") +
                                            QString(11, QLatin1Char(' ')));
         EXPECT_EQ(d.Offset, 0);
@@ -207,8 +206,9 @@ TEST_F(PLSTest, ARecallThatFailsKeepsThePairsReadSoFar)
         RecallChannelSetpoints(2, nullptr);
         EXPECT_EQ(gPLSData.ChannelSetpoints[2], c.list);
         ASSERT_EQ(prompts.shown.size(), c.box ? 1u : 0u);
-        if (c.box)
+        if (c.box) {
             EXPECT_EQ(prompts.shown[0].text, "Unable to Recall Channel CH2");
+        }
     }
 }
 } // namespace
