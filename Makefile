@@ -1,12 +1,16 @@
 # Two commands do all set-up on a fresh Debian 12 machine: `make run` and `make test`.
+# `make test` builds in $(BUILD) for debugging, with AddressSanitizer and UBSan; `make run` builds the
+# program the user runs, optimised and without sanitizers (whose bookkeeping grows with every transfer),
+# in a folder of its own.
 BUILD ?= build
+RUN_BUILD ?= build-run
 BENCH_BUILD ?= build-bench
 JOBS ?= $(shell nproc)
 PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 libgtest-dev \
            qt6-qpa-plugins libgl-dev
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test bench deps build clean
+.PHONY: run test bench deps build run-build clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -23,8 +27,14 @@ $(BUILD)/CMakeCache.txt: | deps
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 $(BUILD)/corvanex
+$(RUN_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(RUN_BUILD) -DCMAKE_BUILD_TYPE=Release -DCORVANEX_SANITIZE=OFF
+
+run-build: deps $(RUN_BUILD)/CMakeCache.txt
+	cmake --build $(RUN_BUILD) -j $(JOBS) --target corvanex boardsim
+
+run: run-build
+	$(RUN_BUILD)/corvanex
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -37,4 +47,4 @@ bench: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(RUN_BUILD) $(BENCH_BUILD)

@@ -306,7 +306,8 @@ private:
     void connectTransferProcedures();
     bool showNewFileDialog(int mode);
     void runTransferWindow(int mode);
-    void refreshBrowserAfterTransfer();
+    // Shows `program` in the browser after a transfer (by default the one it has selected).
+    void refreshBrowserAfterTransfer(const QString& program = QString());
 
     // Program files and tools.
     // Hands the commands of the menus and toolbar the procedures of the program files and tools.

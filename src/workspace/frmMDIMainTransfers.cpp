@@ -69,16 +69,16 @@ void frmMDIMain::runTransferWindow(int mode)
 }
 
 // The browser reads its folder and file list again after a transfer (which may have written new
-// files) and keeps the program it had selected.
-void frmMDIMain::refreshBrowserAfterTransfer()
+// files) and shows the program the user has just worked on: its folder, selected and current.
+void frmMDIMain::refreshBrowserAfterTransfer(const QString& program)
 {
     if (!m_browser)
         return;
-    const QString selected = GetSelectedFile();
+    const QString shown = program.isEmpty() ? GetSelectedFile() : program;
     m_browser->dirDirList->refresh();
     m_browser->RefreshDirList();
-    if (QFileInfo(selected).isFile())
-        m_browser->RefreshFileList(selected);
+    if (QFileInfo(shown).isFile())
+        m_browser->RefreshFileList(shown);
 }
 
 void frmMDIMain::DownloadProgramToBoard(bool BypassOpen)
@@ -94,7 +94,7 @@ void frmMDIMain::DownloadProgramToBoard(bool BypassOpen)
             runTransferWindow(0);
         }
     }
-    refreshBrowserAfterTransfer();
+    refreshBrowserAfterTransfer(gProgramFile);
     gProgramFile = GetSelectedFile();
     UpdateOnlineStatus();
     tmrBackgroungUpdate->start();
@@ -109,6 +109,7 @@ void frmMDIMain::mnuFileUploadProgram_Click()
     // The upload goes only into the program the dialog has just created, never into the files of
     // whatever program was current before.
     const bool created = showNewFileDialog(1);
+    const QString program = gProgramFile;
     if (created && gRSComm->InUploadMode()) {
         const int code = GetTargetboardType(gProgramFile);
         if (isLimitSwitchBoard(code)) {
@@ -125,7 +126,7 @@ void frmMDIMain::mnuFileUploadProgram_Click()
                 runTransferWindow(1);
             }
         }
-        refreshBrowserAfterTransfer();
+        refreshBrowserAfterTransfer(program);
         UpdateOnlineStatus();
         gProgramFile = GetSelectedFile();
     }

@@ -6,11 +6,13 @@
 #include "platform/FileListBoxes.h"
 #include "workspace/frmDownloadProg.h"
 #include "workspace/frmMDIMain.h"
+#include "workspace/frmMain.h"
 #include "workspace/frmNewFile.h"
 #include "workspace/modUtility.h"
 
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -298,6 +300,41 @@ TEST_F(TransferTest, AnUploadDeclinedOrOfALimitSwitchOpensNoTransferWindow)
     EXPECT_EQ(modals.shown, std::vector<QString>(3, "frmNewFile"));
     EXPECT_TRUE(board().received().isEmpty());
     EXPECT_EQ(programFolderFiles(), QStringList({"GATE.CVP", "PRESS.CVP", "VALVE.CVP"}));
+}
+
+// After a transfer the browser shows the program just worked on, in its own folder, as the
+// current program: a new program an upload went into, a program chosen for a download.
+TEST_F(TransferTest, TheBrowserShowsTheProgramJustTransferred)
+{
+    auto transferWindow = [](QDialog& d) { dynamic_cast<frmDownloadProg&>(d).exec(); };
+    writeCompiledProgram("PUMP", imageHex(0x2000, 16));
+    writeProgram("OLD", 56);
+    const QString other = install.path("other");
+    QDir().mkpath(other);
+    browser().RefreshFileList(programPath("OLD.CVP"));
+
+    modals.then([&](QDialog& d) {
+        auto& f = dynamic_cast<frmNewFile&>(d);
+        f.dirNew->setPath(other);
+        f.cboNew->setCurrentIndex(frmNewFile::rowOfCode(56));
+        f.txtNew->setText("VALVE");
+        f.cmdOk_Click();
+    }).then(transferWindow);
+    prompts.answer(Answer::Yes).answerOk();
+    main->mnuFileUploadProgram_Click();
+    ASSERT_EQ(prompts.shown.back().text, "Program Upload Complete!");
+    EXPECT_EQ(browser().folderPath(), other);
+    EXPECT_EQ(browser().selectedFileName(), "VALVE.CVP");
+    EXPECT_EQ(gProgramFile, other + "/VALVE.CVP");
+
+    dialogs.answers.push_back(programPath("PUMP.CVP"));
+    prompts.answer(Answer::Yes).answerOk();
+    modals.then(transferWindow);
+    main->mnuFileDownloadProgram_Click();
+    ASSERT_EQ(prompts.shown.back().text, "Program Download Complete!");
+    EXPECT_EQ(browser().folderPath(), folder);
+    EXPECT_EQ(browser().selectedFileName(), "PUMP.CVP");
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
 }
 
 // Both roads through the main window: a new program of a controller board with configuration
