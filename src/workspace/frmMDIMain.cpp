@@ -2,6 +2,8 @@
 
 #include "workspace/frmMain.h"
 
+#include "limitswitch/frmTiming.h"
+
 #include "comm/RSComm.h"
 #include "monitor/frmTargetBoard.h"
 #include "platform/Resources.h"
@@ -41,6 +43,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     connectTransferProcedures();
     connectTargetBoard(*this);
     InstallReportModes();
+    procs.showTiming = [] { frmTiming::ShowMe(); };
     refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);

@@ -1,0 +1,217 @@
+#include "TimingFixture.h"
+
+#include "platform/GridModel.h"
+
+namespace {
+using Pairs = std::vector<std::pair<int, int>>;
+
+QStringList gridRow(const frmTiming& f, int r)
+{
+    return {f.fgModel->textMatrix(r, 0), f.fgModel->textMatrix(r, 1), f.fgModel->textMatrix(r, 2)};
+}
+
+// Channel entry, ON and OFF as the user types them.
+void pick(frmTiming& f, int channel, int on, int off)
+{
+    f.txtTmg[1]->setText(QString::number(channel));
+    f.txtTmg[2]->setText(QString::number(on));
+    f.txtTmg[3]->setText(QString::number(off));
+}
+
+TEST_F(TimingTest, TheChannelEntryStepsInOctalAndShowsTheChannelsFirstPair)
+{
+    board().pls.configOut[0] = 16;
+    setBoardPairs(7, {{70, 80}});
+    setBoardPairs(8, {{100, 110}});
+    frmTiming& f = openOnline(69);
+    f.txtTmg[1]->setText(QStringLiteral("7"));
+    f.txtTmg[1]->stepBy(1);
+    EXPECT_EQ(f.txtTmg[1]->text(), "10");
+    EXPECT_EQ(f.txtTmg[2]->text(), "100");
+    EXPECT_EQ(f.txtTmg[3]->text(), "110");
+    f.txtTmg[1]->stepBy(-1);
+    EXPECT_EQ(f.txtTmg[1]->text(), "7");
+    EXPECT_EQ(f.txtTmg[2]->text(), "70");
+    f.Form_Unload();
+
+    board().pls.configOut[0] = 64;
+    setBoardPairs(15, {{150, 160}});
+    frmTiming& g = openOnline(69);
+    g.txtTmg[1]->setText(QStringLiteral("19"));
+    EXPECT_FALSE(g.txtTmg_Validate(1));
+    EXPECT_EQ(g.txtTmg[1]->text(), "17");
+    EXPECT_EQ(g.txtTmg[2]->text(), "150");
+    EXPECT_EQ(g.txtTmg[3]->text(), "160");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(TimingTest, AChannelWithoutSetpointsListsAsOneRowAndItsPlaceholderIsReplaced)
+{
+    setBoardPairs(0, {{10, 20}, {300, 30}});
+    frmTiming& f = openOnline(69);
+    EXPECT_EQ(gridRow(f, 1), QStringList({"CH0", "10", "20"}));
+    EXPECT_EQ(gridRow(f, 2), QStringList({"1:", "300", "30"}));
+    EXPECT_EQ(gridRow(f, 3), QStringList({"", "", ""}));
+    EXPECT_EQ(gridRow(f, 4), QStringList({"CH1", "****", "****"}));
+    EXPECT_EQ(gridRow(f, 5), QStringList({"", "", ""}));
+    EXPECT_EQ(gridRow(f, 6)[0], "CH2");
+
+    pick(f, 1, 40, 50);
+    f.cmdAddSetpoint_Click();
+    // Clear first (flag 0), then the pair (flag 1).
+    const QByteArray wire = board().received();
+    EXPECT_TRUE(wire.contains(bytesOf({0xFF, 0x1B, 1, 0, 0, 0, 0, 0})));
+    EXPECT_TRUE(wire.contains(bytesOf({0xFF, 0x1B, 1, 40, 0, 50, 0, 1})));
+    EXPECT_EQ(boardPairs(1), Pairs({{40, 50}}));
+    EXPECT_EQ(gridRow(f, 4), QStringList({"CH1", "40", "50"}));
+    EXPECT_EQ(f.txtTmg[1]->text(), "1");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(TimingTest, APairIsRefusedWhenAnEndpointFallsInAWindowAcrossZero)
+{
+    board().pls.scale = 360;
+    struct Case {
+        Pairs existing;
+        int on, off;
+        bool accepted;
+    } cases[] = {{{{300, 100}}, 350, 355, false}, {{{300, 100}}, 50, 60, false}, {{{300, 100}}, 150, 250, true},
+                 {{{100, 200}}, 50, 250, true},   {{{100, 200}}, 150, 250, false}};
+    frmTiming& f = openOnline(69);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.on);
+        setBoardPairs(2, c.existing);
+        f.txtTmg[1]->setText(QStringLiteral("2"));
+        f.cmdRecallChan_Click();
+        prompts.shown.clear();
+        if (!c.accepted)
+            prompts.answerOk();
+        pick(f, 2, c.on, c.off);
+        f.cmdAddSetpoint_Click();
+        EXPECT_EQ(boardPairs(2).size(), c.accepted ? 2u : 1u);
+        if (!c.accepted) {
+            ASSERT_EQ(prompts.shown.size(), 1u);
+            EXPECT_EQ(prompts.shown[0].text, "Setpoint overlaped with existing setpoint.");
+            EXPECT_EQ(prompts.shown[0].title, "Add Setpoint");
+        }
+    }
+}
+
+TEST_F(TimingTest, AdjustReplacesOnePairAndSkipsPairsWithoutSetpoints)
+{
+    setBoardPairs(3, {{10, 20}, {100, 200}});
+    frmTiming& f = openOnline(69);
+    // Pair 1 moves inside its own old window: only the other pairs count.
+    pick(f, 3, 120, 220);
+    f.txtTmg[5]->setText(QStringLiteral("1"));
+    f.cmdAdjustSetpoint_Click();
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(boardPairs(3), Pairs({{10, 20}, {120, 220}}));
+    EXPECT_EQ(f.txtTmg[5]->text(), "1");
+    EXPECT_EQ(f.txtTmg[2]->text(), "120");
+
+    // The placeholder of an empty channel overlaps nothing.
+    pick(f, 4, 0, 50);
+    f.txtTmg[5]->setText(QStringLiteral("0"));
+    f.cmdAdjustSetpoint_Click();
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(boardPairs(4), Pairs({{0, 50}}));
+}
+
+TEST_F(TimingTest, ClearChannelAsksWithTheChannelInTwoDigits)
+{
+    board().pls.configOut[0] = 16;
+    setBoardPairs(5, {{1, 2}});
+    frmTiming& f = openOnline(69);
+    for (const char* entry : {"5", "12"}) {
+        f.txtTmg[1]->setText(QString::fromLatin1(entry));
+        prompts.answer(Answer::No);
+        f.cmdClearChan_Click();
+    }
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].text, "You are about to Clear Channel CH05.\r\n\r\nDo you wish to continue?");
+    EXPECT_EQ(prompts.shown[1].text, "You are about to Clear Channel CH12.\r\n\r\nDo you wish to continue?");
+    EXPECT_EQ(prompts.shown[0].title, "Clear Channel");
+    EXPECT_EQ(boardPairs(5), Pairs({{1, 2}}));
+
+    f.txtTmg[1]->setText(QStringLiteral("5"));
+    prompts.answer(Answer::Yes);
+    f.cmdClearChan_Click();
+    EXPECT_TRUE(boardPairs(5).empty());
+    EXPECT_EQ(gPLSData.ChannelSetpoints[5], SetpointList{SetpointPair{}});
+}
+
+TEST_F(TimingTest, ClearAllOffLineOnlyRedrawsTheGrid)
+{
+    setBoardPairs(0, {{1, 2}});
+    frmTiming& f = open(69);
+    f.onlinePass();
+    gPLSData.Channels = 8;
+    gPLSData.ChannelSetpoints[0] = SetpointList{{5, 6}};
+    board().clearLog();
+    prompts.answer(Answer::Yes);
+    f.cmdClearAll_Click();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "You are about to Clear ALL PLS Channels.    \r\n\r\nDo you wish to continue?");
+    EXPECT_EQ(prompts.shown[0].title, "Clear ALL");
+    EXPECT_TRUE(board().received().isEmpty());
+    EXPECT_EQ(gridRow(f, 1), QStringList({"CH0", "5", "6"}));
+    EXPECT_EQ(boardPairs(0), Pairs({{1, 2}}));
+}
+
+TEST_F(TimingTest, EveryRefusalHasItsBoxAndTitle)
+{
+    setBoardPairs(0, {{100, 200}});
+    frmTiming& f = openOnline(69);
+    // Each case ends with the window's box; `boxes` counts every box it brings.
+    struct Case {
+        std::function<void()> act;
+        int refusedStep; // the board answers this argument of its command with 00h
+        int boxes;
+        const char* text;
+        const char* title;
+        Icon icon;
+        Buttons buttons = Buttons::Ok;
+    } cases[] = {
+        {[&] { pick(f, 0, 7, 7), f.cmdAddSetpoint_Click(); }, -1, 1, "ON Setpoint cannot Equal OFF Setpoint",
+         "Add Setpoint", Icon::Information},
+        {[&] { pick(f, 0, 7, 7), f.cmdAdjustSetpoint_Click(); }, -1, 1, "ON Setpoint cannot Equal OFF Setpoint",
+         "Setpoint Adjust", Icon::Information},
+        {[&] { pick(f, 0, 150, 20), f.txtTmg[5]->setText("1"), f.cmdAdjustSetpoint_Click(); }, -1, 1,
+         "Setpoint overlap with existing setpoint.", "Adjust Setpoint", Icon::Information},
+        {[&] { pick(f, 1, 10, 20), f.cmdAddSetpoint_Click(); }, 0, 1,
+         "Unable to Successfully Program Setpoint for Channel CH1.", "Add Setpoint", Icon::Exclamation},
+        {[&] { pick(f, 1, 10, 20), f.txtTmg[4]->setText("0"), f.cmdPulseTrain_Click(); }, 0, 2,
+         "Unable to Successfully Program Pulse Train for Channel CH1.", "Pulse Train", Icon::Exclamation},
+        {[&] { f.txtTmg[1]->setText("0"), f.cmdClearChan_Click(); }, 0, 2, "Unable to Clear Channel", "Clear Channel",
+         Icon::Question, Buttons::RetryCancel},
+        {[&] { f.txtTmg[0]->setText("400"), f.txtTmg_Validate(0); }, -1, 1,
+         "Only a Number Between 0 and 359 can be Entered", "Resolver Offset", Icon::Information},
+        {[&] { f.txtTmg[0]->setText("10"), f.cmdSetOffset_Click(); }, 0, 2,
+         "Unable to Successfully Set the Resolver Offset", "Resolver Offset", Icon::Critical},
+    };
+    f.onlinePass();
+    ASSERT_TRUE(f.AtStandstill);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        prompts.shown.clear();
+        // Yes to what comes first (a question, or the command's own box); the refusal is answered OK or
+        // Cancel.
+        if (c.boxes == 2)
+            prompts.answer(Answer::Yes);
+        prompts.answer(c.buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok);
+        board().pls.wrongAckStep = c.refusedStep;
+        c.act();
+        board().pls.wrongAckStep = -1;
+        ASSERT_FALSE(prompts.shown.empty());
+        EXPECT_EQ(prompts.shown.back().text, c.text);
+        EXPECT_EQ(prompts.shown.back().title, c.title);
+        EXPECT_EQ(prompts.shown.back().icon, c.icon);
+        EXPECT_EQ(prompts.shown.back().buttons, c.buttons);
+    }
+    // An offset the board refused at standstill leaves the groups usable.
+    EXPECT_TRUE(f.cmdAddSetpoint->isEnabled());
+    EXPECT_TRUE(f.txtPLS_CFG[0]->isEnabled());
+    EXPECT_TRUE(f.cmdSetOffset->isEnabled());
+}
+} // namespace

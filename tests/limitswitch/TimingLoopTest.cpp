@@ -1,0 +1,156 @@
+#include "TimingFixture.h"
+
+#include "platform/GridModel.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+int count(const QByteArray& wire, std::initializer_list<int> bytes) { return wire.count(bytesOf(bytes)); }
+
+TEST_F(TimingTest, OpenedOffLineEverythingShowsADash)
+{
+    frmTiming& f = open(69);
+    EXPECT_FALSE(f.onlinePass());
+    for (int i = 0; i < 19; ++i) {
+        EXPECT_EQ(f.txtPLS_CFG[i]->text(), "-") << i;
+        EXPECT_FALSE(f.txtPLS_CFG[i]->isEnabled()) << i;
+    }
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(f.txtTmg[i]->text(), "-") << i;
+    QStringList panels;
+    for (QLabel* p : f.sbrPanel)
+        panels << p->text();
+    EXPECT_EQ(panels, QStringList({"RPM: -", "Position: -", "Offset: -", "Scale: -"}));
+    EXPECT_TRUE(f.cboTargetBoard->isEnabled());
+    for (QPushButton* b : {f.cmdResetPLSConfig, f.cmdSetOffset, f.cmdRecallChan, f.cmdClearChan, f.cmdClearAll,
+                           f.cmdAddSetpoint, f.cmdAdjustSetpoint, f.cmdPulseTrain})
+        EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+    for (QRadioButton* o : f.optPlsChan)
+        EXPECT_FALSE(o->isChecked() || o->isEnabled());
+    EXPECT_TRUE(board().received().isEmpty());
+}
+
+TEST_F(TimingTest, GoingOnLineAtStandstillUploadsOnceAndOpensTheGroups)
+{
+    setBoardPairs(0, {{10, 20}});
+    board().pls.offset = 7;
+    frmTiming& f = open(69);
+    f.onlinePass();
+    online();
+    EXPECT_TRUE(f.onlinePass());
+    const QByteArray first = board().received();
+    // The wait display's upload and the window's read-back each read the configuration once.
+    EXPECT_EQ(count(first, {0xFF, 0x0C}), 2);
+    EXPECT_TRUE(gFirstPassOnline);
+    EXPECT_FALSE(f.cboTargetBoard->isEnabled());
+    EXPECT_EQ(f.fgModel->textMatrix(1, 0), "CH0");
+    EXPECT_EQ(f.fgModel->textMatrix(1, 1), "10");
+    EXPECT_TRUE(f.txtPLS_CFG[0]->isEnabled());
+    EXPECT_EQ(f.txtTmg[0]->text(), "0");
+    EXPECT_TRUE(f.cmdSetOffset->isEnabled());
+    EXPECT_TRUE(f.cmdAddSetpoint->isEnabled());
+    EXPECT_EQ(f.sbrPanel[0]->text(), "RPM: 0");
+    EXPECT_EQ(f.sbrPanel[2]->text(), "Offset: 7");
+    EXPECT_EQ(f.sbrPanel[3]->text(), "Scale: 360");
+
+    // The next passes read speed twice, the position and the offset, and nothing more.
+    board().clearLog();
+    f.onlinePass();
+    EXPECT_EQ(hexBytes(board().received()), "FF 58 55 55 FF 58 55 55 FF 48 55 55 FF 28 55 55");
+
+    // Just after a transfer the window does not upload again.
+    gRSComm->OnlineMode = false;
+    f.onlinePass();
+    online();
+    gPLSUploadComplete = true;
+    f.onlinePass();
+    EXPECT_EQ(count(board().received(), {0xFF, 0x0C}), 1);
+    EXPECT_FALSE(gPLSUploadComplete);
+    EXPECT_TRUE(gFirstPassOnline);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(TimingTest, MovingLocksConfigurationAndOffsetAndFastHidesThePosition)
+{
+    board().pls.rawPosition = 123;
+    frmTiming& f = openOnline(69);
+    board().pls.speed = 30;
+    f.onlinePass();
+    EXPECT_FALSE(f.txtPLS_CFG[0]->isEnabled());
+    EXPECT_FALSE(f.cmdSetOffset->isEnabled());
+    EXPECT_FALSE(f.cmdResetPLSConfig->isEnabled());
+    EXPECT_TRUE(f.cmdAddSetpoint->isEnabled());
+    EXPECT_EQ(f.sbrPanel[1]->text(), "Position: 123");
+    board().pls.speed = 51;
+    board().clearLog();
+    f.onlinePass();
+    EXPECT_EQ(f.sbrPanel[0]->text(), "RPM: 51");
+    EXPECT_EQ(f.sbrPanel[1]->text(), "Position: 888");
+    EXPECT_EQ(count(board().received(), {0xFF, 0x48}), 0);
+    board().pls.speed = 0;
+    f.onlinePass();
+    EXPECT_TRUE(f.txtPLS_CFG[0]->isEnabled());
+    EXPECT_TRUE(f.cmdSetOffset->isEnabled());
+}
+
+TEST_F(TimingTest, AChangedConfigurationOffersResetAndLocksChannelsUntilUndone)
+{
+    frmTiming& f = openOnline(69);
+    f.onlinePass();
+    f.txtPLS_CFG[4]->setText(QStringLiteral("9"));
+    ASSERT_FALSE(f.txtPLS_CFG_Validate(4));
+    f.onlinePass();
+    EXPECT_TRUE(f.cmdResetPLSConfig->isEnabled());
+    EXPECT_FALSE(f.cmdAddSetpoint->isEnabled());
+    EXPECT_FALSE(f.cmdSetOffset->isEnabled());
+    f.txtPLS_CFG[4]->setText(QStringLiteral("0"));
+    ASSERT_FALSE(f.txtPLS_CFG_Validate(4));
+    f.onlinePass();
+    EXPECT_FALSE(f.cmdResetPLSConfig->isEnabled());
+    EXPECT_TRUE(f.cmdAddSetpoint->isEnabled());
+    EXPECT_TRUE(f.cmdSetOffset->isEnabled());
+}
+
+TEST_F(TimingTest, ACommunicationErrorTakesTheWindowOffLineAtTheNextPass)
+{
+    frmTiming& f = openOnline(69);
+    board().setSilentFrom(board().receivedCount());
+    prompts.answerAllWith(Answer::Cancel);
+    f.onlinePass();
+    EXPECT_TRUE(gRSComm->CommError);
+    f.onlinePass();
+    EXPECT_FALSE(gRSComm->OnlineMode);
+    EXPECT_EQ(main->sbrPanel2->text(), "OFFLINE");
+    EXPECT_EQ(f.sbrPanel[0]->text(), "RPM: -");
+    EXPECT_TRUE(f.cboTargetBoard->isEnabled());
+    EXPECT_FALSE(gFirstPassOnline);
+}
+
+TEST_F(TimingTest, TheStatusPollReadsTheOffsetWhileTheWindowIsActive)
+{
+    openOnline(69);
+    main->tmrBackgroungUpdate_Timer(); // takes up the link state first
+    board().clearLog();
+    main->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(hexBytes(board().received()), "FF 28 55 55");
+}
+
+TEST_F(TimingTest, ClosingTheWindowEndsItsLoop)
+{
+    frmTiming& f = open(69);
+    f.Form_Unload();
+    EXPECT_FALSE(f.Running);
+    EXPECT_FALSE(gTimingWindowShown);
+    // Opened again, it starts over and a new loop ends with the window.
+    frmTiming::ShowMe();
+    EXPECT_TRUE(f.Running);
+    EXPECT_TRUE(gTimingWindowShown);
+    QTimer::singleShot(0, &f, [&f] { f.Form_Unload(); });
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.Running);
+}
+} // namespace
