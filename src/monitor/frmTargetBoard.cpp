@@ -179,7 +179,8 @@ void frmTargetBoard::buildFaultPage()
         const int row = i < 4 ? i : i - 4;
         lblTargetBoard[i] = label(QString::fromLatin1(captions[i]), group);
         lblTargetBoard[i]->setMinimumWidth(captionWidth);
-        grid->addWidget(lblTargetBoard[i], row, 0, Qt::AlignLeft | Qt::AlignTop);
+        // A caption stands level with the first line of its box.
+        grid->addWidget(lblTargetBoard[i], row, 0, Qt::AlignLeft | (i == 3 ? Qt::AlignTop : Qt::AlignVCenter));
         if (i == 2)
             continue;
         txtTargetBoard[i] = descriptionBox(i == 3 ? 5 : 1, group);

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -286,12 +287,12 @@ TEST_F(TargetBoardTest, EscapeRestoresThenLeavesAndTheSpinnerWrites)
     open(QStringLiteral("P54"), 1, [&](frmTargetBoard& f) {
         f.txtSetup_GotFocus(2);
         f.txtSetup[2]->setText(QStringLiteral("9"));
-        EXPECT_TRUE(f.txtSetup_KeyPress(2, Qt::Key_Escape));
+        QTest::keyClick(f.txtSetup[2]->edit(), Qt::Key_Escape);
         EXPECT_EQ(f.txtSetup[2]->text(), "13");
         board().memory[43012] = 5;
         f.pollPass();
         EXPECT_EQ(f.txtSetup[2]->text(), "13"); // still being edited
-        EXPECT_TRUE(f.txtSetup_KeyPress(2, Qt::Key_Escape));
+        QTest::keyClick(f.txtSetup[2]->edit(), Qt::Key_Escape);
         f.txtSetup_LostFocus(2);
         f.pollPass();
         EXPECT_EQ(f.txtSetup[2]->text(), "05");
