@@ -231,6 +231,17 @@ public:
     void mnuFileUploadFromPLS_Click();
     void mnuFileDownloadToPLS_Click();
 
+    // ---- Board-data and datafile transfers (DataTransferCommands.cpp) ----------------------------
+    // Chooses a program (the open dialog unless BypassOpen) and moves its board data: Mode 1 from
+    // its LDT file to the board, 2 from the board to the file.
+    void TransferDataFile(int Mode, bool BypassOpen);
+    void mnuFileDownloadData_Click();
+    void mnuFileUploadData_Click();
+    // Writes the values of a text file to consecutive addresses from a typed starting address.
+    void mnuFileDownloadFile_Click();
+    // The datafile chosen last; the next datafile download starts on it.
+    QString LastDatafile;
+
     // The procedures that the commands call and that other windows and modules provide. A command
     // whose procedure is not set stays disabled (refreshCommandStates): nothing pretends to work.
     struct Procedures {
@@ -248,7 +259,7 @@ public:
         // Transfers.
         std::function<void(bool BypassOpen)> downloadProgramToBoard;
         std::function<void()> uploadProgram;
-        std::function<void(int Mode)> transferDataFile;
+        std::function<void(int Mode, bool BypassOpen)> transferDataFile;
         std::function<void()> downloadDatafile;
         std::function<void()> plsDownload;
         std::function<void()> plsUpload;

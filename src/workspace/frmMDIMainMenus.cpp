@@ -170,10 +170,10 @@ void frmMDIMain::createFileMenu()
     connect(mnuFileRename, &QAction::triggered, this, &frmMDIMain::mnuFileRename_Click);
     connect(mnuFileCompile, &QAction::triggered, this, &frmMDIMain::mnuFileCompile_Click);
     connect(mnuFileDownloadProgram, &QAction::triggered, this, &frmMDIMain::mnuFileDownloadProgram_Click);
-    connect(mnuFileDownloadData, &QAction::triggered, this, [this] { procs.transferDataFile(1); });
+    connect(mnuFileDownloadData, &QAction::triggered, this, [this] { procs.transferDataFile(1, false); });
     connect(mnuFileDownloadFile, &QAction::triggered, this, [this] { procs.downloadDatafile(); });
     connect(mnuFileDownloadToPLS, &QAction::triggered, this, &frmMDIMain::mnuFileDownloadToPLS_Click);
-    connect(mnuFileUploadData, &QAction::triggered, this, [this] { procs.transferDataFile(2); });
+    connect(mnuFileUploadData, &QAction::triggered, this, [this] { procs.transferDataFile(2, false); });
     connect(mnuFileUploadProgram, &QAction::triggered, this, &frmMDIMain::mnuFileUploadProgram_Click);
     connect(mnuFileUploadFromPLS, &QAction::triggered, this, &frmMDIMain::mnuFileUploadFromPLS_Click);
     connect(mnuFilePrintStatusTable, &QAction::triggered, this, [this] { procs.printStatusTable(); });
@@ -411,7 +411,7 @@ void frmMDIMain::Toolbar1_ButtonClick(int Index)
                 gRSComm->InUploadMode(true);
             procs.plsUpload();
         } else {
-            procs.transferDataFile(2);
+            procs.transferDataFile(2, true);
         }
         break;
     case 11:
@@ -419,7 +419,7 @@ void frmMDIMain::Toolbar1_ButtonClick(int Index)
         if (selectionIsLimitSwitch())
             procs.plsDownload();
         else
-            procs.transferDataFile(1);
+            procs.transferDataFile(1, true);
         break;
     case 13:
         selectionFirst();

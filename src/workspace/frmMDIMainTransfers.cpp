@@ -29,6 +29,8 @@ void frmMDIMain::connectTransferProcedures()
     procs.plsUpload = [this] { mnuFileListPopupUploadFromPLS_Click(); };
     registerPLSTransfers();
     frmMain::showPLSFileView = [](const QString& OpenFile) { frmPLSView::ShowMe(OpenFile); };
+    procs.transferDataFile = [this](int Mode, bool BypassOpen) { TransferDataFile(Mode, BypassOpen); };
+    procs.downloadDatafile = [this] { mnuFileDownloadFile_Click(); };
 }
 
 // Shows the new-program dialog in `mode`; true when it created a program.

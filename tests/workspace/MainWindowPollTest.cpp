@@ -331,7 +331,9 @@ protected:
         p.printStatusTable = record(QStringLiteral("PrintStatusTable"));
         p.printResults = record(QStringLiteral("PrintResults"));
         p.printTrendData = record(QStringLiteral("PrintTrendData"));
-        p.transferDataFile = [this](int mode) { calls << QStringLiteral("TransferDataFile %1").arg(mode); };
+        p.transferDataFile = [this](int mode, bool bypass) {
+            calls << QStringLiteral("TransferDataFile %1 %2").arg(mode).arg(bypass);
+        };
         main->refreshCommandStates();
     }
     // Captions of the program-list popup's enabled entries.
@@ -404,7 +406,7 @@ TEST_F(MainWindowCommandsTest, TransferButtonsFollowTheBoardOfTheSelection)
     main->Toolbar1_ButtonClick(9);
     main->Toolbar1_ButtonClick(10);
     main->Toolbar1_ButtonClick(11);
-    EXPECT_EQ(calls, QStringList({"DownloadProgramToBoard 1", "TransferDataFile 2", "TransferDataFile 1",
+    EXPECT_EQ(calls, QStringList({"DownloadProgramToBoard 1", "TransferDataFile 2 1", "TransferDataFile 1 1",
                                   "plsDownload PRESS.cvp", "plsUpload PRESS.cvp", "plsDownload PRESS.cvp"}));
     EXPECT_TRUE(gRSComm->InUploadMode()); // set for the limit-switch upload
 }

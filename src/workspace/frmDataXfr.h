@@ -1,0 +1,45 @@
+#pragma once
+#include <QDialog>
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class UpDownEdit;
+
+// The range dialog of a board-data transfer: the standard range of the board, or a range typed
+// within the board's limits. OK runs the transfer in the wait display (mode 4) while the dialog is
+// hidden, then unloads it. It works on gDataXferMode and gDataXferBoardType and sets gDataXferFrom
+// and gDataXferTo.
+class frmDataXfr : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmDataXfr(QWidget* parent = nullptr);
+
+    void Form_Load();
+    void optRange_Click(int Index);
+    void txtRange_GotFocus(int Index);
+    // Checks box Index; false (after the box that says why, and with the focus back in it) when
+    // its entry is refused.
+    bool txtRange_LostFocus(int Index);
+    void cmdOk_Click();
+    void cmdCancel_Click();
+    void Form_Unload();
+
+    QGroupBox* fraOptions = nullptr;
+    std::array<QRadioButton*, 2> optRange{};
+    std::array<QLabel*, 2> lblRange{};
+    // Each box with its up-down (updRange).
+    std::array<UpDownEdit*, 2> txtRange{};
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A refusal moves the focus back into its box; the other box's focus-out that this causes is
+    // not the user leaving it.
+    bool m_refocusing = false;
+};
