@@ -104,7 +104,7 @@ TEST_F(PLSTransferTest, ClearAllClearsTheChannelCountLastExchangedWithTheBoard)
 TEST_F(PLSTransferTest, UploadDownloadUploadGivesTheSameFiles)
 {
     if (!main->procs.transferDataFile) {
-        main->procs.transferDataFile = [](int) {};
+        main->procs.transferDataFile = [](int, bool) {};
         main->refreshCommandStates();
     }
     for (const int code : {69, 64}) {
