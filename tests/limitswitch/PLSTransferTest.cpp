@@ -2,7 +2,7 @@
 
 #include "platform/Prompts.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 namespace {
 using Command = std::array<int, 4>;
@@ -142,6 +142,28 @@ TEST_F(PLSTransferTest, UploadDownloadUploadGivesTheSameFiles)
     }
     EXPECT_EQ(prompts.unanswered(), 0u);
     EXPECT_EQ(prompts.shown.size(), 6u);
+}
+
+// From the browser, the timing window's board decides what the block means, and the window shows
+// the set-up before the files are written.
+TEST_F(PLSTransferTest, AnUploadFromTheBrowserReadsForTheTimingWindowsBoard)
+{
+    useProgram("PRESS", 62);
+    board().pls.configOut[5] = 32;
+    gTimingWindowShown = true;
+    gTargetboardIndex = 64;
+    int shownChannels = 0;
+    bool filesThen = true;
+    gTimingDisplayPLSChannels = [&] {
+        shownChannels = gPLSData.Channels;
+        filesThen = QFile::exists(programPath("PRESS.PCF"));
+    };
+    confirm();
+    main->mnuFileListPopupUploadFromPLS_Click();
+    EXPECT_EQ(shownChannels, 32);
+    EXPECT_FALSE(filesThen);
+    EXPECT_TRUE(gPLSUploadComplete);
+    EXPECT_TRUE(programFile("PRESS.PCF").startsWith("32"));
 }
 
 // The upload replaces the files only with what it read from the board.
