@@ -116,7 +116,8 @@ void readCHL(PLSFileData& d, const QString& path, bool multi)
             d.ChannelHeaders[channel] = line;
             d.ChannelSetpoints[channel] = SetpointList{SetpointPair{}};
             pair = 0;
-        } else if (line[0] == QLatin1Char('|') && channel >= 0) {
+        } else if (line[0] == QLatin1Char('|') && channel >= 0 && pair < kPLSMaxPairs) {
+            // A channel holds no more pairs than a recall can give it.
             const SetpointPair p = multi ? SetpointPair{fieldValue(columns(line, 2, 4)), fieldValue(columns(line, 6, 4))}
                                          : SetpointPair{fieldValue(columns(line, 2, 3)), fieldValue(columns(line, 5))};
             auto& list = *d.ChannelSetpoints[channel];

@@ -94,8 +94,8 @@ struct PLSTransferDisplay {
 void UploadPLSConfiguration(const PLSTransferDisplay& display);
 void DownloadPLSConfiguration(const PLSTransferDisplay& display);
 void ClearPLSChannels(const PLSTransferDisplay& display);
-// True when the last UploadPLSConfiguration read the board to its end, so that PCFLine and
-// CHLText are an upload's result.
+// True when gPLSData holds the texts of an upload that read the board to its end (after
+// ReadPLSFileData, until UploadPLSConfiguration has read every channel, it does not).
 bool PLSUploadFinished();
 // Hands modes 6, 7 and 8 to the wait display.
 void registerPLSTransfers();

@@ -16,8 +16,6 @@
 #include <algorithm>
 
 namespace {
-bool g_uploadFinished = false;
-
 QString channelName(int c) { return QString::number(boardTables().Dec2Octal(c)); }
 
 void show(QLabel* label, const QString& text)
@@ -71,11 +69,11 @@ void decodeBlock(PLSFileData& d, const std::array<int, 19>& v, int code)
 }
 } // namespace
 
-bool PLSUploadFinished() { return g_uploadFinished; }
+// The files' reading leaves CHLText empty; only an upload that read every channel closes it with "%".
+bool PLSUploadFinished() { return gPLSData.CHLText.endsWith(QLatin1Char('%')); }
 
 void UploadPLSConfiguration(const PLSTransferDisplay& display)
 {
-    g_uploadFinished = false;
     gPLSDataSnapshot = gPLSData;
     if (!gRSComm || !gRSComm->OnlineMode)
         return;
@@ -114,7 +112,6 @@ void UploadPLSConfiguration(const PLSTransferDisplay& display)
     }
     d.CHLText += QLatin1Char('%');
     gPLSDataSnapshot = gPLSData;
-    g_uploadFinished = true;
 }
 
 void DownloadPLSConfiguration(const PLSTransferDisplay& display)
