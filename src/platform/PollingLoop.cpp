@@ -14,6 +14,7 @@ std::vector<PollingLoop*>& stack()
 }
 
 bool g_shuttingDown = false;
+bool g_autoStart = true;
 
 // Windows whose deletion waits for their loop to return.
 std::vector<QPointer<QObject>>& pendingDeletes()
@@ -38,7 +39,7 @@ PollingLoop::~PollingLoop()
 
 void PollingLoop::start()
 {
-    if (m_running || m_startQueued)
+    if (m_running || m_startQueued || !g_autoStart)
         return;
     m_startQueued = true;
     QMetaObject::invokeMethod(this, &PollingLoop::run, Qt::QueuedConnection);
@@ -139,6 +140,11 @@ void PollingLoop::setShuttingDown(bool on)
     g_shuttingDown = on;
     if (on)
         wake();
+}
+
+void PollingLoop::setAutoStart(bool on)
+{
+    g_autoStart = on;
 }
 
 bool PollingLoop::shuttingDown()

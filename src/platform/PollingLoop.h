@@ -57,6 +57,8 @@ public:
     static bool shuttingDown();
     // Ends an idle wait at once.
     static void wake();
+    // Off, start() queues nothing: tests of a window drive its passes with runOnce() instead.
+    static void setAutoStart(bool on);
 
 signals:
     void finished();

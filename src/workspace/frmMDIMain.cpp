@@ -6,6 +6,7 @@
 
 #include "comm/RSComm.h"
 #include "monitor/frmTargetBoard.h"
+#include "monitor/frmStatusTable.h"
 #include "platform/Resources.h"
 #include "platform/CommPort.h"
 #include "platform/FileDialogs.h"
@@ -44,6 +45,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     connectTargetBoard(*this);
     InstallReportModes();
     procs.showTiming = [] { frmTiming::ShowMe(); };
+    frmStatusTable::install(*this);
     refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);
