@@ -1,6 +1,9 @@
 #include "TimingFixture.h"
 
+#include "limitswitch/frmPLSView.h"
 #include "platform/GridModel.h"
+
+#include <QAction>
 
 namespace {
 using Pairs = std::vector<std::pair<int, int>>;
@@ -8,14 +11,6 @@ using Pairs = std::vector<std::pair<int, int>>;
 QStringList gridRow(const frmTiming& f, int r)
 {
     return {f.fgModel->textMatrix(r, 0), f.fgModel->textMatrix(r, 1), f.fgModel->textMatrix(r, 2)};
-}
-
-// Channel entry, ON and OFF as the user types them.
-void pick(frmTiming& f, int channel, int on, int off)
-{
-    f.txtTmg[1]->setText(QString::number(channel));
-    f.txtTmg[2]->setText(QString::number(on));
-    f.txtTmg[3]->setText(QString::number(off));
 }
 
 TEST_F(TimingTest, TheChannelEntryStepsInOctalAndShowsTheChannelsFirstPair)
@@ -213,5 +208,49 @@ TEST_F(TimingTest, EveryRefusalHasItsBoxAndTitle)
     EXPECT_TRUE(f.cmdAddSetpoint->isEnabled());
     EXPECT_TRUE(f.txtPLS_CFG[0]->isEnabled());
     EXPECT_TRUE(f.cmdSetOffset->isEnabled());
+}
+// The whole road through the main window: a new limit-switch program, its setpoints set on-line in
+// the timing window, uploaded into the program's files and shown by the file view.
+TEST_F(TimingTest, SetpointsSetOnLineReachTheProgramsFilesAndItsFileView)
+{
+    RecordingToolLauncher tools;
+    ScriptedModals modals;
+    modals.then(newProgramStep(QStringLiteral("PRESS"), 69));
+    main->mnuFileNew_Click();
+    ASSERT_EQ(gProgramFile, programPath("PRESS.CVP"));
+
+    main->mnuToolsPLSProgramming->trigger();
+    frmTiming& f = takeOverLoop();
+    EXPECT_EQ(f.cboTargetBoard->currentText(), "V8390(PLS)");
+    f.onlinePass();
+    online();
+    f.onlinePass();
+    pick(f, 2, 100, 200);
+    f.cmdAddSetpoint_Click();
+    pick(f, 2, 300, 20);
+    f.cmdAddSetpoint_Click();
+    EXPECT_EQ(gridRow(f, 5), QStringList({"CH2", "100", "200"}));
+    EXPECT_EQ(gridRow(f, 6), QStringList({"1:", "300", "20"}));
+
+    prompts.answer(Answer::Yes);
+    dialogs.answers.push_back(gProgramFile);
+    main->mnuFileUploadFromPLS->trigger();
+    EXPECT_TRUE(programFile("PRESS.CHL").contains(":021:000:000:000                     \r\n|01000200\r\n|03000020\r\n"));
+
+    modals.then([&](QDialog& d) {
+        auto& v = static_cast<frmPLSView&>(d);
+        v.show();
+        v.Form_Activate();
+        QStringList rows;
+        for (int r = 0; r < v.fgPLSChannels->rows(); ++r)
+            if (v.fgPLSChannels->textMatrix(r, 1) == "100" || v.fgPLSChannels->textMatrix(r, 1) == "300")
+                rows << v.fgPLSChannels->textMatrix(r, 1) + "-" + v.fgPLSChannels->textMatrix(r, 2);
+        EXPECT_EQ(rows, QStringList({"100-200", "300-20"}));
+        v.cmdOk_Click();
+    });
+    browser().RefreshFileList(gProgramFile);
+    doubleClickNode(QStringLiteral("CHANNEL"));
+    EXPECT_TRUE(modals.steps.empty());
+    EXPECT_EQ(prompts.unanswered(), 0u);
 }
 } // namespace

@@ -6,7 +6,6 @@
 #include "limitswitch/frmTiming.h"
 #include "platform/UpDownEdit.h"
 #include "workspace/frmMain.h"
-#include "workspace/frmWaitDisplay.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,14 +21,17 @@ protected:
     {
         // The status poll reads the board too; these tests look at the window's own exchanges.
         main->tmrBackgroungUpdate->stop();
-        if (!frmWaitDisplay::hasOperation(6)) {
-            frmWaitDisplay::setOperation(6, [](frmWaitDisplay& w) {
-                UploadPLSConfiguration({w.lblWaitDisplay, w.lblSetpointRecall, w.pbrWaitDisplay});
-            });
-            frmWaitDisplay::setOperation(8, [](frmWaitDisplay& w) {
-                ClearPLSChannels({w.lblWaitDisplay, w.lblSetpointRecall, w.pbrWaitDisplay});
-            });
-        }
+    }
+
+    // The window just opened: its queued loop finds the flag down and returns at once, and the
+    // test makes the passes.
+    frmTiming& takeOverLoop()
+    {
+        frmTiming& form = *frmTiming::loaded();
+        form.Running = false;
+        QCoreApplication::processEvents();
+        form.Running = true;
+        return form;
     }
 
     // Opens the window on a program of board `code` selected in the browser.
@@ -39,12 +41,7 @@ protected:
         writeProgram(QStringLiteral("PRESS"), code);
         browser().RefreshFileList(programPath(QStringLiteral("PRESS.CVP")));
         frmTiming::ShowMe();
-        frmTiming& form = *frmTiming::loaded();
-        // The queued loop finds its flag down and returns at once; the test makes the passes.
-        form.Running = false;
-        QCoreApplication::processEvents();
-        form.Running = true;
-        return form;
+        return takeOverLoop();
     }
     // Opens the window, goes on-line and makes the first on-line pass at standstill.
     frmTiming& openOnline(int code)
@@ -57,11 +54,12 @@ protected:
         return form;
     }
 
-    QString text(const UpDownEdit* field) const { return field->text(); }
-    // Types `value` into a field and leaves it, as the user does.
-    void type(UpDownEdit* field, const QString& value)
+    // Channel entry, ON and OFF as the user types them.
+    static void pick(frmTiming& f, int channel, int on, int off)
     {
-        field->setText(value);
+        f.txtTmg[1]->setText(QString::number(channel));
+        f.txtTmg[2]->setText(QString::number(on));
+        f.txtTmg[3]->setText(QString::number(off));
     }
     std::vector<std::pair<int, int>> boardPairs(int c) { return board().pls.setpoints[static_cast<std::size_t>(c)]; }
 };
