@@ -16,12 +16,17 @@
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QTreeWidget>
 
 namespace {
@@ -57,6 +62,47 @@ void fileListError(int number, const QString& description)
     msgBox(errorText(number, description), Buttons::Ok, Icon::Information, QStringLiteral("File List"));
 }
 
+// Shows the whole text of an item that the view cuts (elided, or running past the visible part of
+// the list) as its tool tip; an item shown whole needs none.
+class CutTextToolTips : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QRect shown = view->visualRect(index);
+        const bool cut = !view->viewport()->rect().contains(shown) ||
+                         sizeHint(option, index).width() > shown.width();
+        if (cut && !text.isEmpty())
+            QToolTip::showText(event->globalPos(), text, view);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+};
+
+// The right edge of the browser: dragging it makes the browser wider or narrower.
+class WidthGrip : public QWidget {
+public:
+    WidthGrip(QWidget* parent, std::function<void(int)> dragTo) : QWidget(parent), m_dragTo(std::move(dragTo))
+    {
+        setCursor(Qt::SizeHorCursor);
+    }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (event->buttons() & Qt::LeftButton)
+            m_dragTo(parentWidget()->mapFromGlobal(event->globalPosition().toPoint()).x() + width() / 2);
+    }
+
+private:
+    std::function<void(int)> m_dragTo;
+};
+
 int hexValue(QString markHex)
 {
     bool ok = false;
@@ -83,6 +129,13 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     trvCVPList = new QTreeWidget(this);
     trvCVPList->setHeaderHidden(true);
     trvCVPList->setColumnCount(1);
+    // The tree never cuts a node's text: its column is as wide as the widest text and scrolls.
+    trvCVPList->header()->setStretchLastSection(false);
+    trvCVPList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    trvCVPList->setTextElideMode(Qt::ElideNone);
+    trvCVPList->setItemDelegate(new CutTextToolTips(trvCVPList));
+    filFileList->setItemDelegate(new CutTextToolTips(filFileList));
+    m_grip = new WidthGrip(this, [this](int x) { setBrowserWidth(x); });
 
     connect(drvDriveList, &DriveListBox::Change, this, &frmMain::drvDriveList_Change);
     connect(dirDirList, &DirListBox::Change, this, &frmMain::dirDirList_Change);
@@ -118,24 +171,22 @@ QString frmMain::programPath() const { return joinPath(folderPath(), selectedFil
 
 void frmMain::Form_Load()
 {
-    const int width = twipsToPixels(kFormWidth);
-    const int listWidth = twipsToPixels(kListWidth);
     const int left = twipsToPixels(static_cast<int>((kFormWidth - kListWidth) / 2.5));
     const int labelH = twipsToPixels(kLabelHeight);
     const int gap = twipsToPixels(kGap);
-    resize(width, height());
+    resize(browserWidth(), height());
     int y = gap;
     auto place = [&](QLabel* label, QWidget* list, int h) {
-        label->setGeometry(left, y, listWidth, labelH);
+        label->setGeometry(left, y, listWidth(), labelH);
         y += labelH;
-        list->setGeometry(left, y, listWidth, h);
+        list->setGeometry(left, y, listWidth(), h);
         y += h + gap;
     };
     place(lblLabel[0], drvDriveList, twipsToPixels(kDriveHeight));
     place(lblLabel[1], dirDirList, twipsToPixels(kDirHeight));
     place(lblLabel[2], filFileList, twipsToPixels(kFileHeight));
-    lblLabel[3]->setGeometry(left, y, listWidth, labelH);
-    trvCVPList->setGeometry(left, y + labelH, listWidth, 0);
+    lblLabel[3]->setGeometry(left, y, listWidth(), labelH);
+    trvCVPList->setGeometry(left, y + labelH, listWidth(), 0);
 
     filFileList->setPattern(QStringLiteral("*.cvp"));
     Form_Resize();
@@ -158,18 +209,42 @@ void frmMain::Form_Activate()
     gFormLoaded = true;
 }
 
+int frmMain::browserWidth() const { return m_width > 0 ? m_width : twipsToPixels(kFormWidth); }
+
+int frmMain::listWidth() const { return browserWidth() - twipsToPixels(kFormWidth - kListWidth); }
+
+void frmMain::setBrowserWidth(int width)
+{
+    // Never narrower than it opens, and never so wide that nothing is left beside it.
+    int widest = width;
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()); frame && frame->mdiArea())
+        widest = frame->mdiArea()->viewport()->width() - twipsToPixels(kFormWidth);
+    m_width = qMax(twipsToPixels(kFormWidth), qMin(width, widest));
+    Form_Resize();
+    if (gMDIMain)
+        gMDIMain->MDIForm_Resize();
+}
+
 void frmMain::Form_Resize()
 {
-    // Docked at the left edge, as high as the main window's client area.
+    // Docked at the left edge, as high as the main window's client area, as wide as the user left it.
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()); frame && frame->mdiArea())
-        frame->setGeometry(0, 0, twipsToPixels(kFormWidth), frame->mdiArea()->viewport()->height());
+        frame->setGeometry(0, 0, browserWidth(), frame->mdiArea()->viewport()->height());
+    else
+        resize(browserWidth(), height());
     const int left = drvDriveList->x();
+    for (QWidget* w : {static_cast<QWidget*>(drvDriveList), static_cast<QWidget*>(dirDirList),
+                       static_cast<QWidget*>(filFileList), static_cast<QWidget*>(lblLabel[0]),
+                       static_cast<QWidget*>(lblLabel[1]), static_cast<QWidget*>(lblLabel[2])})
+        w->resize(listWidth(), w->height());
     trvCVPList->move(left, trvCVPList->y());
-    lblLabel[3]->move(left, lblLabel[3]->y());
+    lblLabel[3]->setGeometry(left, lblLabel[3]->y(), listWidth(), lblLabel[3]->height());
     int treeHeight = height() - trvCVPList->y() - left;
     treeHeight = qMax(treeHeight, twipsToPixels(kMinTreeHeight));
-    trvCVPList->resize(drvDriveList->width(), treeHeight);
+    trvCVPList->resize(listWidth(), treeHeight);
     trvCVPList->update();
+    m_grip->setGeometry(width() - left, 0, left, height());
+    m_grip->raise();
 }
 
 // ---------------------------------------------------------------- drives and folders

@@ -42,6 +42,10 @@ public:
     void trvCVPList_NodeClick(QTreeWidgetItem* Node);
     void trvCVPList_DblClick();
 
+    // The browser's width in pixels: as it opens, or as the user dragged its right edge, for the run.
+    int browserWidth() const;
+    void setBrowserWidth(int width);
+
     // The folder-list path and the selected file name (GetSelectedFile joins them).
     QString folderPath() const;
     QString selectedFileName() const;
@@ -66,6 +70,9 @@ private:
     void nodeError(int number, const QString& description);
     std::optional<QByteArray> readNodeFile(const QString& path);
 
+    int listWidth() const;
+    int m_width = 0;
+    QWidget* m_grip = nullptr;
     QString m_selectedBase;
     QString m_nodeKey;
     bool m_nodeIsRoot = false;
