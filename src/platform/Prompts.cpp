@@ -53,12 +53,51 @@ QString displayText(QString text)
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
 }
+// Old boxes lined values up with tabs at the system font's tab stops. Qt's stops fall elsewhere,
+// so a text with tabs is shown as a table: the pieces between tabs are its columns, however many
+// tabs stand between them, and a line without a tab spans the row.
+QString tabbedAsTable(const QString& text)
+{
+    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QStringList cells = line.split(QLatin1Char('\t'), Qt::SkipEmptyParts);
+        auto cell = [](const QString& piece) {
+            QString escaped = piece.toHtmlEscaped();
+            escaped.replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
+            return escaped.isEmpty() ? QStringLiteral("&nbsp;") : escaped;
+        };
+        html += QStringLiteral("<tr>");
+        if (!line.contains(QLatin1Char('\t')) || cells.size() < 2) {
+            html += QStringLiteral("<td colspan=\"9\" style=\"white-space:pre\">") + cell(cells.value(0)) +
+                    QStringLiteral("</td>");
+        } else {
+            for (const QString& piece : cells)
+                html += QStringLiteral("<td style=\"white-space:pre; padding-right:12px\">") + cell(piece) +
+                        QStringLiteral("</td>");
+        }
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table>");
+}
+
+// A box with the old box's text shown as the old box showed it.
+void setBoxText(QMessageBox& box, const QString& text)
+{
+    const QString shown = displayText(text);
+    if (shown.contains(QLatin1Char('\t'))) {
+        box.setTextFormat(Qt::RichText);
+        box.setText(tabbedAsTable(shown));
+    } else {
+        box.setTextFormat(Qt::PlainText);
+        box.setText(shown);
+    }
+}
 } // namespace
 
 Answer QtPrompts::message(const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
-    QMessageBox box(messageIcon(icon), title, displayText(text), standardButtons(buttons),
-                    QApplication::activeWindow());
+    QMessageBox box(messageIcon(icon), title, QString(), standardButtons(buttons), QApplication::activeWindow());
+    setBoxText(box, text);
     const int result = box.exec();
     // The close box of a box with a Cancel button answers Cancel, as the old boxes did.
     return answerOf(result);
@@ -67,8 +106,8 @@ Answer QtPrompts::message(const QString& text, Buttons buttons, Icon icon, const
 Answer QtPrompts::messageWithDefault(const QString& text, Buttons buttons, Icon icon, const QString& title,
                                      Answer defaultButton)
 {
-    QMessageBox box(messageIcon(icon), title, displayText(text), standardButtons(buttons),
-                    QApplication::activeWindow());
+    QMessageBox box(messageIcon(icon), title, QString(), standardButtons(buttons), QApplication::activeWindow());
+    setBoxText(box, text);
     const QMessageBox::StandardButton button = defaultButton == Answer::Yes      ? QMessageBox::Yes
                                                : defaultButton == Answer::No     ? QMessageBox::No
                                                : defaultButton == Answer::Cancel ? QMessageBox::Cancel
