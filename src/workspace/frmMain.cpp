@@ -23,6 +23,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -102,6 +103,22 @@ protected:
 private:
     std::function<void(int)> m_dragTo;
 };
+
+// A date and time in the system's general date format: its short date with the year in four
+// digits, and its time with seconds.
+QString generalDate(const QDateTime& when)
+{
+    const QLocale locale = QLocale::system();
+    static const QRegularExpression years(QStringLiteral("y+"));
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    date.replace(years, QStringLiteral("yyyy"));
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    if (!time.contains(QLatin1Char('s'))) {
+        static const QRegularExpression minutes(QStringLiteral("mm"));
+        time.replace(minutes, QStringLiteral("mm:ss"));
+    }
+    return locale.toString(when, date + QLatin1Char(' ') + time);
+}
 
 int hexValue(QString markHex)
 {
@@ -460,10 +477,16 @@ void frmMain::editTitle(const QString& path)
         const auto data = readNodeFile(path);
         if (!data)
             return;
-        // The title is the whole first line: a title may hold commas.
+        // The title is the whole first line, as a title may hold commas; quotes around it, as an
+        // item is written, are not part of it.
         ItemReader reader(*data);
         if (!reader.atEnd())
             title = reader.readLine();
+        const QString quoted = title.trimmed();
+        if (quoted.startsWith(QLatin1Char('"'))) {
+            const qsizetype close = quoted.indexOf(QLatin1Char('"'), 1);
+            title = quoted.mid(1, close < 0 ? -1 : close - 1);
+        }
     }
     const auto answer = prompts().input(QStringLiteral("Enter Program Title."), QFileInfo(path).fileName(), title);
     if (!answer || answer->isEmpty())
@@ -512,8 +535,8 @@ void frmMain::showImageFacts(const QString& path)
     const QDateTime created = info.birthTime().isValid() ? info.birthTime() : info.lastModified();
     const QString tab = QStringLiteral("\t");
     const QString size = locale.toString(static_cast<double>(info.size()) / 1000.0, 'f', 1);
-    msgBox(QStringLiteral("Date Created: ") + tab + locale.toString(created, QLocale::ShortFormat) + CRLF +
-               QStringLiteral("Last Accessed: ") + tab + locale.toString(info.lastRead(), QLocale::ShortFormat) +
+    msgBox(QStringLiteral("Date Created: ") + tab + generalDate(created) + CRLF +
+               QStringLiteral("Last Accessed: ") + tab + generalDate(info.lastRead()) +
                CRLF + QStringLiteral("Size: ") + tab + tab + size + QStringLiteral(" KB"),
            Buttons::Ok, Icon::None, info.fileName());
 }

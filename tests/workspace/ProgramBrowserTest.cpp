@@ -8,12 +8,15 @@
 #include "workspace/modUtility.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -95,11 +98,34 @@ TEST_F(BrowserTest, TitleIsEditedAsAWholeLineAndCancelOrEmptyLeavesTheFile)
     EXPECT_EQ(main->RecentFiles[0], programPath("PUMP.CVP"));
 }
 
+TEST_F(BrowserTest, TitleIsShownWithoutTheQuotesAroundIt)
+{
+    writeProgram("PUMP", '1');
+    writeProgramFile("PUMP.LTL", "");
+    start("PUMP.CVP");
+    const std::pair<QByteArray, QString> cases[] = {
+        {"\"Pump station main\"\r\n", "Pump station main"},
+        {"\"Pump, east side\"\r\n", "Pump, east side"},
+        {"  \"Open quote\r\n", "Open quote"},
+        {"Pump, \"east\" side\r\n", "Pump, \"east\" side"},
+    };
+    for (const auto& [line, shown] : cases) {
+        writeProgramFile("PUMP.LTL", line);
+        prompts.answerInput(std::nullopt);
+        doubleClickNode("TITLE");
+        EXPECT_EQ(prompts.defaults.back(), shown);
+    }
+}
+
 TEST_F(BrowserTest, RevisionAndImageBoxesShowIdentChecksumDatesAndSize)
 {
     writeProgram("PUMP", '1');
     writeProgramFile("PUMP.REV", "PUMPCTRL1?2:\r\n");
     writeProgramFile("PUMP.HEX", QByteArray(12345, 'x'));
+    QFile hex(programPath("PUMP.HEX"));
+    ASSERT_TRUE(hex.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(hex.setFileTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)), QFileDevice::FileAccessTime));
+    hex.close();
     start("PUMP.CVP");
     prompts.answer(Answer::Ok).answer(Answer::Ok);
     doubleClickNode("REVISION");
@@ -110,7 +136,9 @@ TEST_F(BrowserTest, RevisionAndImageBoxesShowIdentChecksumDatesAndSize)
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].title, "PUMP.HEX");
     EXPECT_TRUE(prompts.shown[1].text.startsWith("Date Created: \t"));
-    EXPECT_TRUE(prompts.shown[1].text.contains("\r\nLast Accessed: \t"));
+    // The general date format: a four-digit year, and the seconds.
+    EXPECT_TRUE(QRegularExpression("\r\nLast Accessed: \t.*2024.*:07:09").match(prompts.shown[1].text).hasMatch())
+        << prompts.shown[1].text.toStdString();
     EXPECT_TRUE(prompts.shown[1].text.endsWith("\r\nSize: \t\t12.3 KB")) << prompts.shown[1].text.toStdString();
 }
 
