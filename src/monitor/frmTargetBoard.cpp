@@ -212,6 +212,8 @@ void frmTargetBoard::buildIdentityPage()
             grid->addWidget(label(QString::fromLatin1(rows[r]), group), r, 0);
             values[r] = group == fraDescription[3] && r == 0 ? new IdentLabel(kNoValue, group) : label(kNoValue, group);
             values[r]->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("V8390 Controller 00")));
+            // Whatever length a file gives, the page keeps its width: a longer text is cut at the edge.
+            values[r]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             grid->addWidget(values[r], r, 1);
         }
         grid->setColumnStretch(1, 1);
