@@ -21,7 +21,8 @@ TEST_F(PLSTransferTest, AnUploadWithNoBoardAnsweringWritesNoFile)
     board().setSilentFrom(0);
     confirm();
     prompts.answerAllWith(Answer::Cancel);
-    main->mnuFileListPopupUploadFromPLS_Click();
+    dialogs.answers.push_back(gProgramFile);
+    main->mnuFileUploadData->trigger();
     EXPECT_TRUE(gRSComm->CommError);
     EXPECT_EQ(programFolderFiles(), QStringList({"PRESS.CVP"}));
     EXPECT_EQ(prompts.shown[0].title, "PLS Upload [PRESS]");
@@ -133,7 +134,7 @@ TEST_F(PLSTransferTest, UploadDownloadUploadGivesTheSameFiles)
         b.pls.offset = 12;
         confirm();
         dialogs.answers.push_back(gProgramFile);
-        main->mnuFileDownloadToPLS->trigger();
+        main->mnuFileDownloadData->trigger();
         confirm();
         main->Toolbar1_ButtonClick(10);
         EXPECT_EQ(programFile("PRESS.PCF"), pcf);
