@@ -26,7 +26,6 @@ inline QString gStatusTableName;
 inline bool gViewNicNames = false;
 inline bool gViewDescriptions = false;
 inline QStringList gStatusTableList;
-inline QStringList gFlagNames, gMemNames, gXNames, gYNames, gINames;
 inline int gDataXferMode = 0;
 inline int gDataXferBoardType = 0;
 inline QString gDataXferFile;
