@@ -1,0 +1,125 @@
+// The limit-switch timing window's live loop through the real serial port against the simulated
+// board (boardsim on a pseudo-terminal, paced like a line at 19200 baud).
+//
+// On-line, every pass reads the speed twice, the position and the offset: 16 one-byte exchanges,
+// 32 bytes on the wire. The line-rate limit is the passes per second the wire time of those bytes
+// allows (10 bits a byte); the loop's share of it is reported. Off-line the loop makes no exchange
+// and must not spin: the CPU time of this process over 10 s with the window open is reported as a
+// share of one core.
+//
+//   bench_timing <path to boardsim>
+#include "BenchSupport.h"
+#include "comm/RSComm.h"
+#include "limitswitch/TimingState.h"
+#include "limitswitch/frmTiming.h"
+#include "limitswitch/modPLS.h"
+#include "platform/CommPort.h"
+#include "platform/Prompts.h"
+#include "workspace/modUtility.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+constexpr int kBaud = 19200;
+constexpr double kPassTarget = 0.90;
+constexpr double kCpuTarget = 0.02;
+constexpr int kBytesPerPass = 32;
+
+class BenchPrompts : public Prompts {
+public:
+    Answer message(const QString& text, Buttons, Icon, const QString&) override
+    {
+        std::printf("  box: %s\n", qPrintable(text));
+        ++boxes;
+        return Answer::Cancel;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    int boxes = 0;
+};
+
+// The real serial port, counting every byte written to it and read from it.
+class CountingPort : public SerialCommPort {
+public:
+    int readByte() override
+    {
+        const int b = SerialCommPort::readByte();
+        bytes += b >= 0 ? 1 : 0;
+        return b;
+    }
+    void write(const QByteArray& data) override
+    {
+        bytes += data.size();
+        SerialCommPort::write(data);
+    }
+    long bytes = 0;
+};
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_timing <boardsim>\n");
+        return 2;
+    }
+    BenchBoard board(QString::fromLocal8Bit(argv[1]), kBaud);
+    BenchPrompts prompts;
+    setPrompts(&prompts);
+    CountingPort port;
+    RSComm comm;
+    gRSComm = &comm;
+    gCommObj = &port;
+    registerPLSTransfers();
+    comm.OpenRSComm(port);
+    if (!comm.OnlineMode) {
+        std::fprintf(stderr, "bench_timing: the board did not answer\n");
+        return 1;
+    }
+
+    frmTiming form;
+    form.Form_Load();
+    form.show();
+    form.Form_Activate();
+
+    bool ok = true;
+    long bytes0 = 0;
+    BenchClock onlineClock, offlineClock;
+    // The phases run inside the window's loop, from timers that fire in its yields.
+    QTimer::singleShot(2000, [&] {
+        // The first on-line pass (with its setpoint upload) is over: count from here.
+        bytes0 = port.bytes;
+        onlineClock = BenchClock();
+    });
+    QTimer::singleShot(7000, [&] {
+        const double seconds = onlineClock.wallSeconds();
+        const double passes = double(port.bytes - bytes0) / kBytesPerPass;
+        const double limit = kBaud / 10.0 / kBytesPerPass;
+        const double share = passes / seconds / limit;
+        std::printf("on-line: %.1f passes/s, line-rate limit %.1f passes/s: %.3f of the limit%s\n", passes / seconds,
+                    limit, share, share >= kPassTarget ? "" : " (below 0.90)");
+        ok = ok && share >= kPassTarget && gFirstPassOnline;
+        comm.OnlineMode = false;
+        UpdateOnlineStatus();
+    });
+    QTimer::singleShot(7500, [&] { offlineClock = BenchClock(); });
+    QTimer::singleShot(17500, [&] {
+        const double share = offlineClock.cpuSeconds() / offlineClock.wallSeconds();
+        std::printf("off-line: %.3f s of CPU in %.1f s with the window open: %.2f%% of one core%s\n",
+                    offlineClock.cpuSeconds(), offlineClock.wallSeconds(), share * 100,
+                    share <= kCpuTarget ? "" : " (above 2%)");
+        ok = ok && share <= kCpuTarget;
+        form.Form_Unload();
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    });
+    app.exec();
+    if (prompts.boxes)
+        ok = false;
+    gRSComm = nullptr;
+    gCommObj = nullptr;
+    setPrompts(nullptr);
+    return ok ? 0 : 1;
+}
