@@ -121,6 +121,7 @@ void frmStatusTable::install(frmMDIMain& main)
         return t ? t->fgStatus->textMatrix(t->fgStatus->row(), 1) : QString();
     };
     p.newStatusTable = [] { instance()->NewStatusTable(); };
+    installFiles(main);
     QObject::connect(main.mdiArea, &QMdiArea::subWindowActivated, &main, [](QMdiSubWindow* w) {
         frmStatusTable* t = existing();
         if (!t || !t->m_frame || !w)
@@ -424,43 +425,6 @@ void frmStatusTable::cmdSaveTableAs_Click()
     SaveStatusTableAs();
 }
 
-// ---- stand-ins: the table files replace the lines from here to the matching end marker ----------
-void frmStatusTable::NewStatusTable()
-{
-    TableInitialised = true;
-    SkipSavePrompt = false;
-    TableChanged = true;
-    Untitled = true;
-    fraStatus->setTitle(StatusFrameCaption);
-    fgStatus->clear();
-    fgStatus->setFormatString(QStringLiteral("^|<|^|^|>|>"));
-    fgStatus->setRows(60);
-    fgStatus->setFixedRows(2);
-    fgStatus->setTextMatrix(0, 4, QStringLiteral("BIN High"));
-    fgStatus->setTextMatrix(0, 5, QStringLiteral("BIN Low"));
-    const QString names = chkViewNicNames->isChecked()       ? QStringLiteral("NicNames")
-                          : chkViewDescriptions->isChecked() ? QStringLiteral("Descriptions")
-                                                             : QStringLiteral(" ");
-    const QString headings[] = {names,
-                                QStringLiteral("Address"),
-                                QStringLiteral("Decimal"),
-                                QStringLiteral("HEX"),
-                                QStringLiteral("76543210"),
-                                QStringLiteral("76543210")};
-    for (int c = 0; c < 6; ++c)
-        fgStatus->setTextMatrix(1, c, headings[c]);
-    fgStatus->setTextMatrix(fgStatus->rows() - 1, 0, QStringLiteral("*"));
-    ArrangeGrid();
-    fgStatus->setCurrentCell(2, 1);
-    fgStatus->setTopRow(2);
-    giveGridFocus();
-    gStatusTableList = QStringList(fgStatus->rows() - 2, QString());
-}
-void frmStatusTable::SelectStatusTableProgram() {}
-void frmStatusTable::OpenStatusTable() {}
-void frmStatusTable::SaveStatusTable() {}
-void frmStatusTable::SaveStatusTableAs() {}
-// ---- end of the table files' stand-ins -----------------------------------------------------------
 
 // ---- stand-ins: the names column replaces the lines from here to the matching end marker --------
 QString frmStatusTable::Nicname(const QString&)
@@ -470,4 +434,10 @@ QString frmStatusTable::Nicname(const QString&)
 void frmStatusTable::chkViewNicNames_Click() {}
 void frmStatusTable::chkViewDescriptions_Click() {}
 void frmStatusTable::chkViewOffline_Click() {}
+void frmStatusTable::LoadNicNames() {}
+void frmStatusTable::ClearNames()
+{
+    OfflineImage.clear();
+    OfflineDataShown = false;
+}
 // ---- end of the names column's stand-ins ---------------------------------------------------------

@@ -14,6 +14,7 @@ class QLabel;
 class QMdiSubWindow;
 class QPushButton;
 class frmMDIMain;
+class frmWaitDisplay;
 
 // The status table: a child view of the main window listing controller variables one per grid
 // row, with their values kept live by the window's polling loop and changed by typing.
@@ -139,11 +140,22 @@ public:
     bool Untitled = false;
     bool TableInitialised = false;
     bool SkipSavePrompt = false;
+    // The file dialog of the table: Mode 1 a program, Mode 2 a table file. True when one was chosen.
+    bool BrowseForFile(int Mode);
     void SelectStatusTableProgram();
+    // 0 when the table is unchanged, else the answer to "Save Changes to File?": 6 Yes, 7 No, 2 Cancel.
+    int SaveChangesResult();
     void NewStatusTable();
     void OpenStatusTable();
-    void SaveStatusTable();
-    void SaveStatusTableAs();
+    // True when the table was written (a Save As may be cancelled, a file may not be writable).
+    bool SaveStatusTable();
+    bool SaveStatusTableAs();
+    void PrintStatusTable();
+    // Wait-display modes 1 (the address column from gStatusTableList) and 2 (the names column).
+    void ReadStatusVariables(frmWaitDisplay& wait);
+    void RefreshNicNames(frmWaitDisplay& wait);
+    // Hands the main window the table's file commands and the wait display its modes 1 and 2.
+    static void installFiles(frmMDIMain& main);
     // ---- end of table files ------------------------------------------------------------------
 
     // ---- names column and off-line image -----------------------------------------------------
@@ -154,6 +166,9 @@ public:
     void chkViewNicNames_Click();
     void chkViewDescriptions_Click();
     void chkViewOffline_Click();
+    // Fills the name tables from NamPath and DocPath; ClearNames empties them and the off-line image.
+    void LoadNicNames();
+    void ClearNames();
     // ---- end of names column and off-line image ----------------------------------------------
 
     // The largest number of rows the grid takes, the new-entry row included.
@@ -166,6 +181,11 @@ private:
     void createControls();
     void showMenus(bool visible);
     void giveGridFocus();
+    // Table files: the view boxes set off (each running its off behaviour); the program let go.
+    void uncheckViewBoxes();
+    void DetachProgram();
+    // The save-changes question before New and Open; false when the command must end.
+    bool offerToSave();
     // The checks before row r of a pass, after its yield: false ends the pass.
     bool passGoesOn(int r, bool online);
     // Value columns of row r (2 to 5).
