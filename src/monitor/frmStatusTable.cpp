@@ -250,12 +250,7 @@ void frmStatusTable::Form_Load()
     SavedCellText.clear();
     Editing = EscPending = EnterMoved = TableChanged = false;
     EditedRow = 0;
-    gCvpFile.clear();
-    ProgramBaseName.clear();
-    ProgramBoardCode = 0;
-    NamPath.clear();
-    DocPath.clear();
-    LdtPath.clear();
+    clearProgramFields();
     TablePath.clear();
     Untitled = SkipSavePrompt = false;
     OfflineImage.clear();

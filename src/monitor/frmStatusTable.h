@@ -184,6 +184,8 @@ private:
     // Table files: the view boxes set off (each running its off behaviour); the program let go.
     void uncheckViewBoxes();
     void DetachProgram();
+    // No program attached: its paths, name and board code empty.
+    void clearProgramFields();
     // The save-changes question before New and Open; false when the command must end.
     bool offerToSave();
     // The checks before row r of a pass, after its yield: false ends the pass.

@@ -124,13 +124,18 @@ void frmStatusTable::DetachProgram()
     for (QCheckBox* box : {chkViewNicNames, chkViewDescriptions, chkViewOffline})
         box->setEnabled(false);
     fraProgram->setTitle(ProgramFrameCaption);
+    clearProgramFields();
+    ClearNames();
+}
+
+void frmStatusTable::clearProgramFields()
+{
     gCvpFile.clear();
     ProgramBaseName.clear();
     ProgramBoardCode = 0;
     NamPath.clear();
     DocPath.clear();
     LdtPath.clear();
-    ClearNames();
 }
 
 void frmStatusTable::SelectStatusTableProgram()
