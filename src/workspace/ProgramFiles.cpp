@@ -26,7 +26,8 @@ QString fileExtension(const QString& fileName)
 bool isValidProgramBase(const QString& base)
 {
     static const QString refused = QStringLiteral("/\\:*?");
-    if (base.trimmed().isEmpty())
+    // A name beginning with a dot is hidden on Linux: the program would vanish from the browser.
+    if (base.trimmed().isEmpty() || base.trimmed().startsWith(QLatin1Char('.')))
         return false;
     return std::none_of(base.begin(), base.end(), [](QChar c) { return refused.contains(c); });
 }

@@ -214,9 +214,13 @@ void frmMDIMain::RenameProgramFiles(bool BypassOpen)
         prompts().input(QStringLiteral("Please enter new program name."), QStringLiteral("Rename"), QString());
     if (!answer || answer->isEmpty())
         return;
-    const QString newBase = fileBaseName(QFileInfo(*answer).fileName());
-    if (newBase.isEmpty())
+    // The new name is a name only: a folder part, a drive or a wildcard is refused, not dropped.
+    const qsizetype dot = answer->lastIndexOf(QLatin1Char('.'));
+    const QString newBase = dot < 0 ? *answer : answer->left(dot);
+    if (!isValidProgramBase(newBase)) {
+        msgBox(invalidProgramName(*answer), Buttons::Ok, Icon::Information, QStringLiteral("File Rename"));
         return;
+    }
     if (!fitsShortName(newBase))
         msgBox(QStringLiteral("Only 'Short' file names will be used.   "), Buttons::Ok, Icon::Information,
                QStringLiteral("File Rename"));

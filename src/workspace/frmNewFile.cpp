@@ -231,9 +231,9 @@ QString frmNewFile::programBaseName()
     return base;
 }
 
-void frmNewFile::failed(const QString& description)
+void frmNewFile::failed(const QString& description, int number)
 {
-    msgBox(errorText(kFileError, description), Buttons::Ok, Icon::Critical, kTitle);
+    msgBox(errorText(number, description), Buttons::Ok, Icon::Critical, kTitle);
     txtNew->setText(kPattern);
     txtNew->setFocus();
 }
@@ -292,12 +292,11 @@ bool frmNewFile::createProgram(const QString& folder, const QString& base)
         return false;
     }
     gProgramFile = path;
-    if (m_mode == 0)
-        startTool(code, programStem(path));
-    return true;
+    return m_mode != 0 || startTool(code, programStem(path));
 }
 
-void frmNewFile::startTool(int code, const QString& stem)
+// False (after the error box) when the tool could not be started.
+bool frmNewFile::startTool(int code, const QString& stem)
 {
     ToolStart start;
     QString folderName;
@@ -319,7 +318,7 @@ void frmNewFile::startTool(int code, const QString& stem)
         program = code == 69 ? QStringLiteral("orlund9.exe") : QStringLiteral("orlund.exe");
         break;
     case BoardFamily::Unsupported:
-        return;
+        return true;
     }
     // The tools' own files may be named in any case.
     start.program = findCaseInsensitive(joinPath(shortPath(installPath(folderName)), program));
@@ -327,9 +326,13 @@ void frmNewFile::startTool(int code, const QString& stem)
     start.workingFolder = QDir::currentPath();
     start.style = WindowStyle::MaximizedFocus;
     QString error;
-    // The program exists by now: a tool that cannot start is reported, the program stays created.
-    if (!toolLauncher().start(start, &error))
-        msgBox(errorText(kToolError, error), Buttons::Ok, Icon::Critical, kTitle);
+    // A tool that cannot start is an error of OK: the dialog stays open with its name field reset.
+    // The Corvane file written stays; OK on the same name offers to replace it.
+    if (!toolLauncher().start(start, &error)) {
+        failed(error, kToolError);
+        return false;
+    }
+    return true;
 }
 
 void frmNewFile::cmdCancel_Click()

@@ -55,8 +55,8 @@ private:
     // The base name typed, or an empty string after telling the user why it cannot be one.
     QString programBaseName();
     bool createProgram(const QString& folder, const QString& base);
-    void startTool(int code, const QString& stem);
-    void failed(const QString& description);
+    bool startTool(int code, const QString& stem);
+    void failed(const QString& description, int number = 75);
 
     int m_mode = 0;
     int m_lastReadyDrive = 0;

@@ -335,7 +335,7 @@ TEST_F(CopyProgramTest, TheCloseBoxDuringACopyActsAsCancel)
 
 TEST_F(CopyProgramTest, ANameWithAWildcardColonOrBackslashIsRefused)
 {
-    const QStringList refused = {"*.cvp", "V?LVE", "C:VALVE", "sub\\VALVE"};
+    const QStringList refused = {"*.cvp", "V?LVE", "C:VALVE", "sub\\VALVE", ".VALVE"};
     prompts.answerOk(static_cast<int>(refused.size()));
     saveAs([&](frmCopyFile& f) {
         for (const QString& name : refused) {

@@ -93,7 +93,7 @@ TEST_F(NewProgramTest, ALongNameIsAnnouncedAndGetsOneShortBase)
 
 TEST_F(NewProgramTest, RefusedNamesLeaveTheDialogOpenAndWriteNothing)
 {
-    const QStringList refused = {"", ".cvp", "sub/PUMP", "sub\\PUMP", "C:PUMP", "P?MP", "   .x"};
+    const QStringList refused = {"", ".cvp", "sub/PUMP", "sub\\PUMP", "C:PUMP", "P?MP", "   .x", ".PUMP.cvp"};
     modals.then([&](QDialog& d) {
         auto& f = dynamic_cast<frmNewFile&>(d);
         f.dirNew->setPath(folder);
@@ -195,6 +195,37 @@ TEST_F(NewProgramTest, TheNewProgramGoesToTheToolOfItsBoardFamily)
         EXPECT_EQ(s.style, WindowStyle::MaximizedFocus);
         EXPECT_EQ(fileBytes(name + ".CVP"), QByteArray(1, static_cast<char>(c.code)) + "\r\n");
     }
+}
+
+TEST_F(NewProgramTest, AToolThatCannotStartKeepsTheDialogOpenWithTheNameReset)
+{
+    struct Failing : ToolLauncher {
+        bool start(const ToolStart&, QString* error) override
+        {
+            *error = QStringLiteral("no such tool");
+            return false;
+        }
+        bool openDocument(const QString&) override { return false; }
+    } failing;
+    setToolLauncher(&failing);
+    bool stayedOpen = false;
+    modals.then([&](QDialog& d) {
+        auto& f = dynamic_cast<frmNewFile&>(d);
+        f.dirNew->setPath(folder);
+        f.txtNew->setText(QStringLiteral("PUMP"));
+        f.cmdOk_Click();
+        stayedOpen = f.result() != QDialog::Accepted && f.txtNew->text() == "*.cvp";
+        f.cmdCancel_Click();
+    });
+    prompts.answerOk();
+    main->mnuFileNew_Click();
+    setToolLauncher(&tools);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_FALSE(gNewFileCreated);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "New File");
+    EXPECT_EQ(prompts.shown[0].icon, Icon::Critical);
+    EXPECT_EQ(prompts.shown[0].text, errorText(53, "no such tool"));
 }
 
 TEST_F(NewProgramTest, ClickingAProgramTakesItsNameAndBoardWhenTheListHasIt)

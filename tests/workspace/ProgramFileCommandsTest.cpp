@@ -142,6 +142,21 @@ TEST_F(FileCommandsTest, RenameRefusesAnyFileOfTheTargetNameWithoutRegardToCase)
     EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
 }
 
+TEST_F(FileCommandsTest, RenameRefusesANameThatIsNoProgramName)
+{
+    start("PUMP.CVP");
+    const QStringList before = programFolderFiles();
+    for (const char* typed : {"sub/TANK", "sub\\TANK", "C:TANK", "T*NK", "T?NK", ".TANK", ".TANK.cvp", "."}) {
+        prompts.answerInput(QString::fromLatin1(typed)).answer(Answer::Ok);
+        main->RenameProgramFiles(true);
+        EXPECT_EQ(prompts.shown.back().text, QStringLiteral("'%1' is not a valid program name.").arg(typed));
+        EXPECT_EQ(prompts.shown.back().title, "File Rename");
+    }
+    EXPECT_EQ(programFolderFiles(), before);
+    EXPECT_FALSE(QDir(folder + "/sub").exists());
+    EXPECT_EQ(gProgramFile, programPath("PUMP.CVP"));
+}
+
 TEST_F(FileCommandsTest, RenameThatOnlyChangesCaseWorks)
 {
     start("PUMP.CVP");
