@@ -12,12 +12,20 @@ TEST_F(PLSTest, AProgramWithoutFilesGetsItsFamilysDefaults)
         bool result;
         int channels, strobe;
         bool paths;
-    } cases[] = {{69, true, 8, 0, true}, {62, true, 16, 1, true}, {0, true, 8, 0, false}, {52, false, 0, 0, false}};
+        QByteArray pcf; // a PCF file, without a CHL file
+    } cases[] = {{69, true, 8, 0, true, {}},
+                 {62, true, 16, 1, true, {}},
+                 {0, true, 8, 0, false, {}},
+                 {52, false, 0, 0, false, {}},
+                 // More channels than the record holds: every one of its 64 channels gets a list.
+                 {63, true, 99, 0, true, "99360"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         const QString base = QStringLiteral("P") + QString::number(c.code);
         if (c.code)
             writeProgram(base, c.code);
+        if (!c.pcf.isEmpty())
+            writeProgramFile(base + ".PCF", c.pcf);
         gPLSData.Scale = 77;
         gPLSData.ChannelSetpoints[40] = kNone;
         EXPECT_EQ(ReadPLSFileData(programPath(base + ".CVP")), c.result);
@@ -30,7 +38,8 @@ TEST_F(PLSTest, AProgramWithoutFilesGetsItsFamilysDefaults)
         for (int ch = 0; ch < kPLSMaxChannels; ++ch)
             EXPECT_EQ(d.ChannelSetpoints[ch].has_value(), ch < c.channels) << ch;
         EXPECT_EQ(d.ChannelSetpoints[0].value_or(SetpointList{}), c.result ? kNone : SetpointList{});
-        EXPECT_TRUE(d.PCFLine.isEmpty() && d.CHLText.isEmpty() && d.Offset == 0 && d.PLSProgram == 0 && d.Flags == 0);
+        EXPECT_EQ(d.PCFLine, QString::fromLatin1(c.pcf));
+        EXPECT_TRUE(d.CHLText.isEmpty() && d.Offset == 0 && d.PLSProgram == 0 && d.Flags == 0);
     }
     EXPECT_TRUE(prompts.shown.empty());
 }
