@@ -1,10 +1,11 @@
 // A simulated target board on a pseudo-terminal, for trying the program without hardware.
 //
 //   boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]
-//            [--scale N] [--offset N] [--position N] [--rpm N] [--busy N]
+//            [--scale N] [--offset N] [--position N] [--rpm N] [--busy N] [--pls-board CODE]
 //
-// The limit-switch options set the board's scale, offset, resolver position and speed, and how
-// many times its ready poll answers busy before ready.
+// The limit-switch options set the board's scale, offset, resolver position and speed, how many
+// times its ready poll answers busy before ready, and its board code (69, or a brake-wear code such
+// as 62), which decides the layout its configuration is given back in.
 // Prints the device path. With --link, PATH (for example <installation>/support/ports/COM1) is made a
 // symbolic link to the device, so the program's port 1 reaches this board. Runs until interrupted.
 #include "PtyBoard.h"
@@ -23,7 +24,8 @@ void onSignal(int) { g_stop = 1; }
 int usage()
 {
     std::fprintf(stderr, "usage: boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]\n"
-                         "                [--scale N] [--offset N] [--position N] [--rpm N] [--busy N]\n");
+                         "                [--scale N] [--offset N] [--position N] [--rpm N] [--busy N]\n"
+                         "                [--pls-board CODE]\n");
     return 2;
 }
 } // namespace
@@ -59,6 +61,8 @@ int main(int argc, char* argv[])
             board->pls.speed = std::stoi(value);
         } else if (arg == "--busy") {
             board->pls.busyCount = std::stoi(value);
+        } else if (arg == "--pls-board") {
+            board->pls.boardCode = std::stoi(value);
         } else {
             return usage();
         }
