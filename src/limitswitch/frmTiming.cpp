@@ -101,8 +101,14 @@ frmTiming* frmTiming::loaded() { return g_instance; }
 
 frmTiming* frmTiming::instance()
 {
-    if (g_instance)
+    if (g_instance) {
+        // Shown again after its unload, the window starts over as a newly loaded one.
+        if (g_instance->m_unloaded) {
+            g_instance->m_unloaded = false;
+            g_instance->Form_Load();
+        }
         return g_instance;
+    }
     auto* form = new frmTiming;
     g_instance = form;
     if (gMDIMain && gMDIMain->mdiArea) {
@@ -488,6 +494,7 @@ void frmTiming::Form_Activate()
 void frmTiming::Form_Unload()
 {
     Running = false;
+    m_unloaded = true;
     PollingLoop::wake();
     if (m_subWindow)
         m_subWindow->hide();

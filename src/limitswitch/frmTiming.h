@@ -2,6 +2,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <initializer_list>
 #include <vector>
 
 class GridModel;
@@ -178,6 +179,7 @@ private:
     // Channel of the channel entry (its octal digits as a channel number) and the entry values.
     int channelOfEntry() const;
     int tmgValue(int Index) const;
+    bool entriesValid(std::initializer_list<int> entries);
     void showPair(int Chan, int Pair);
     void showSelection(int Chan, int Pair);
     void LoadSetpointFromGrid();
@@ -196,4 +198,6 @@ private:
     PollingLoop* m_loop = nullptr;
     // Set while the window itself moves the focus, so that the field left is not checked twice.
     bool m_focusMoveByCode = false;
+    // Unloaded: hidden, to be loaded again when next shown.
+    bool m_unloaded = false;
 };

@@ -14,6 +14,7 @@
 #include "workspace/modUtility.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -122,6 +123,18 @@ bool frmTiming::txtTmg_Validate(int Index)
         showPair(channelOfEntry(), tmgValue(5));
     }
     return false;
+}
+
+// A command reads its entries as they stand; one that the user changed and did not leave (a button's
+// access key moves no focus) is checked first, so nothing out of range reaches the board.
+bool frmTiming::entriesValid(std::initializer_list<int> entries)
+{
+    for (int i : entries)
+        if (!entryValid(txtTmg[i]->text(), txtTmg[i]->minimum(), txtTmg[i]->maximum())) {
+            txtTmg_Validate(i);
+            return false;
+        }
+    return true;
 }
 
 // ON and OFF of pair `Pair` of a channel in the ON and OFF entries; empty when there is none.
@@ -249,6 +262,8 @@ void frmTiming::PLSChannelsCopyClip()
 
 void frmTiming::cmdSetOffset_Click()
 {
+    if (!entriesValid({0}))
+        return;
     const int position = tmgValue(0);
     auto enableAgain = [this] {
         if (!AtStandstill)
@@ -288,6 +303,8 @@ void frmTiming::cmdSetOffset_Click()
 
 void frmTiming::cmdRecallChan_Click()
 {
+    if (!entriesValid({1}))
+        return;
     const int c = channelOfEntry();
     DisableChannelControls();
     lblSetpointRecall->show();
@@ -300,6 +317,8 @@ void frmTiming::cmdRecallChan_Click()
 
 void frmTiming::cmdClearChan_Click()
 {
+    if (!entriesValid({1}))
+        return;
     const int entry = tmgValue(1);
     const int c = channelOfEntry();
     const QString chan = (entry <= 7 ? QStringLiteral("CH0") : QStringLiteral("CH")) + QString::number(entry);
@@ -336,6 +355,8 @@ void frmTiming::cmdClearAll_Click()
 
 void frmTiming::cmdAddSetpoint_Click()
 {
+    if (!entriesValid({1, 2, 3}))
+        return;
     const QString title = QStringLiteral("Add Setpoint");
     const int c = channelOfEntry();
     const int on = tmgValue(2), off = tmgValue(3);
@@ -374,6 +395,8 @@ void frmTiming::cmdAddSetpoint_Click()
 
 void frmTiming::cmdAdjustSetpoint_Click()
 {
+    if (!entriesValid({1, 2, 3, 5}))
+        return;
     const int c = channelOfEntry();
     const int n = tmgValue(5);
     const int on = tmgValue(2), off = tmgValue(3);
@@ -404,9 +427,11 @@ void frmTiming::cmdAdjustSetpoint_Click()
             auto& list = gPLSData.ChannelSetpoints[static_cast<std::size_t>(c)];
             if (!list)
                 list = SetpointList{};
-            if (n >= static_cast<int>(list->size()))
-                list->resize(static_cast<std::size_t>(n) + 1);
-            (*list)[static_cast<std::size_t>(n)] = SetpointPair{on, off};
+            // The pair number is one of the list's, or the next one after them.
+            const auto at = static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(list->size())));
+            if (at == list->size())
+                list->push_back({});
+            (*list)[at] = SetpointPair{on, off};
             const SetpointList pairs = *list;
             for (const SetpointPair& p : pairs) {
                 const bool ok = gRSComm->SingleSetpoint(c, p.on, p.off, false);
@@ -431,6 +456,8 @@ void frmTiming::cmdAdjustSetpoint_Click()
 
 void frmTiming::cmdPulseTrain_Click()
 {
+    if (!entriesValid({1, 2, 3, 4}))
+        return;
     const int c = channelOfEntry();
     DisableChannelControls();
     if (onlineMode()) {

@@ -156,7 +156,7 @@ TEST_F(TimingTest, ClearAllOffLineOnlyRedrawsTheGrid)
 
 TEST_F(TimingTest, EveryRefusalHasItsBoxAndTitle)
 {
-    setBoardPairs(0, {{100, 200}});
+    setBoardPairs(0, {{100, 200}, {300, 20}});
     frmTiming& f = openOnline(69);
     // Each case ends with the window's box; `boxes` counts every box it brings.
     struct Case {
@@ -182,6 +182,9 @@ TEST_F(TimingTest, EveryRefusalHasItsBoxAndTitle)
          Icon::Question, Buttons::RetryCancel},
         {[&] { f.txtTmg[0]->setText("400"), f.txtTmg_Validate(0); }, -1, 1,
          "Only a Number Between 0 and 359 can be Entered", "Resolver Offset", Icon::Information},
+        // A channel typed but not left (an access key moves no focus) is checked before the command.
+        {[&] { f.txtTmg[1]->setText("99"), f.cmdRecallChan_Click(); }, -1, 1,
+         "Only a Number Between 0 and 7 can be Entered", "Resolver Offset", Icon::Information},
         {[&] { f.txtTmg[0]->setText("10"), f.cmdSetOffset_Click(); }, 0, 2,
          "Unable to Successfully Set the Resolver Offset", "Resolver Offset", Icon::Critical},
     };

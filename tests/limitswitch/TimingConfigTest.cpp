@@ -1,7 +1,9 @@
 #include "TimingFixture.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QRadioButton>
+#include <QtTest/QTest>
 
 namespace {
 const QString kSetup = QStringLiteral("Set-up");
@@ -177,5 +179,36 @@ TEST_F(TimingTest, AnAppliedConfigurationIsReadBack)
     f.onlinePass();
     EXPECT_FALSE(f.cmdResetPLSConfig->isEnabled());
     EXPECT_TRUE(f.cmdAddSetpoint->isEnabled());
+}
+} // namespace
+
+namespace {
+TEST_F(TimingTest, EscPutsBackTheValueFromEntryAndEnterMovesOn)
+{
+    frmTiming& f = openOnline(69);
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    QLineEdit* comp = f.txtPLS_CFG[2]->edit();
+    comp->setFocus();
+    comp->selectAll();
+    QTest::keyClicks(comp, "42");
+    QTest::keyClick(comp, Qt::Key_Escape);
+    EXPECT_EQ(comp->text(), "0");
+    EXPECT_EQ(comp->selectedText(), "0");
+    EXPECT_TRUE(comp->hasFocus());
+    QTest::keyClick(comp, Qt::Key_Escape);
+    EXPECT_TRUE(f.cmdDefault->hasFocus());
+
+    // Enter leaves a field for the next control, the offset for its button; leaving checks it.
+    comp->setFocus();
+    comp->selectAll();
+    QTest::keyClicks(comp, "9");
+    QTest::keyClick(comp, Qt::Key_Return);
+    EXPECT_FALSE(comp->hasFocus());
+    EXPECT_EQ(gPLSData.SpeedComp[0], 9);
+    f.txtTmg[0]->edit()->setFocus();
+    QTest::keyClick(f.txtTmg[0]->edit(), Qt::Key_Return);
+    EXPECT_TRUE(f.cmdSetOffset->hasFocus());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 } // namespace

@@ -54,10 +54,11 @@ protected:
         return form;
     }
 
-    // Channel entry, ON and OFF as the user types them.
+    // Channel entry (left, so the channel's first pair shows), ON and OFF as the user types them.
     static void pick(frmTiming& f, int channel, int on, int off)
     {
         f.txtTmg[1]->setText(QString::number(channel));
+        f.txtTmg_Validate(1);
         f.txtTmg[2]->setText(QString::number(on));
         f.txtTmg[3]->setText(QString::number(off));
     }
