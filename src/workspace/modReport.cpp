@@ -1,5 +1,6 @@
 #include "workspace/modReport.h"
 
+#include "platform/Clock.h"
 #include "platform/GridModel.h"
 #include "platform/PrintSurface.h"
 #include "workspace/frmWaitDisplay.h"
@@ -22,7 +23,7 @@ struct PrinterFailed {};
 QString footerDateTime()
 {
     const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = wallClock();
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
     return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -87,18 +88,20 @@ TEST_F(StatusTableFilesTest, ANewTableSavesItsBoardAndEveryRowAndOpensAgainAsItW
     grid->setTextMatrix(5, 1, "1F4H");
     table->cboTargetBoard->setCurrentIndex(2);
     table->cboTargetBoard_Click();
+    // Through the main window's status-table menu and the table's buttons.
     dialogs.answers.push_back(tablePath("LINE.tbl"));
-    EXPECT_TRUE(table->SaveStatusTable()); // untitled: Save As
+    main->mnuStatusTableItem[9]->trigger(); // untitled: Save As
     QByteArray expected = " 50 \r\nB12\r\n\r\n\r\n1F4H\r\n";
     for (int r = 6; r < 60; ++r)
         expected += "\r\n";
     EXPECT_EQ(tableBytes("LINE.tbl"), expected);
     EXPECT_EQ(table->fraStatus->title(), "&Status Table: LINE");
 
-    table->NewStatusTable(); // saved: no question
+    main->mnuStatusTableItem[7]->trigger(); // saved: no question
     table->cboTargetBoard->setCurrentIndex(0);
     table->cboTargetBoard_Click();
-    openTable("LINE.tbl");
+    dialogs.answers.push_back(tablePath("LINE.tbl"));
+    table->cmdOpenTable->click();
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(grid->rows(), 60);
     EXPECT_EQ(grid->textMatrix(59, 0), "*");
@@ -107,7 +110,8 @@ TEST_F(StatusTableFilesTest, ANewTableSavesItsBoardAndEveryRowAndOpensAgainAsItW
     EXPECT_EQ(table->TableBoardCode, 50);
     EXPECT_FALSE(table->Untitled);
     // Save writes the same bytes again, without a dialog.
-    EXPECT_TRUE(table->SaveStatusTable());
+    writeTable("LINE.tbl", "");
+    table->cmdSaveTable->click();
     EXPECT_EQ(tableBytes("LINE.tbl"), expected);
 }
 

@@ -1,3 +1,4 @@
+#include "platform/Clock.h"
 #include "platform/GridModel.h"
 #include "platform/PrintSurface.h"
 #include "workspace/modReport.h"
@@ -45,7 +46,9 @@ struct ReportTest : ::testing::Test {
 TEST_F(ReportTest, ATableOfHeadingsOnlyPrintsTitleHeadingsEmptyLineAndFooterOnOnePage)
 {
     statusGrid(grid, 0);
+    setWallClock([] { return QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9)); });
     PrintReport(paper, grid, "PUMP", 0);
+    setWallClock(nullptr);
     ASSERT_EQ(paper.texts.size(), 1u + 2 + 6 + 2);
     const auto& title = paper.texts[0];
     EXPECT_EQ(title.text, "Status Table: PUMP");
@@ -69,7 +72,8 @@ TEST_F(ReportTest, ATableOfHeadingsOnlyPrintsTitleHeadingsEmptyLineAndFooterOnOn
     EXPECT_DOUBLE_EQ(date.x, 0.5);
     EXPECT_DOUBLE_EQ(date.y, footerY);
     EXPECT_EQ(date.size, 10);
-    EXPECT_FALSE(date.text.isEmpty());
+    EXPECT_TRUE(date.text.contains("05:09")) << date.text.toStdString();
+    EXPECT_TRUE(date.text.contains("26")) << date.text.toStdString();
     EXPECT_EQ(page.text, "Page 1");
     EXPECT_DOUBLE_EQ(page.x, 7.5 - 6 * 10 * 0.6 / 72 - 0.5);
     // The end of the last page starts no empty page.
