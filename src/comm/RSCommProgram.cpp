@@ -501,7 +501,8 @@ void RSComm::DumpProgram()
         }
     }
     m_validProgram = false;
-    m_writingIdent = false;
+    // The identity phase lasts until its outcome is told: a transfer window that looks while the
+    // box is up must not go back to the address of the last record.
     if (!CommError && !failed) {
         msgBox(QStringLiteral("Program Download Complete!"), Buttons::Ok, Icon::Information, kDownloadTitle);
         endDump(true);
@@ -509,6 +510,7 @@ void RSComm::DumpProgram()
         msgBox(QStringLiteral("Program Download Not Complete!"), Buttons::Ok, Icon::Critical, kDownloadTitle);
         endDump(false);
     }
+    m_writingIdent = false;
 }
 
 // Reads one byte for the upload. A byte that could not be read is never stored: a wrong echo is

@@ -172,6 +172,30 @@ TEST_F(TransferTest, TheWindowKeepsShowingTheIdentPhaseWhileTheBoardIsGivenItsPa
     EXPECT_EQ(board().memory[kIdent], 'P');
 }
 
+TEST_F(TransferTest, TheIdentPhaseStaysShownUnderTheCompletionBox)
+{
+    writeCompiledProgram("PUMP", imageHex(0x2000, 16));
+    main->mnuViewOnline_Click();
+    gRSComm->DownloadFile(programPath("PUMP.CVP"));
+    ASSERT_TRUE(gRSComm->ValidProgram());
+    frmDownloadProg w;
+    w.SetTransferMode(0);
+    w.Form_Load();
+    gRSComm->RecordYield = [&] { w.Timer1_Timer(); };
+    QString underBox;
+    prompts.onShow = [&](const ScriptedPrompts::Shown& box) {
+        if (box.text == "Program Download Complete!") {
+            w.Timer1_Timer();
+            underBox = w.lblWaitDisplay->text();
+        }
+    };
+    prompts.answer(Answer::Yes).answerOk();
+    w.Form_Activate();
+    gRSComm->RecordYield = nullptr;
+    prompts.onShow = nullptr;
+    EXPECT_EQ(underBox, "Writing Program Ident ... ");
+}
+
 TEST_F(TransferTest, TheUploadWindowShowsTheIdentPhaseAndEachRecordAddress)
 {
     main->mnuViewOnline_Click();
