@@ -224,12 +224,22 @@ std::optional<int> QtPrinting::setupDialog()
         printer.setPrinterName(m_printerName);
     printer.setPageOrientation(m_orientation == PrintSurface::Orientation::Landscape ? QPageLayout::Landscape
                                                                                     : QPageLayout::Portrait);
+    // Without a printer the dialog offers the PDF file a report is written to then, not a file
+    // name of its own choosing.
+    const QString offeredPdf = m_pdfPath.isEmpty() ? defaultPdfPath() : m_pdfPath;
+    if (QPrinterInfo::availablePrinters().isEmpty() || !m_pdfPath.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(offeredPdf);
+    }
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    // Later documents follow the printer (or the PDF file) chosen here.
+    // Later documents follow the printer (or the PDF file) chosen here. The file offered names this
+    // moment only: left as it was, every later report gets a file of its own.
     if (printer.outputFormat() == QPrinter::NativeFormat) {
         m_printerName = printer.printerName();
+        m_pdfPath.clear();
+    } else if (m_pdfPath.isEmpty() && printer.outputFileName() == offeredPdf) {
         m_pdfPath.clear();
     } else {
         m_pdfPath = printer.outputFileName();

@@ -5,9 +5,15 @@
 #include "platform/ShortNames.h"
 #include "platform/ToolLauncher.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -58,6 +64,35 @@ TEST(PrintSurfacePositions, PrintMovesDownALineAndTextWithoutLineEndMovesRight)
     s.endDoc();
     EXPECT_TRUE(s.ended);
     EXPECT_EQ(s.pagesStarted, 2);
+}
+
+TEST(Printing, WithoutAPrinterTheDialogOffersTheDatedPdfThatTheReportIsWrittenTo)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed";
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QRegularExpression dated("^" + QRegularExpression::escape(documents) +
+                                   "/Corvanex-[0-9]{8}-[0-9]{6}-[0-9]{3}\\.pdf$");
+    QtPrinting qt;
+    QString offered;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        offered = dialog->printer()->outputFileName();
+        dialog->accept();
+    });
+    const auto copies = qt.setupDialog();
+    auto surface = qt.openDocument();
+    qputenv("HOME", oldHome);
+    ASSERT_TRUE(copies.has_value());
+    EXPECT_TRUE(dated.match(offered).hasMatch()) << offered.toStdString();
+    const auto* printer = dynamic_cast<PrinterSurface*>(surface.get());
+    ASSERT_NE(printer, nullptr);
+    EXPECT_TRUE(dated.match(printer->pdfFile()).hasMatch()) << printer->pdfFile().toStdString();
 }
 
 TEST(ToolLauncher, StartsTheProgramDetachedWithItsArgumentsInItsFolder)
