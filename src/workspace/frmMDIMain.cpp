@@ -17,6 +17,7 @@
 #include "platform/TextItems.h"
 #include "workspace/modReport.h"
 #include "workspace/modUtility.h"
+#include "trending/TrendingHost.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -46,6 +47,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     InstallReportModes();
     procs.showTiming = [] { frmTiming::ShowMe(); };
     frmStatusTable::install(*this);
+    attachTrending(*this);
     refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);

@@ -1,0 +1,97 @@
+#include "trending/TrendingHost.h"
+
+#include "trending/frmTrending.h"
+#include "workspace/frmMDIMain.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace {
+
+QPointer<frmTrending> g_view;
+
+// The view's frame: closing it unloads the view (hides it and ends its loop) instead of deleting it,
+// so the view is never deleted while its loop may be on the stack. A resize of the main window's
+// client area fits the view again.
+class TrendingFrame : public QMdiSubWindow {
+public:
+    TrendingFrame(QMdiArea* area, frmTrending* view) : QMdiSubWindow(area), m_view(view)
+    {
+        setWidget(view);
+        setWindowTitle(view->windowTitle());
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        area->viewport()->installEventFilter(this);
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        event->ignore();
+        m_view->Form_Unload();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && isVisible() && m_view->loaded())
+            m_view->Form_Resize();
+        return QMdiSubWindow::eventFilter(watched, event);
+    }
+
+private:
+    frmTrending* m_view;
+};
+
+frmTrending* makeView(frmMDIMain& main)
+{
+    if (g_view)
+        return g_view;
+    g_view = new frmTrending;
+    main.setChildView(frmMDIMain::ChildView::Trending, g_view);
+    auto* frame = new TrendingFrame(main.mdiArea, g_view);
+    main.mdiArea->addSubWindow(frame);
+    frame->hide();
+    QObject::connect(main.mdiArea, &QMdiArea::subWindowActivated, g_view, [view = g_view.data(), frame](QMdiSubWindow* w) {
+        if (w == frame)
+            view->Form_Activate();
+        else
+            view->Form_Deactivate();
+    });
+    return g_view;
+}
+
+void showTrending(frmMDIMain& main)
+{
+    frmTrending* view = makeView(main);
+    auto* frame = static_cast<QMdiSubWindow*>(view->parentWidget());
+    if (!view->loaded())
+        view->Form_Load();
+    frame->show();
+    if (main.mdiArea->activeSubWindow() == frame)
+        view->Form_Activate();
+    else
+        main.mdiArea->setActiveSubWindow(frame);
+}
+
+} // namespace
+
+frmTrending* trendingView() { return g_view; }
+
+void attachTrending(frmMDIMain& main)
+{
+    frmMDIMain* m = &main;
+    main.procs.showTrending = [m] { showTrending(*m); };
+    main.procs.openTrendData = [] {
+        if (g_view && g_view->loaded())
+            g_view->OpenTrendData();
+    };
+    main.procs.saveTendData = [] {
+        if (g_view && g_view->loaded())
+            g_view->SaveTendData();
+    };
+    main.procs.printTrendData = [] {
+        if (g_view && g_view->loaded())
+            g_view->PrintTrendData();
+    };
+    main.procs.trendClip = [] { return g_view ? g_view->trendClip() : QString(); };
+}
