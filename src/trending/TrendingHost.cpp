@@ -1,9 +1,12 @@
 #include "trending/TrendingHost.h"
 
 #include "trending/frmTrending.h"
+#include "platform/GridModel.h"
 #include "workspace/frmMDIMain.h"
+#include "workspace/modReport.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -94,4 +97,7 @@ void attachTrending(frmMDIMain& main)
             g_view->PrintTrendData();
     };
     main.procs.trendClip = [] { return g_view ? g_view->trendClip() : QString(); };
+    // The trend data report prints the grid under the address as the user typed it.
+    gTrendReportGrid = []() -> const GridModel* { return g_view ? g_view->grid : nullptr; };
+    gTrendReportTitle = [] { return g_view ? g_view->cboAddress->currentText() : QString(); };
 }

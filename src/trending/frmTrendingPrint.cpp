@@ -5,6 +5,7 @@
 #include "platform/Prompts.h"
 #include "trending/frmTrending.h"
 #include "trending/modGraph.h"
+#include "workspace/modReport.h"
 #include "workspace/modUtility.h"
 
 #include <QCheckBox>
@@ -76,18 +77,33 @@ void frmTrendingPrint::Form_Unload()
 void frmTrendingPrint::cmdSetup_Click()
 {
     // Cancel keeps the printer as it was; the label shows the printer either way.
-    printing().setupDialog();
+    if (const std::optional<int> copies = printing().setupDialog())
+        m_copies = *copies;
     lblPrinter->setText(printing().deviceName());
     QCoreApplication::processEvents();
 }
 
 void frmTrendingPrint::cmdOk_Click()
 {
-    if (chkTrendData->isChecked())
+    bool failed = false;
+    if (chkTrendData->isChecked()) {
+        gReportJob.copies = m_copies;
+        gReportJob.error.reset();
         ShowWaitDisplay(5);
-    if (chkGraph->isChecked() && m_data)
+        if (gReportJob.error) {
+            printError(gReportJob.error->number, gReportJob.error->description);
+            failed = true;
+        }
+    }
+    // A printer that failed on the report is not given the graph as well.
+    if (chkGraph->isChecked() && m_data && !failed)
         printGraph();
     Form_Unload();
+}
+
+void frmTrendingPrint::printError(int number, const QString& description)
+{
+    msgBox(errorText(number, description), Buttons::Ok, Icon::Information, QStringLiteral("Print"));
 }
 
 void frmTrendingPrint::cmdCancel_Click() { Form_Unload(); }
@@ -106,6 +122,5 @@ void frmTrendingPrint::printGraph()
     // The picture becomes the graph's surface again, with its empty frame.
     DrawGraphFrame(m_graph);
     if (failed)
-        msgBox(errorText(482, QStringLiteral("Printer error: ") + device), Buttons::Ok, Icon::Information,
-               QStringLiteral("Print"));
+        printError(482, QStringLiteral("Printer error: ") + device);
 }

@@ -33,8 +33,10 @@ public:
 
 private:
     void printGraph();
+    void printError(int number, const QString& description);
 
     frmTrending* m_data = nullptr;
     GraphSurface* m_graph = nullptr;
     int m_samples = 255;
+    int m_copies = 1;
 };

@@ -9,7 +9,6 @@
 #include "trending/frmTrending.h"
 #include "trending/frmTrendingPrint.h"
 #include "workspace/frmMDIMain.h"
-#include "workspace/frmWaitDisplay.h"
 #include "workspace/modUtility.h"
 
 #include <QAction>
@@ -331,9 +330,9 @@ TEST_F(TrendingTest, CancelledEmptyOrBadFilesChangeNothing)
 TEST_F(TrendingTest, PrintGivesTheReportThenTheLandscapeGraph)
 {
     RecordingPrinting printer;
-    std::vector<QString> order;
-    frmWaitDisplay::setOperation(5, [&](frmWaitDisplay&) { order.push_back(QStringLiteral("report")); });
-    for (const auto& [graph, data] : {std::pair{true, true}, std::pair{false, false}, std::pair{true, false}}) {
+    enterAddress(QStringLiteral("W100"));
+    view->AddTrendSample(QStringLiteral("500"));
+    auto printWith = [&](bool graph, bool data) {
         ScriptedModals modals;
         modals.then([graph, data](QDialog& d) {
             auto& dialog = static_cast<frmTrendingPrint&>(d);
@@ -345,31 +344,27 @@ TEST_F(TrendingTest, PrintGivesTheReportThenTheLandscapeGraph)
         });
         main->mnuFilePrintTrendData->trigger();
         EXPECT_TRUE(modals.steps.empty());
-    }
-    frmWaitDisplay::setOperation(5, nullptr);
-    EXPECT_EQ(order.size(), 1u);
+    };
+    printWith(false, false);
+    EXPECT_TRUE(printer.jobs.empty());
+    printWith(true, true);
     ASSERT_EQ(printer.jobs.size(), 2u);
-    EXPECT_EQ(printer.jobs[0].orientation, PrintSurface::Orientation::Landscape);
-    EXPECT_EQ(printer.jobs[0].texts.front().text, "Trending Data");
-    EXPECT_TRUE(printer.jobs[0].ended);
+    EXPECT_EQ(printer.jobs[0].orientation, PrintSurface::Orientation::Portrait);
+    EXPECT_EQ(printer.jobs[0].texts.front().text, "Trend Data: W100");
+    EXPECT_EQ(printer.jobs[1].orientation, PrintSurface::Orientation::Landscape);
+    EXPECT_EQ(printer.jobs[1].texts.front().text, "Trending Data");
+    EXPECT_TRUE(printer.jobs[1].ended);
     // The picture is the graph's surface again, with its frame.
     EXPECT_EQ(GraphObject, static_cast<GraphSurface*>(view->picGraph));
     EXPECT_TRUE(prompts.shown.empty());
 
-    // A printer that fails ends the job with a box.
+    // A printer that fails ends the job with a box, once.
     printer.failJobs = true;
     prompts.answerOk();
-    ScriptedModals modals;
-    modals.then([](QDialog& d) {
-        auto& dialog = static_cast<frmTrendingPrint&>(d);
-        dialog.chkGraph->setChecked(true);
-        dialog.chkTrendData->setChecked(false);
-        dialog.cmdOk_Click();
-    });
-    view->PrintTrendData();
+    printWith(true, true);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, "Print");
-    EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = "));
+    EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = 482"));
 }
 
 TEST_F(TrendingTest, OneLoopPerWindowAndTheLoopBeneathResumes)
