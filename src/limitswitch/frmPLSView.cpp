@@ -143,7 +143,8 @@ void frmPLSView::Form_Load()
             left += browser->width() * kTwipsPerPixel;
     }
     move(px(left), px(top));
-    resize(px(kWidth - kBorderWidth), px(kMinHeight - kCaptionHeight));
+    // Laid out now too, so the window never shows unsized frames before its activation.
+    ArrangeView();
 }
 
 void frmPLSView::showConfiguration()
