@@ -419,20 +419,3 @@ void frmStatusTable::cmdSaveTableAs_Click()
 {
     SaveStatusTableAs();
 }
-
-
-// ---- stand-ins: the names column replaces the lines from here to the matching end marker --------
-QString frmStatusTable::Nicname(const QString&)
-{
-    return {};
-}
-void frmStatusTable::chkViewNicNames_Click() {}
-void frmStatusTable::chkViewDescriptions_Click() {}
-void frmStatusTable::chkViewOffline_Click() {}
-void frmStatusTable::LoadNicNames() {}
-void frmStatusTable::ClearNames()
-{
-    OfflineImage.clear();
-    OfflineDataShown = false;
-}
-// ---- end of the names column's stand-ins ---------------------------------------------------------

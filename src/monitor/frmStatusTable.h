@@ -166,8 +166,11 @@ public:
     void chkViewNicNames_Click();
     void chkViewDescriptions_Click();
     void chkViewOffline_Click();
-    // Fills the name tables from NamPath and DocPath; ClearNames empties them and the off-line image.
+    // Fills the name tables from NamPath and DocPath and enables the view box of each file read.
     void LoadNicNames();
+    // Turns the names column on for the box that is on and fills it (wait display mode 2).
+    void ShowNameColumn();
+    // Forgets the attached program's names and off-line image.
     void ClearNames();
     // ---- end of names column and off-line image ----------------------------------------------
 

@@ -7,8 +7,6 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 class StatusTableNamesTest : public ::testing::Test {

@@ -1,0 +1,148 @@
+#include "ScriptedPrompts.h"
+#include "SimCommPort.h"
+#include "TestSupport.h"
+
+#include "monitor/StatusTableNames.h"
+#include "monitor/frmStatusTable.h"
+#include "platform/GridModel.h"
+#include "platform/PollingLoop.h"
+#include "workspace/frmMDIMain.h"
+#include "workspace/frmWaitDisplay.h"
+#include "workspace/modUtility.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The status table in a main window, attached to the program PUMP of board code 50 (its files as
+// each test writes them); the names column's refresh (mode 2) is recorded.
+class StatusTableViewsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        PollingLoop::setAutoStart(false);
+        QDir().mkpath(install.path("progs"));
+        main = std::make_unique<frmMDIMain>(std::make_unique<SimCommPort>());
+        main->MDIForm_Load();
+        main->tmrBackgroungUpdate->stop();
+        main->mnuToolsStatusTable_Click();
+        table = frmStatusTable::existing();
+        ASSERT_NE(table, nullptr);
+        QCoreApplication::processEvents();
+        table->TableBoardCode = table->ProgramBoardCode = 50;
+        for (QString* path : {&table->NamPath, &table->DocPath, &table->LdtPath})
+            *path = install.path("progs/PUMP.") +
+                    (path == &table->NamPath ? "nam" : path == &table->DocPath ? "doc" : "ldt");
+        table->chkViewOffline->setEnabled(true);
+        frmWaitDisplay::setOperation(2, [this](frmWaitDisplay&) {
+            refreshes << (gViewNicNames ? "nicknames" : gViewDescriptions ? "descriptions" : "none");
+        });
+    }
+    void TearDown() override
+    {
+        frmWaitDisplay::setOperation(2, nullptr);
+        main.reset();
+        PollingLoop::setAutoStart(true);
+        clearNameTables();
+        gViewNicNames = gViewDescriptions = false;
+        gActiveChild = 0;
+    }
+    void click(QCheckBox* box, void (frmStatusTable::*handler)())
+    {
+        box->setChecked(!box->isChecked());
+        (table->*handler)();
+    }
+
+    TestInstall install;
+    ScriptedPrompts prompts;
+    std::unique_ptr<frmMDIMain> main;
+    frmStatusTable* table = nullptr;
+    QStringList refreshes;
+};
+
+TEST_F(StatusTableViewsTest, TheNameBoxesShowOneNamesColumnAtATime)
+{
+    install.writeFile("progs/PUMP.NAM", "&\r\n0012Motor\r\n");
+    prompts.answerOk();
+    table->LoadNicNames();
+    EXPECT_EQ(prompts.shown.at(0).text, "Unable to Open Descriptions File,\r\nFile Does Not Exist.");
+    EXPECT_TRUE(table->chkViewNicNames->isEnabled());
+    EXPECT_FALSE(table->chkViewDescriptions->isEnabled());
+
+    install.writeFile("progs/PUMP.DOC", "&\r\n0012Motor drive\r\n");
+    table->LoadNicNames();
+    ASSERT_TRUE(table->chkViewDescriptions->isEnabled());
+    GridModel& grid = *table->fgStatus;
+    grid.setTextMatrix(2, 1, "B12");
+
+    click(table->chkViewNicNames, &frmStatusTable::chkViewNicNames_Click);
+    EXPECT_EQ(grid.textMatrix(1, 0), "NicNames");
+    EXPECT_TRUE(gViewNicNames);
+    EXPECT_EQ(table->Nicname("B12"), "Motor");
+    const int narrow = grid.colWidth(0);
+
+    grid.setTextMatrix(2, 0, "Motor");
+    click(table->chkViewDescriptions, &frmStatusTable::chkViewDescriptions_Click);
+    EXPECT_FALSE(table->chkViewNicNames->isChecked());
+    EXPECT_FALSE(gViewNicNames);
+    EXPECT_TRUE(gViewDescriptions);
+    EXPECT_EQ(grid.textMatrix(1, 0), "Descriptions");
+    EXPECT_EQ(grid.textMatrix(2, 0), ""); // the nicknames went with their box
+    EXPECT_EQ(table->Nicname("B12"), "Motor drive");
+    EXPECT_GT(grid.colWidth(0), narrow);
+
+    grid.setTextMatrix(2, 0, "Motor drive");
+    click(table->chkViewDescriptions, &frmStatusTable::chkViewDescriptions_Click);
+    EXPECT_FALSE(gViewDescriptions);
+    EXPECT_EQ(grid.textMatrix(2, 0), "");
+    EXPECT_EQ(grid.textMatrix(grid.rows() - 1, 0), "*");
+    EXPECT_EQ(table->Nicname("B12"), "");
+    EXPECT_EQ(refreshes, QStringList({"nicknames", "descriptions"}));
+}
+
+TEST_F(StatusTableViewsTest, ViewOfflineDataLoadsTheImageOrSaysWhyNot)
+{
+    const QString fileError = "File Open Error";
+    // An empty file: the box stays on, nothing is shown.
+    install.writeFile("progs/PUMP.LDT", "");
+    prompts.answerOk();
+    click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
+    EXPECT_EQ(prompts.shown.back().text, "Unable to Open Data File.");
+    EXPECT_EQ(prompts.shown.back().title, fileError);
+    EXPECT_TRUE(table->chkViewOffline->isChecked());
+    EXPECT_FALSE(table->OfflineDataShown);
+
+    // A good file: placed from byte 0 for board code 50.
+    install.writeFile("progs/PUMP.LDT", "0:?1\r\n");
+    table->chkViewOffline_Click();
+    ASSERT_TRUE(table->OfflineDataShown);
+    EXPECT_EQ(table->OfflineImage.mid(0, 3), QStringList({"0A", "F1", ""}));
+
+    // An image past byte 8192 leaves the one shown as it was.
+    install.writeFile("progs/PUMP.LDT", QByteArray(8194 * 2, '1'));
+    prompts.answerOk();
+    table->chkViewOffline_Click();
+    EXPECT_EQ(prompts.shown.back().title, "Status Table");
+    EXPECT_TRUE(prompts.shown.back().text.startsWith("Error Number = 9\r\n\r\n"));
+    EXPECT_TRUE(table->OfflineDataShown);
+    EXPECT_EQ(table->OfflineImage.at(0), "0A");
+
+    click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
+    EXPECT_FALSE(table->OfflineDataShown);
+
+    // No file: the box goes off and stays disabled until a program is attached again.
+    QFile::remove(install.path("progs/PUMP.LDT"));
+    prompts.answerOk();
+    click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
+    EXPECT_EQ(prompts.shown.back().text, "Unable to Open Data File,\r\nFile Does Not Exist.");
+    EXPECT_FALSE(table->chkViewOffline->isChecked());
+    EXPECT_FALSE(table->chkViewOffline->isEnabled());
+    EXPECT_EQ(prompts.unanswered(), 0u);
+}
+
+} // namespace
