@@ -137,7 +137,10 @@ void frmTiming::ShowMe()
 {
     frmTiming* form = instance();
     if (form->m_subWindow) {
-        form->m_subWindow->showNormal();
+        if (form->m_subWindow->isMinimized())
+            form->m_subWindow->showNormal();
+        else
+            form->m_subWindow->show();
         form->Form_Resize();
         if (form->m_subWindow->mdiArea()->activeSubWindow() == form->m_subWindow)
             form->Form_Activate();
@@ -360,8 +363,9 @@ void frmTiming::wireControls()
     connect(cboTargetBoard, &QComboBox::activated, this, [this] { cboTargetBoard_Click(); });
     for (int k = 0; k < 4; ++k)
         connect(optPlsChan[k], &QRadioButton::clicked, this, [this, k] {
-            // A click on the chosen option changes nothing; another option is chosen alone.
-            const bool already = selectedPlsChan() == k && !optPlsChan[k]->isChecked();
+            // A click on the chosen option changes nothing (the click has just cleared it); another
+            // option is chosen alone.
+            const bool already = !optPlsChan[k]->isChecked();
             optPlsChan[k]->setChecked(true);
             if (!already)
                 selectPlsChan(k);
