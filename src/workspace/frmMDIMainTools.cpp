@@ -26,6 +26,7 @@ const char* const kToolNames[] = {"tolvik", "brisel", "vantor", "mezzal", "quori
 // How often the search flow looks at the result file, and how long it stays unchanged before it
 // counts as complete.
 constexpr int kSearchPollMs = 200;
+constexpr int kFileAccessError = 75;
 
 void spawnError(int number, const QString& description)
 {
@@ -52,7 +53,15 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
     }
     const QString stem = programStem(gProgramFile);
     const QString base = fileBaseName(stem);
-    const int code = GetTargetboardType(gProgramFile);
+    // An unreadable Corvane file names no board: guessing one would start the other family's tool.
+    // Canceled tells the search that no tool runs, so it waits for no result.
+    QString readError;
+    const int code = GetTargetboardType(gProgramFile, &readError);
+    if (!readError.isEmpty()) {
+        spawnError(kFileAccessError, readError);
+        Canceled = true;
+        return;
+    }
     const BoardFamily family = boardFamilyOf(code);
     if (family == BoardFamily::Unsupported) {
         msgBox(QStringLiteral("The selected target board is either") + CR +
@@ -100,8 +109,14 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
                 return;
             }
             LastSearchVariable = FormatSearchVariable(*variable, family == BoardFamily::ControllerB ? 1 : 0);
-            // A result left by an earlier search must not be taken for this one's.
-            removeFileNoCase(stem + QStringLiteral(".gbl"));
+            // A result left by an earlier search must not be taken for this one's: when it cannot
+            // go, no search runs.
+            if (!removeFileNoCase(stem + QStringLiteral(".gbl"))) {
+                spawnError(kFileAccessError, QStringLiteral("Path/File access error") + CRLF + stem +
+                                                 QStringLiteral(".gbl: the old search result cannot be deleted"));
+                Canceled = true;
+                return;
+            }
             start.arguments << stem << LastSearchVariable;
             start.style = WindowStyle::NormalFocus;
             break;
@@ -112,6 +127,7 @@ void frmMDIMain::SpawnRequest(int Action, bool BypassOpen, bool BypassInputBox, 
     QString error;
     if (!toolLauncher().start(start, &error)) {
         spawnError(53, error);
+        Canceled = true;
         return;
     }
     if (family != BoardFamily::LimitSwitch && Action == 0)

@@ -185,10 +185,18 @@ void frmViewResults::Form_Unload()
 
 void frmViewResults::cmdOk_Click()
 {
-    if (QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        frame->hide();
-    else
+    // Hidden, the viewer is no longer the active child: its menu entry goes, and the view that
+    // takes over becomes the active child, so Print does not print a hidden viewer's text.
+    Form_Deactivate();
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame) {
         hide();
+        return;
+    }
+    QMdiArea* area = frame->mdiArea();
+    frame->hide();
+    if (area && (!area->activeSubWindow() || area->activeSubWindow() == frame))
+        area->activateNextSubWindow();
 }
 
 void frmViewResults::cmdClear_Click()

@@ -41,14 +41,14 @@ void ShowWaitDisplay(int Mode)
     frmWaitDisplay::run(gMDIMain);
 }
 
-int GetTargetboardType(const QString& FileName)
+int GetTargetboardType(const QString& FileName, QString* readError)
 {
     const QString cvp = ChangeFileExt(FileName, QStringLiteral("CVP"));
     int result = kDefaultBoardType;
     const QString found = findCaseInsensitive(cvp);
     if (!QFileInfo(found).isFile())
         return result;
-    const auto data = readWholeFile(found);
+    const auto data = readWholeFile(found, readError);
     if (!data || data->isEmpty())
         return result;
     // An empty first line names no board; its code is 0, for which no board is defined.

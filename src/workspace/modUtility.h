@@ -42,7 +42,9 @@ void SelectAllText(QLineEdit* box);
 // Runs the long operation `Mode` modally in the wait display (frmWaitDisplay.h); returns when it
 // is over. A mode whose operation has not been set does nothing.
 void ShowWaitDisplay(int Mode);
-int GetTargetboardType(const QString& FileName);
+// A Corvane file that exists but cannot be read gives the missing file's code too; a caller that
+// must not take it for a board passes readError, which then holds the reason.
+int GetTargetboardType(const QString& FileName, QString* readError = nullptr);
 QString ChangeFileExt(const QString& FileName, const QString& Ext);
 QString GetSelectedFile();
 QString PadZeros(int Value, int Digits);

@@ -419,23 +419,6 @@ TEST_F(ProgramTest, UploadedConfigurationDigitsFollowTheBoardBytes)
     EXPECT_EQ(install.readFile("prog/CFGUP.lcf"), lcfIndex + QByteArray(34, '0') + "2" + "00" + "0" + "1" + "000%\r\n");
 }
 
-// Puts at `relative` a file that exists but cannot be read, even by root; false when this machine
-// has none to offer.
-bool makeUnreadable(TestInstall& install, const QString& relative)
-{
-    const QString path = install.path(relative);
-    install.writeFile(relative, "4\r\n");
-    QFile::setPermissions(path, QFileDevice::Permissions());
-    if (!QFile(path).open(QIODevice::ReadOnly))
-        return true;
-    // A write-only bus attribute: the kernel refuses to open it for reading, and a stray write of
-    // anything but an event name is refused as well.
-    const QString writeOnly = QStringLiteral("/sys/bus/platform/uevent");
-    QFile::remove(path);
-    return QFileInfo(writeOnly).isFile() && !QFile(writeOnly).open(QIODevice::ReadOnly) &&
-           QFile::link(writeOnly, path);
-}
-
 TEST_F(ProgramTest, AnUnreadableCorvaneFileIsReportedNotTakenForABoardCode)
 {
     if (!makeUnreadable(install, "prog/LOCKED.cvp"))

@@ -7,6 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 TestInstall::TestInstall(int timeoutScaleDen) : m_previousCwd(QDir::currentPath())
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("support"));
@@ -52,4 +57,58 @@ QByteArray bytesOf(std::initializer_list<int> values)
     for (int v : values)
         out += static_cast<char>(v);
     return out;
+}
+
+bool makeUnreadable(TestInstall& install, const QString& relative)
+{
+    const QString path = install.path(relative);
+    install.writeFile(relative, "4\r\n");
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    if (!QFile(path).open(QIODevice::ReadOnly))
+        return true;
+    // A write-only bus attribute: the kernel refuses to open it for reading, and a stray write of
+    // anything but an event name is refused as well.
+    const QString writeOnly = QStringLiteral("/sys/bus/platform/uevent");
+    QFile::remove(path);
+    return QFileInfo(writeOnly).isFile() && !QFile(writeOnly).open(QIODevice::ReadOnly) &&
+           QFile::link(writeOnly, path);
+}
+
+namespace {
+bool setImmutable(const QString& path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+} // namespace
+
+UndeletableFile::UndeletableFile(const QString& path) : m_path(path)
+{
+    // Root deletes what permissions forbid; the immutable flag stops root too, where the file
+    // system has one. Without, a folder the user may not write keeps its files.
+    if (setImmutable(m_path, true)) {
+        m_immutable = true;
+    } else {
+        const QString folder = QFileInfo(m_path).absolutePath();
+        m_folderPermissions = QFile::permissions(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    m_undeletable = !QFile(m_path).remove() && QFileInfo::exists(m_path);
+}
+
+UndeletableFile::~UndeletableFile()
+{
+    if (m_immutable)
+        setImmutable(m_path, false);
+    else
+        QFile::setPermissions(QFileInfo(m_path).absolutePath(), m_folderPermissions);
 }

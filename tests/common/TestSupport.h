@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -17,6 +18,27 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_previousCwd;
+};
+
+// Puts at `relative` a file that exists but cannot be read, even by root; false when this machine
+// has none to offer.
+bool makeUnreadable(TestInstall& install, const QString& relative);
+
+// Keeps an existing file from being deleted for its lifetime; undeletable() is false when this
+// machine offers no way to.
+class UndeletableFile {
+public:
+    explicit UndeletableFile(const QString& path);
+    ~UndeletableFile();
+    UndeletableFile(const UndeletableFile&) = delete;
+    UndeletableFile& operator=(const UndeletableFile&) = delete;
+    bool undeletable() const { return m_undeletable; }
+
+private:
+    QString m_path;
+    bool m_immutable = false;
+    bool m_undeletable = false;
+    QFileDevice::Permissions m_folderPermissions;
 };
 
 // Bytes as "FF 55 01" for readable failures.

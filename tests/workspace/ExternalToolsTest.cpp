@@ -209,6 +209,22 @@ TEST_F(ToolsTest, MissingToolFileIsReportedAsASpawnError)
     EXPECT_TRUE(prompts.shown[0].text.contains("quorin.exe"));
 }
 
+TEST_F(ToolsTest, AnUnreadableCorvaneFileStartsNoToolAndSaysSo)
+{
+    if (!makeUnreadable(install, "progs/LOCKED.CVP")) // its line names a family-A board
+        GTEST_SKIP() << "no unreadable file available";
+    start();
+    gProgramFile = programPath("LOCKED.CVP");
+    prompts.answer(Answer::Ok);
+    bool canceled = false;
+    main->SpawnRequest(0, true, false, canceled);
+    EXPECT_TRUE(tools.started.empty());
+    EXPECT_TRUE(canceled);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "Spawn Request");
+    EXPECT_TRUE(prompts.shown[0].text.startsWith("Error Number = ")) << prompts.shown[0].text.toStdString();
+}
+
 TEST_F(ToolsTest, ShortSearchVariableOrCancelStartsNothingAndLastVariableIsTheDefault)
 {
     start();
@@ -331,6 +347,24 @@ TEST_F(SearchFlowTest, StaleResultIsDeletedFirstAndASilentToolEndsInFileNotFound
     EXPECT_FALSE(QFile::exists(programPath("PUMP.GBL")));
     EXPECT_TRUE(gResultsText.isEmpty());
     EXPECT_EQ(record().value(2), "F010");
+}
+
+TEST_F(SearchFlowTest, AnOldResultThatCannotBeDeletedStartsNoSearch)
+{
+    installSearchTool(true);
+    writeProgram("PUMP", '2');
+    writeProgramFile("PUMP.GBL", "Old\r\nOld\r\nstale line\r\n");
+    UndeletableFile kept(programPath("PUMP.GBL"));
+    if (!kept.undeletable())
+        GTEST_SKIP() << "no way to keep a file from being deleted";
+    start("PUMP.CVP");
+    prompts.answerInput(QStringLiteral("F10")).answer(Answer::Ok);
+    main->RunGlobalSearch(true, false);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].title, "Spawn Request");
+    EXPECT_TRUE(prompts.shown[1].text.contains("PUMP.gbl")) << prompts.shown[1].text.toStdString();
+    EXPECT_TRUE(record().isEmpty()) << "the tool was started";
+    EXPECT_TRUE(gResultsText.isEmpty()) << "the old result was shown as the new one";
 }
 
 TEST_F(SearchFlowTest, ResultFileWithOneLineIsReportedByTheViewer)

@@ -276,6 +276,9 @@ TEST_F(BrowserTest, ResultsViewerShowsPrintResultsWhileActiveAndOkHidesItWithIts
     viewer->cmdOk_Click();
     EXPECT_FALSE(main->childVisible(frmMDIMain::ChildView::ViewResults));
     EXPECT_EQ(viewer->txtViewErrors->toPlainText(), "Head\nErrors: 0\n\n");
+    // OK hides the viewer as a deactivation does: the entry goes and the browser is active again.
+    EXPECT_FALSE(main->mnuFilePrintResults->isVisible());
+    EXPECT_EQ(gActiveChild, 0);
     main->mdiArea->setActiveSubWindow(browser().parentWidget() ? qobject_cast<QMdiSubWindow*>(browser().parentWidget()) : nullptr);
     EXPECT_FALSE(main->mnuFilePrintResults->isVisible());
     EXPECT_EQ(gActiveChild, 0);
