@@ -99,8 +99,10 @@ int main(int argc, char* argv[])
         const double passes = double(port.bytes - bytes0) / kBytesPerPass;
         const double limit = kBaud / 10.0 / kBytesPerPass;
         const double share = passes / seconds / limit;
-        std::printf("on-line: %.1f passes/s, line-rate limit %.1f passes/s: %.3f of the limit%s\n", passes / seconds,
-                    limit, share, share >= kPassTarget ? "" : " (below 0.90)");
+        std::printf("on-line: %.1f passes/s, line-rate limit %.1f passes/s: %.3f of the limit%s; CPU %.1f%% of wall "
+                    "time\n",
+                    passes / seconds, limit, share, share >= kPassTarget ? "" : " (below 0.90)",
+                    onlineClock.cpuSeconds() / seconds * 100);
         ok = ok && share >= kPassTarget && gFirstPassOnline;
         comm.OnlineMode = false;
         UpdateOnlineStatus();
