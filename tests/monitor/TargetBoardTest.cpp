@@ -2,10 +2,11 @@
 #include "WorkspaceFixture.h"
 
 #include "comm/RSComm.h"
+#include "monitor/frmStatusTable.h"
 #include "monitor/frmTargetBoard.h"
 #include "platform/Clock.h"
+#include "platform/GridModel.h"
 #include "platform/ModalDialogs.h"
-#include "platform/PollingLoop.h"
 #include "platform/UpDownEdit.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -386,32 +388,38 @@ TEST_F(TargetBoardTest, ToolbarAndViewMenuOpenTheInterface)
     EXPECT_EQ(opened, std::vector<QString>(2, boardTables().TargetboardName(49)));
     EXPECT_EQ(modals.shown, std::vector<QString>(2, QStringLiteral("frmTargetBoard")));
 }
-TEST_F(TargetBoardTest, APollingLoopUnderneathIsSuspendedWhileTheDialogIsOpen)
+TEST_F(TargetBoardTest, AStatusTableUnderneathWaitsWhileTheDialogIsOpen)
 {
-    // The dialog runs for real here: its own modal loop, its polling loop started on showing.
+    // Both windows run for real here: the table's loop from its activation, the dialog's modal
+    // loop with its polling loop inside the table's yield.
     setModalRunner(nullptr);
     main->mnuViewOnline_Click();
     main->tmrBackgroungUpdate->start();
-    QWidget view;
-    bool viewRunning = true;
-    PollingLoop viewLoop(&view, [&] { return viewRunning; }, [] {
-        gRSComm->RSRead(QStringLiteral("B100"));
-        return true;
-    });
-    Accesses whileOpen;
-    QTimer::singleShot(0, &view, [&] {
+    main->mnuToolsStatusTable_Click();
+    frmStatusTable* table = frmStatusTable::existing();
+    ASSERT_NE(table, nullptr);
+    table->fgStatus->setTextMatrix(2, 1, QStringLiteral("B100"));
+    Accesses whileOpen, after;
+    QEventLoop test;
+    QTimer::singleShot(100, table, [&] {
         board().clearLog();
-        QTimer::singleShot(300, &view, [&] {
+        QTimer::singleShot(300, table, [&] {
             whileOpen = board().accesses;
-            auto* dialog = qobject_cast<frmTargetBoard*>(QApplication::activeModalWidget());
+            auto* dialog = main->findChild<frmTargetBoard*>();
             ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(QApplication::activeModalWidget(), dialog);
             dialog->cmdOk->click();
         });
-        main->procs.targetBoardInitializeForm(programPath(QStringLiteral("P49.CVP")));
+        main->Toolbar1_ButtonClick(18);
         board().clearLog();
-        QTimer::singleShot(100, &view, [&] { viewRunning = false; });
+        QTimer::singleShot(100, table, [&] {
+            after = board().accesses;
+            // Closing the table ends its loop, which runs inside this test's event loop.
+            table->parentWidget()->close();
+            test.quit();
+        });
     });
-    viewLoop.run();
+    test.exec();
     // Meanwhile only the dialog's reads and the status poll's (B8176) were on the line.
     std::set<std::string> dialogReads{"R8175", "R8176", "R8177", "R8178", "R8179", "R8180", "R8191"};
     for (int a : {43008, 43010, 43012, 43015, 43016, 43017})
@@ -422,6 +430,6 @@ TEST_F(TargetBoardTest, APollingLoopUnderneathIsSuspendedWhileTheDialogIsOpen)
     for (const auto& access : whileOpen)
         EXPECT_TRUE(dialogReads.count(access)) << access;
     EXPECT_GT(std::count(whileOpen.begin(), whileOpen.end(), "R8180"), 1); // the dialog polls
-    EXPECT_GT(std::count(board().accesses.begin(), board().accesses.end(), "R100"), 0); // and the view again after
+    EXPECT_GT(std::count(after.begin(), after.end(), "R100"), 1);         // and the table again after
 }
 } // namespace
