@@ -75,7 +75,8 @@ void frmMDIMain::connectProgramFileProcedures()
     procs.printResults = [this] { viewResults()->PrintResults(); };
     procs.showEditDoc = [this] {
         const QFileInfo program(gProgramFile);
-        frmEditDoc::showModal(this, program.path() + QLatin1Char('/') + program.completeBaseName());
+        gVarDocStem = program.path() + QLatin1Char('/') + program.completeBaseName();
+        frmEditDoc::showModal(this, gVarDocStem);
     };
 }
 

@@ -20,7 +20,7 @@ inline QString gDrive;                 // scratch drive root (start-up: the curr
 inline int gWaitDisplayMode = 0;
 inline int gActiveChild = 0; // 0 program browser, 1 status table, 2 results viewer, 3 trending
 inline QString gProgramFile;
-inline QString gVarDocStem; // nothing assigns it: the documentation viewer always gets it empty
+inline QString gVarDocStem; // the chosen program's path without extension, for the documentation viewer
 inline bool gNewFileCreated = false;
 inline QString gStatusTableName;
 inline bool gViewNicNames = false;
