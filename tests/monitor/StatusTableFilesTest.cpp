@@ -1,5 +1,6 @@
 #include "WorkspaceFixture.h"
 #include "monitor/StatusTableFile.h"
+#include "monitor/StatusTableNames.h"
 #include "monitor/frmStatusTable.h"
 #include "platform/GridModel.h"
 #include "platform/PollingLoop.h"
@@ -266,6 +267,13 @@ TEST_F(StatusTableFilesTest, AControllerProgramSelectsItsBoardAndOffersItsOfflin
     EXPECT_EQ(QFileInfo(table->NamPath).fileName(), "PUMP.nam");
     EXPECT_TRUE(table->chkViewOffline->isEnabled());
     EXPECT_EQ(main->procs.statusTableCvpFile(), table->gCvpFile);
+    // Its names are loaded: an opened table shows them while View NicNames is on.
+    ASSERT_TRUE(table->chkViewNicNames->isEnabled());
+    table->chkViewNicNames->click();
+    writeTable("T.tbl", " 50 \r\nB11\r\nB12\r\n\r\n");
+    openTable("T.tbl");
+    EXPECT_EQ(grid->textMatrix(3, 0), "Motor");
+    EXPECT_EQ(grid->textMatrix(2, 0), "");
 }
 
 TEST_F(StatusTableFilesTest, AProgramThatCannotBeAttachedLeavesTheTableDetached)
@@ -286,7 +294,7 @@ TEST_F(StatusTableFilesTest, AProgramThatCannotBeAttachedLeavesTheTableDetached)
         {"\r\n", "Unable to Determine Target Board.", "File Error"},
     };
     writeProgram("GOOD", 49);
-    writeProgramFile("GOOD.nam", "");
+    writeProgramFile("GOOD.nam", "&\r\n001x\r\n");
     writeProgramFile("GOOD.doc", "");
     open();
     for (const Case& c : cases) {
@@ -294,6 +302,7 @@ TEST_F(StatusTableFilesTest, AProgramThatCannotBeAttachedLeavesTheTableDetached)
         dialogs.answers.push_back(programPath("GOOD.cvp"));
         table->SelectStatusTableProgram();
         ASSERT_EQ(table->cboTargetBoard->currentIndex(), 1);
+        ASSERT_FALSE(gMemNames.isEmpty());
         QFile::remove(programPath("BAD.cvp"));
         if (!c.cvp.isEmpty())
             writeProgramFile("BAD.cvp", c.cvp == "\r\n" ? QByteArray() : c.cvp);
@@ -304,6 +313,7 @@ TEST_F(StatusTableFilesTest, AProgramThatCannotBeAttachedLeavesTheTableDetached)
         EXPECT_EQ(prompts.shown.back().text, c.text);
         EXPECT_EQ(prompts.shown.back().title, c.title);
         EXPECT_TRUE(table->gCvpFile.isEmpty()) << c.text.toStdString();
+        EXPECT_TRUE(gMemNames.isEmpty());
         EXPECT_EQ(table->fraProgram->title(), "Program:");
         for (QCheckBox* box : {table->chkViewNicNames, table->chkViewDescriptions, table->chkViewOffline}) {
             EXPECT_FALSE(box->isChecked());
