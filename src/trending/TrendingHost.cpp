@@ -34,6 +34,24 @@ protected:
         event->ignore();
         m_view->Form_Unload();
     }
+
+public:
+    // Another child window became the active one, or this one did. The main window losing the
+    // desktop's focus and getting it back (a null activation in between) is neither.
+    void activationChanged(QMdiSubWindow* w)
+    {
+        if (!w)
+            return;
+        const bool active = w == this;
+        if (active && !m_active)
+            m_view->Form_Activate();
+        else if (!active && m_active)
+            m_view->Form_Deactivate();
+        m_active = active;
+    }
+    bool m_active = false;
+
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Resize && isVisible() && m_view->loaded())
@@ -54,26 +72,26 @@ frmTrending* makeView(frmMDIMain& main)
     auto* frame = new TrendingFrame(main.mdiArea, g_view);
     main.mdiArea->addSubWindow(frame);
     frame->hide();
-    QObject::connect(main.mdiArea, &QMdiArea::subWindowActivated, g_view, [view = g_view.data(), frame](QMdiSubWindow* w) {
-        if (w == frame)
-            view->Form_Activate();
-        else
-            view->Form_Deactivate();
-    });
+    QObject::connect(main.mdiArea, &QMdiArea::subWindowActivated, frame, &TrendingFrame::activationChanged);
     return g_view;
 }
 
 void showTrending(frmMDIMain& main)
 {
     frmTrending* view = makeView(main);
-    auto* frame = static_cast<QMdiSubWindow*>(view->parentWidget());
-    if (!view->loaded())
+    auto* frame = static_cast<TrendingFrame*>(view->parentWidget());
+    if (!view->loaded()) {
+        // A closed view was deactivated with its frame, whatever the area did after.
+        frame->m_active = false;
         view->Form_Load();
+    }
     frame->show();
-    if (main.mdiArea->activeSubWindow() == frame)
+    if (main.mdiArea->activeSubWindow() == frame) {
+        frame->m_active = true;
         view->Form_Activate();
-    else
+    } else {
         main.mdiArea->setActiveSubWindow(frame);
+    }
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -168,6 +169,10 @@ TEST_F(TrendingTest, SamplesKeepTheNewestOnTopWithinTheGridsBounds)
     EXPECT_EQ(cell(1, 1), "12.35");
     EXPECT_EQ(cell(1, 0), "1");
     EXPECT_EQ(cell(3, 0), "3");
+    // Ctrl+C in the grid copies the selected cells.
+    view->grid->select(1, 1, 2, 2);
+    view->fgTrend_KeyPress(3);
+    EXPECT_EQ(QApplication::clipboard()->text(), "12.35\t7\n1.5\t6");
 
     // The 246th sample after a clear reaches 258 rows: the oldest goes, 257 stay.
     view->cmdClear_Click();
