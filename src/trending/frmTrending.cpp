@@ -47,6 +47,8 @@ constexpr int kGraphLeft = 120;
 constexpr int kControlsHeight = 3300;
 constexpr int kTrendDataWidth = 3600;
 constexpr int kGraphBottomMargin = 600;
+// Samples can come every few milliseconds; the screen need not show each one.
+constexpr int kRepaintMs = 100;
 
 } // namespace
 
@@ -93,6 +95,9 @@ void frmTrending::buildControls()
     chkAcquire = new QCheckBox(QStringLiteral("&Acquire Samples"), this);
     tmrTrending = new QTimer(this);
     tmrTrending->setInterval(100);
+    m_repaintGate = new QTimer(this);
+    m_repaintGate->setSingleShot(true);
+    m_repaintGate->setInterval(kRepaintMs);
 
     cmdClear = new QPushButton(QStringLiteral("&Clear Samples"), this);
     cmdReset = new QPushButton(QStringLiteral("&Reset Counter"), this);
@@ -100,7 +105,9 @@ void frmTrending::buildControls()
     lblSamples = new QLabel(QStringLiteral("0"), this);
     lblSamples->setFrameShape(QFrame::StyledPanel);
     lblSamples->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblSamples->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("999,999,999")) + 12);
+    // A fixed size: a new count repaints the label alone, without laying the window out again.
+    lblSamples->setFixedSize(fontMetrics().horizontalAdvance(QStringLiteral("999,999,999")) + 12,
+                             lblSamples->sizeHint().height());
 
     fraTrendData = new QGroupBox(QStringLiteral("Trend Data"), this);
     grid = new GridModel(this);
@@ -180,6 +187,7 @@ void frmTrending::buildControls()
     connect(txtSamples, &UpDownEdit::focusLeft, this, &frmTrending::txtSamples_LostFocus);
     txtSamples->edit()->installEventFilter(this);
     connect(tmrTrending, &QTimer::timeout, this, &frmTrending::tmrTrending_Timer);
+    connect(m_repaintGate, &QTimer::timeout, this, &frmTrending::openRepaintGate);
     connect(grid, &GridModel::topRowChanged, this, &frmTrending::fgTrend_Scroll);
     connect(fgTrend, &GridView::keyPress, this, &frmTrending::fgTrend_KeyPress);
     connect(fgTrend, &GridView::gotFocus, this, &frmTrending::fgTrend_GotFocus);
@@ -591,6 +599,30 @@ void frmTrending::fgTrend_KeyPress(int KeyAscii)
 }
 
 QString frmTrending::trendClip() const { return grid->clip(); }
+
+void frmTrending::gateRepaints()
+{
+    if (!m_repaintGate->isActive()) {
+        m_repaintGate->start();
+    } else if (!grid->signalsBlocked()) {
+        // The grid's view learns of the rows all at once when the gate opens.
+        grid->blockSignals(true);
+        m_controls->setUpdatesEnabled(false);
+        picGraph->setUpdatesEnabled(false);
+    }
+}
+
+void frmTrending::openRepaintGate()
+{
+    if (grid->signalsBlocked()) {
+        grid->blockSignals(false);
+        emit grid->aboutToReshape();
+        emit grid->reshaped();
+        emit grid->topRowChanged();
+    }
+    m_controls->setUpdatesEnabled(true);
+    picGraph->setUpdatesEnabled(true);
+}
 
 // ---------------------------------------------------------------- graph
 

@@ -139,6 +139,11 @@ private:
     std::vector<QString> sampleTexts() const;
     friend class frmTrendingPrint;
 
+    // Holds the repaints of the grid, the counter and the graph to a screen's pace while samples
+    // come faster than that: the first sample paints at once, the rest wait for the gate's end.
+    void gateRepaints();
+    void openRepaintGate();
+    QTimer* m_repaintGate = nullptr;
     QWidget* m_controls = nullptr;
     bool m_loaded = false;
     bool m_running = false;

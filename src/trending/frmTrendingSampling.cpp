@@ -49,6 +49,7 @@ static bool readSucceeded(bool exchanged) { return !exchanged || (!gRSComm->Comm
 void frmTrending::AddTrendSample(const QString& Value)
 {
     const qint64 now = clockMs();
+    gateRepaints();
     if (!m_timeBaseSet) {
         m_timeBaseSet = true;
         m_timeBaseMs = now;
