@@ -6,12 +6,10 @@
 #include "comm/RSComm.h"
 #include "limitswitch/TimingState.h"
 #include "limitswitch/modPLS.h"
-#include "platform/FileListBoxes.h"
 #include "platform/FileLookup.h"
 #include "platform/Prompts.h"
 #include "platform/TextItems.h"
 #include "workspace/ProgramFiles.h"
-#include "workspace/frmMain.h"
 #include "workspace/modUtility.h"
 
 #include <QFileInfo>
@@ -82,11 +80,7 @@ void frmMDIMain::mnuFileListPopupUploadFromPLS_Click()
     }
     comm.InUploadMode(false);
     // The browser shows the uploaded program, with the files it now has.
-    if (m_browser) {
-        m_browser->dirDirList->refresh();
-        m_browser->RefreshDirList();
-        m_browser->RefreshFileList(gProgramFile);
-    }
+    refreshBrowserAfterTransfer(gProgramFile);
     UpdateOnlineStatus();
     gProgramFile = GetSelectedFile();
 }
