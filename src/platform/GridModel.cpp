@@ -174,8 +174,10 @@ void GridModel::moveCurrent(int r, int c, int rs, int cs)
     const bool cellMoves = r != m_row || c != m_col;
     if (cellMoves) {
         emit leaveCell();
-        // A handler of the leave event may itself have moved the current cell; the move asked
-        // for here still wins, as a click on a cell lands on that cell.
+        // A handler of the leave event may itself have moved the current cell or added rows; the
+        // move asked for here still wins, as a click on a cell lands on that cell.
+        r = clampRow(r);
+        rs = clampRow(rs);
     }
     const bool selMoves = cellMoves || rs != m_rowSel || cs != m_colSel;
     m_row = r;

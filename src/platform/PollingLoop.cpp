@@ -52,8 +52,9 @@ bool PollingLoop::keepGoing() const
 
 bool PollingLoop::yield()
 {
+    QPointer<PollingLoop> self(this);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return keepGoing();
+    return self && keepGoing();
 }
 
 void PollingLoop::idleWait()
