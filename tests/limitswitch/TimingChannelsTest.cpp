@@ -61,6 +61,12 @@ TEST_F(TimingTest, AChannelWithoutSetpointsListsAsOneRowAndItsPlaceholderIsRepla
     EXPECT_EQ(gridRow(f, 4), QStringList({"CH1", "40", "50"}));
     EXPECT_EQ(f.txtTmg[1]->text(), "1");
     EXPECT_TRUE(prompts.shown.empty());
+
+    // The listing ends at the first channel nothing is known of.
+    gPLSData.ChannelSetpoints[3].reset();
+    f.DisplayPLSChannels();
+    EXPECT_EQ(gridRow(f, 6)[0], "CH2");
+    EXPECT_EQ(gridRow(f, 8)[0], "");
 }
 
 TEST_F(TimingTest, APairIsRefusedWhenAnEndpointFallsInAWindowAcrossZero)

@@ -95,7 +95,12 @@ TEST_F(TimingTest, AFieldStoresItsValueRoundedHalfToEvenAndRefusesWhatIsNoNumber
 TEST_F(TimingTest, ABrakeWearScaleBringsTheStopLocationWithinIt)
 {
     frmTiming& f = openOnline(62);
+    // Without brake-wear compensation its fields stay locked.
+    EXPECT_TRUE(f.txtPLS_CFG[10]->isEnabled());
+    EXPECT_FALSE(f.txtPLS_CFG[12]->isEnabled());
     f.chkV8BWComp->click();
+    EXPECT_TRUE(f.txtPLS_CFG[12]->isEnabled());
+    EXPECT_EQ(gPLSData.Flags & 1, 1);
     ASSERT_FALSE(enter(f, 12, QStringLiteral("300")));
     ASSERT_EQ(gPLSData.StopLocation, 300);
     ASSERT_FALSE(enter(f, 10, QStringLiteral("100")));
@@ -105,6 +110,13 @@ TEST_F(TimingTest, ABrakeWearScaleBringsTheStopLocationWithinIt)
     EXPECT_EQ(f.txtTmg[0]->maximum(), 99);
     // Only code 64 has 32 channels.
     EXPECT_FALSE(f.optV8PlsChan[1]->isEnabled());
+
+    // Switched off again, the compensation's fields fall back to their bounds.
+    f.chkV8BWComp->click();
+    EXPECT_EQ(gPLSData.Flags & 1, 0);
+    EXPECT_EQ(gPLSData.StopLocation, 0);
+    EXPECT_EQ(gPLSData.WindowTo, 99);
+    EXPECT_FALSE(f.txtPLS_CFG[12]->isEnabled());
 }
 
 TEST_F(TimingTest, TheBoardListFollowsTheProgramAndTheUploadedCount)
