@@ -150,7 +150,6 @@ private:
     PollingLoop* m_loop = nullptr;
     // A failed first pass is reported once per on-line period; it is tried again silently.
     bool m_firstPassReported = false;
-    int m_focusedEntry = -1;
 };
 
 // Hands the main window the target-board interface (View > Target Board Interface, the toolbar's
