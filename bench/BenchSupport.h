@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the benchmarks: a boardsim child process linked as port 1 of a temporary
-// installation, and wall and CPU clocks.
+// installation, the real serial port counting its bytes, and wall and CPU clocks.
+#include "platform/CommPort.h"
 #include "platform/Install.h"
 
 #include <QDir>
@@ -46,6 +47,23 @@ public:
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
+};
+
+// The real serial port, counting every byte written to it and read from it.
+class CountingPort : public SerialCommPort {
+public:
+    int readByte() override
+    {
+        const int b = SerialCommPort::readByte();
+        bytes += b >= 0 ? 1 : 0;
+        return b;
+    }
+    void write(const QByteArray& data) override
+    {
+        bytes += data.size();
+        SerialCommPort::write(data);
+    }
+    long bytes = 0;
 };
 
 class BenchClock {

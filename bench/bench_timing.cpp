@@ -38,23 +38,6 @@ public:
     std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
     int boxes = 0;
 };
-
-// The real serial port, counting every byte written to it and read from it.
-class CountingPort : public SerialCommPort {
-public:
-    int readByte() override
-    {
-        const int b = SerialCommPort::readByte();
-        bytes += b >= 0 ? 1 : 0;
-        return b;
-    }
-    void write(const QByteArray& data) override
-    {
-        bytes += data.size();
-        SerialCommPort::write(data);
-    }
-    long bytes = 0;
-};
 } // namespace
 
 int main(int argc, char* argv[])

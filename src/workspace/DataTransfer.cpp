@@ -8,6 +8,7 @@
 #include "workspace/modUtility.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -122,7 +123,45 @@ bool goOn(frmWaitDisplay& display)
     return !display.CancelFlag && gRSComm && !gRSComm->CommError;
 }
 
-void advance(frmWaitDisplay& display) { display.pbrWaitDisplay->setValue(display.pbrWaitDisplay->value() + 1); }
+// The line of the address in hand and the progress bar. Nobody reads them faster than a few times
+// a second, and painting them for every address would take longer than the address's exchanges on
+// the line: they are shown at most every 50 ms, and as they stand at the end.
+class Progress {
+public:
+    explicit Progress(frmWaitDisplay& display) : m_display(display), m_value(display.pbrWaitDisplay->value())
+    {
+        m_clock.start();
+    }
+    ~Progress() { flush(); }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    void show(const QString& text)
+    {
+        m_text = text;
+        if (m_clock.elapsed() >= 50)
+            flush();
+    }
+    void advance()
+    {
+        ++m_value;
+        if (m_clock.elapsed() >= 50)
+            flush();
+    }
+
+private:
+    void flush()
+    {
+        m_clock.restart();
+        if (!m_text.isEmpty())
+            m_display.lblWaitDisplay->setText(m_text);
+        m_display.pbrWaitDisplay->setValue(m_value);
+    }
+    frmWaitDisplay& m_display;
+    int m_value;
+    QString m_text;
+    QElapsedTimer m_clock;
+};
 
 // The LDT file of the transfer, checked whole. nullopt when the transfer may not go on (the user
 // has been told); an empty image when there is no file or it is empty and `required` is false.
@@ -159,6 +198,7 @@ void downloadBoardData(frmWaitDisplay& display)
     if (!image)
         return;
     const int first = ldtImageSpan(code).first;
+    Progress progress(display);
     for (int a = gDataXferFrom; a <= gDataXferTo; ++a) {
         if (!goOn(display))
             return;
@@ -166,11 +206,10 @@ void downloadBoardData(frmWaitDisplay& display)
         // Only what the file holds is written: an address it does not reach keeps the board's value.
         if (!skippedOnDownload(code, a) && index >= 0 && index < static_cast<long>(image->size())) {
             const QString value = QString::number((*image)[static_cast<std::size_t>(index)]);
-            display.lblWaitDisplay->setText(QStringLiteral("Downloading ") + value + QStringLiteral(" to B") +
-                                            QString::number(a));
+            progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to B") + QString::number(a));
             gRSComm->RSWrite(QStringLiteral("B") + QString::number(a), value);
         }
-        advance(display);
+        progress.advance();
     }
 }
 
@@ -183,6 +222,7 @@ void uploadBoardData(frmWaitDisplay& display)
     const AddressSpan span = ldtImageSpan(code);
     std::vector<int> bytes;
     bytes.reserve(static_cast<std::size_t>(span.count()));
+    Progress progress(display);
     for (int a = span.first; a <= span.last; ++a) {
         if (!goOn(display))
             return;
@@ -195,10 +235,9 @@ void uploadBoardData(frmWaitDisplay& display)
         // A failed read is no byte of the board's: the file keeps what it held.
         if (gRSComm->CommError || gRSComm->LastReadFailed)
             return;
-        display.lblWaitDisplay->setText(QStringLiteral("Uploaded ") + value + QStringLiteral(" from B") +
-                                        QString::number(a));
+        progress.show(QStringLiteral("Uploaded ") + value + QStringLiteral(" from B") + QString::number(a));
         bytes.push_back(value.toInt() & 0xFF);
-        advance(display);
+        progress.advance();
     }
     QString error;
     const QString path = findCaseInsensitive(gDataXferFile);
@@ -286,14 +325,15 @@ void downloadDatafile(frmWaitDisplay& display)
         return;
     }
     qint64 n = start->number;
+    Progress progress(display);
     for (const QString& value : values) {
         if (!goOn(display))
             return;
         const QString address = QString(start->letter) + QString::number(n);
-        display.lblWaitDisplay->setText(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
+        progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
         gRSComm->RSWrite(address, value);
         n += start->step;
-        advance(display);
+        progress.advance();
     }
 }
 
