@@ -36,6 +36,9 @@ public:
     // One byte from the PC; the reply byte, if the board answers it.
     std::optional<uint8_t> receive(uint8_t byte);
 
+    // The board's memory. Only writes and program loads change it; no handshake, mode change,
+    // time-out or opening and closing of the port does, so a download followed by an upload (or the
+    // reverse) is checked on the memory itself.
     std::array<uint8_t, 65536> memory{};
     Mode mode() const { return m_mode; }
 
