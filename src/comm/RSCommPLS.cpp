@@ -7,6 +7,8 @@
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int kAck = 0x55;
 constexpr int kReadyByte = 0x38;
@@ -242,6 +244,11 @@ bool RSComm::SetPLSOffset(int Position)
 bool RSComm::PLSConfigDownload(const std::array<int, 24>& CfgParam, int ScaleFactor)
 {
     BusyGuard guard(*this);
+    // Every value travels as one byte and the scale as one word: a value that does not fit (from a
+    // file written elsewhere) would reach the board as another value, so nothing is sent.
+    const auto isByte = [](int v) { return v >= 0 && v <= 255; };
+    if (!std::all_of(CfgParam.begin(), CfgParam.end(), isByte) || ScaleFactor < 0 || ScaleFactor > 65535)
+        return false;
     for (int b = 0; b < 4; ++b)
         if (!blockWrite(kConfigBlocks[b], CfgParam.data() + 6 * b))
             return false;

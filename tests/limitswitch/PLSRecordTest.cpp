@@ -175,6 +175,19 @@ TEST_F(PLSTest, ARecallStoresPairsSortedByOnWhereverTheBoardStarts)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+// A pass of two OFF points keeps the pair's ON, so two pairs may share it: they stay in the order
+// the board gave them. Recall 4's ON at 370 is turned into an OFF point.
+TEST_F(PLSTest, PairsWithEqualOnKeepTheirRecallOrder)
+{
+    online();
+    gPLSData.Scale = 400;
+    setBoardPairs(6, {{100, 200}, {250, 260}, {300, 350}, {370, 380}});
+    board().pls.recallCursor[6] = 2; // ON 250 first
+    board().corruptReplyAt(board().receivedCount() + 6 * 4 + 3, 0);
+    RecallChannelSetpoints(6, nullptr);
+    EXPECT_EQ(gPLSData.ChannelSetpoints[6], pairs({{100, 200}, {250, 260}, {300, 350}, {300, 380}}));
+}
+
 TEST_F(PLSTest, ARecallThatNeverComesBackStopsAt2049Pairs)
 {
     online();

@@ -41,14 +41,17 @@ TEST_F(PLSTransferTest, TheUploadReadsTheChannelsInUseByFamily)
         int code, countAt, count;
         const char* pcfStart;
         int headers, inUse;
-    } cases[] = {{62, 5, 32, "16", 32, 16}, {69, 0, 4, "08", 64, 8}, {64, 5, 32, "32", 32, 32}};
+    } cases[] = {{62, 5, 32, "16", 32, 16},
+                 {69, 0, 4, "08", 64, 8},
+                 {64, 5, 32, "32", 32, 32},
+                 {69, 0, 100, "64", 64, 64}}; // more than the record holds
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         const QString base = QStringLiteral("P") + QString::number(c.code);
         useProgram(base, c.code);
         board().pls.configOut.fill(0);
         board().pls.configOut[c.countAt] = c.count;
-        for (int ch = 0; ch < 40; ++ch)
+        for (int ch = 0; ch < kPLSMaxChannels; ++ch)
             setBoardPairs(ch, {{ch + 1, ch + 2}});
         board().clearLog();
         confirm();
@@ -82,6 +85,29 @@ TEST_F(PLSTransferTest, TheDownloadSendsEachChannelsPairsUntilOneWithOnEqualOff)
     EXPECT_EQ(gPLSDataSnapshot, gPLSData);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, "PLS Download [PRESS]");
+}
+
+// Values of a PCF file that do not fit the board's bytes would reach it as other values.
+TEST_F(PLSTransferTest, ADownloadOfValuesTheBoardCannotTakeSendsNothing)
+{
+    struct Case {
+        int code;
+        QByteArray pcf;
+    } cases[] = {{62, "16360" "0300" "000000000000000" "00000000%"}, // strobe preset 300
+                 {69, "080360" "0999" "000000000000000000000" "0000000000000000%"}, // speed compensation 999
+                 {69, "08-360" "0000" "000000000000000000000" "0000000000000000%"}}; // scale -360
+    online();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pcf.constData());
+        useProgram("PRESS", c.code);
+        writeProgramFile("PRESS.PCF", c.pcf + "\r\n");
+        prompts.shown.clear();
+        prompts.answerOk();
+        ShowWaitDisplay(7);
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, "Unable to Successfully Download the PLS Configuration");
+        EXPECT_TRUE(board().received().isEmpty());
+    }
 }
 
 TEST_F(PLSTransferTest, ClearAllClearsTheChannelCountLastExchangedWithTheBoard)

@@ -81,6 +81,13 @@ TEST_F(PLSViewTest, TheChannelGridListsEveryChannelInOctal)
     });
     // The view read into a record of its own.
     EXPECT_EQ(gPLSData, before);
+
+    // Without the CHL file every channel has the single pair (0, 0).
+    QFile::remove(programPath("BRAKE.CHL"));
+    view("BRAKE.CHL", [&](frmPLSView& v) {
+        EXPECT_EQ(gridRows(v, 3), QStringList({"CHANNEL NUMBER:|ON POS|Off POS", " CH0 - |****|****", "||"}));
+        EXPECT_EQ(v.fgPLSChannels->textMatrix(1 + 2 * 15, 0), " CH17 - ");
+    });
 }
 
 TEST_F(PLSViewTest, TheConfigurationFrameSuitsTheBoardFamily)
