@@ -190,7 +190,9 @@ std::vector<qint64> graphValues(const std::vector<QString>& sampleTexts, int sam
     std::vector<qint64> values(count);
     constexpr double lo = std::numeric_limits<qint32>::min();
     constexpr double hi = std::numeric_limits<qint32>::max();
-    for (std::size_t i = 0; i < count; ++i)
-        values[i] = static_cast<qint64>(std::clamp(std::round(val(sampleTexts[i])), lo, hi));
+    for (std::size_t i = 0; i < count; ++i) {
+        const double v = std::round(val(sampleTexts[i]));
+        values[i] = std::isnan(v) ? 0 : static_cast<qint64>(std::clamp(v, lo, hi));
+    }
     return values;
 }

@@ -148,13 +148,16 @@ TEST_F(TrendingTest, NothingIsRecordedOffLineOrFromAFailedRead)
 
     goOnline();
     board().setSilentFrom(0);
-    prompts.answerAllWith(Answer::Ok);
+    prompts.answerOk();
     passes(3);
     view->tmrTrending_Timer();
     EXPECT_TRUE(gRSComm->CommError || !gRSComm->OnlineMode);
     EXPECT_EQ(view->sampleCounter(), 0);
     EXPECT_EQ(cell(1, 2), "");
     EXPECT_EQ(view->lblSamples->text(), "0");
+    // The link's own alert, once; sampling adds no box of its own.
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
 }
 
 TEST_F(TrendingTest, SamplesKeepTheNewestOnTopWithinTheGridsBounds)
