@@ -24,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -238,8 +239,20 @@ void frmMain::setBrowserWidth(int width)
         widest = frame->mdiArea()->viewport()->width() - twipsToPixels(kFormWidth);
     m_width = qMax(twipsToPixels(kFormWidth), qMin(width, widest));
     Form_Resize();
-    if (gMDIMain)
-        gMDIMain->MDIForm_Resize();
+    if (!gMDIMain)
+        return;
+    gMDIMain->MDIForm_Resize();
+    // The views docked beside the browser lay themselves out again when the client area changes
+    // size; tell them, as its size is all they watch.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()); frame && frame->mdiArea()) {
+        QMdiArea* area = frame->mdiArea();
+        for (QWidget* w : {static_cast<QWidget*>(area), area->viewport()}) {
+            QResizeEvent same(w->size(), w->size());
+            QCoreApplication::sendEvent(w, &same);
+        }
+    }
+    if (gMDIMain->childVisible(frmMDIMain::ChildView::ViewResults))
+        gMDIMain->viewResults()->Form_Resize();
 }
 
 void frmMain::Form_Resize()

@@ -53,7 +53,7 @@ TEST_F(TablesTest, AddressLimitsPerBoardGroup)
     EXPECT_TRUE(comm.ValidAdd("F0", 52));
     EXPECT_TRUE(comm.ValidAdd("Q0", 49)) << "other letters allow only 0";
     EXPECT_FALSE(comm.ValidAdd("Q1", 49));
-    EXPECT_TRUE(comm.ValidAdd("Bxyz", 69) == false) << "a text that is not a number counts as 0";
+    EXPECT_FALSE(comm.ValidAdd("Bxyz", 69)) << "a text that is not a number is no address";
 }
 
 TEST_F(TablesTest, IoPointRules)
