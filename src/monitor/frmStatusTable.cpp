@@ -124,7 +124,8 @@ void frmStatusTable::install(frmMDIMain& main)
     installFiles(main);
     QObject::connect(main.mdiArea, &QMdiArea::subWindowActivated, &main, [](QMdiSubWindow* w) {
         frmStatusTable* t = existing();
-        if (!t || !t->m_frame || !w)
+        // Closing the table is no deactivation: it hides only its own menu and print entry.
+        if (!t || !t->m_frame || !w || !t->m_loaded)
             return;
         if (w == t->m_frame)
             t->Form_Activate();
@@ -211,7 +212,8 @@ void frmStatusTable::createControls()
     connect(chkViewNicNames, &QCheckBox::clicked, this, &frmStatusTable::chkViewNicNames_Click);
     connect(chkViewDescriptions, &QCheckBox::clicked, this, &frmStatusTable::chkViewDescriptions_Click);
     connect(chkViewOffline, &QCheckBox::clicked, this, &frmStatusTable::chkViewOffline_Click);
-    connect(cboTargetBoard, &QComboBox::activated, this, &frmStatusTable::cboTargetBoard_Click);
+    // A row chosen by code (a program attached to the table) sets the board as a click does.
+    connect(cboTargetBoard, &QComboBox::currentIndexChanged, this, &frmStatusTable::cboTargetBoard_Click);
 
     connect(fgStatus, &GridModel::enterCell, this, &frmStatusTable::fgStatus_EnterCell);
     connect(fgStatus, &GridModel::leaveCell, this, &frmStatusTable::fgStatus_LeaveCell);
