@@ -23,9 +23,10 @@ class UpDownEdit;
 // setpoint commands and the resolver offset, and a polling loop that keeps speed, position and
 // offset current while it is open.
 //
-// The window is split over three files: frmTiming.cpp (the window, the board list and the
-// configuration), frmTimingChannels.cpp (channels, setpoints, offset and the grid) and
-// frmTimingLoop.cpp (the live loop, the on-line and off-line states and the control groups).
+// The window is split over four files: frmTiming.cpp (the window, its controls and the board list),
+// frmTimingConfig.cpp (the configuration of both families, apply and read-back),
+// frmTimingChannels.cpp (channels, setpoints, offset and the grid) and frmTimingLoop.cpp (the live
+// loop, the on-line and off-line states and the control groups).
 //
 // One instance lives from first use to the main window's end; closing it hides it and ends its
 // loop, so it is never deleted while the loop may be on the stack.
