@@ -160,6 +160,9 @@ void frmStatusTable::SelectStatusTableProgram()
                Icon::Information, kFileError);
         return;
     }
+    // The Corvane file as it is named on disk ("PUMP.CVP" for a chosen "PUMP.LMN"), so that the
+    // main window's search finds the attached program.
+    gCvpFile = cvp;
     QString why;
     const std::optional<QByteArray> bytes = readWholeFile(cvp, &why);
     if (!bytes) {

@@ -263,7 +263,8 @@ TEST_F(StatusTableFilesTest, AControllerProgramSelectsItsBoardAndOffersItsOfflin
     EXPECT_EQ(table->TableBoardCode, 50);
     EXPECT_EQ(table->ProgramBoardCode, 50);
     EXPECT_EQ(table->fraProgram->title(), "Program: PUMP");
-    EXPECT_EQ(QFileInfo(table->gCvpFile).fileName(), "PUMP.cvp");
+    // The Corvane file as it is named on disk, so that the main window's search finds it.
+    EXPECT_EQ(table->gCvpFile, programPath("PUMP.CVP"));
     EXPECT_EQ(QFileInfo(table->NamPath).fileName(), "PUMP.nam");
     EXPECT_TRUE(table->chkViewOffline->isEnabled());
     EXPECT_EQ(main->procs.statusTableCvpFile(), table->gCvpFile);
