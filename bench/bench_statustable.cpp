@@ -37,38 +37,6 @@ public:
     }
     std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
 };
-
-// The real serial port, counting every byte written to it and read from it.
-class CountingPort : public CommPort {
-public:
-    std::optional<PortError> open() override
-    {
-        m_port.setCommPort(commPort());
-        m_port.setSettings(settings());
-        return m_port.open();
-    }
-    void close() override { m_port.close(); }
-    bool isOpen() const override { return m_port.isOpen(); }
-    int inBufferCount() override { return m_port.inBufferCount(); }
-    void clearInput() override { m_port.clearInput(); }
-    int readByte() override
-    {
-        const int b = m_port.readByte();
-        bytes += b >= 0 ? 1 : 0;
-        return b;
-    }
-    void write(const QByteArray& data) override
-    {
-        bytes += data.size();
-        m_port.write(data);
-    }
-    bool waitForByte(qint64 deadlineMs) override { return m_port.waitForByte(deadlineMs); }
-
-    long bytes = 0;
-
-private:
-    SerialCommPort m_port;
-};
 } // namespace
 
 int main(int argc, char* argv[])
