@@ -129,6 +129,7 @@ protected:
     void ParseAddress(const QString& Address);
     bool portOpen() const;
 
+public:
     // An address text split by the one grammar that the address check and the parser share, so
     // that what is checked is what goes on the wire: hexadecimal digits and "H" (a byte address);
     // a letter and decimal digits; or a letter of B, I, X or Y, decimal digits, "." and a bit 0-7.
@@ -143,6 +144,7 @@ protected:
     };
     static AddressForm splitAddress(const QString& Address);
 
+protected:
     CommPort* CommObj = nullptr;
     int CurrentMode = 0;
     bool PortSetupFailed = false;

@@ -82,16 +82,20 @@ public:
     bool RefreshOfflineValues();
     PollingLoop* liveLoop() const { return m_loop; }
 
-    // The parts of an address text as the table reads them: a hexadecimal "…H" text is the byte
-    // B of its value; any other text is its first character and the rest.
+    // The parts of an address text as the table reads them, by the grammar the link checks and
+    // sends addresses by: a hexadecimal "…H" text is the byte B of its value; any other text is a
+    // type letter and a number, with a bit after a point for B, I, X and Y.
     struct RowAddress {
-        QChar type;          // upper case
-        QString number;      // decimal text, a bit digit after a point where there is one
-        bool numeric = false;
+        bool valid = false; // false: the text names no address ("not numeric")
         bool hex = false;
-        long long hexValue = 0;
-        QString normalised() const { return type + number; }
-        bool hasBit() const { return number.contains(QLatin1Char('.')); }
+        QChar type;         // upper case
+        long number = 0;
+        int bit = -1;       // -1: no bit
+        QString normalised() const
+        {
+            return type + QString::number(number) + (bit >= 0 ? QLatin1Char('.') + QString::number(bit) : QString());
+        }
+        bool hasBit() const { return bit >= 0; }
     };
     static RowAddress splitRowAddress(const QString& text);
     // Board type code of row `index` of the target-board list (0 for "(none)" and anything else).

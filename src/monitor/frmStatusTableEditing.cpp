@@ -17,21 +17,6 @@
 namespace {
 constexpr int kAddressCol = 1;
 
-// Digits, with one point at most: the number part of an address.
-bool isDecimalNumber(const QString& s)
-{
-    int digits = 0, points = 0;
-    for (QChar c : s) {
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            ++digits;
-        else if (c == QLatin1Char('.') && ++points == 1)
-            continue;
-        else
-            return false;
-    }
-    return digits > 0;
-}
-
 // The value of hexadecimal digits; false for an empty text or any other character. Held below
 // 2^40 so that a long typed text stays a number that the write refuses as out of range.
 bool hexValue(const QString& s, long long& value)
@@ -74,19 +59,16 @@ bool addressKeyAllowed(QChar key, int boardCode)
 
 frmStatusTable::RowAddress frmStatusTable::splitRowAddress(const QString& text)
 {
+    const RSComm::AddressForm form = RSComm::splitAddress(text);
     RowAddress a;
-    if (text.isEmpty())
+    a.valid = form.kind != RSComm::AddressForm::Invalid;
+    if (!a.valid)
         return a;
-    if (text.endsWith(QLatin1Char('H'), Qt::CaseInsensitive)) {
-        a.type = QLatin1Char('B');
-        a.hex = true;
-        a.numeric = hexValue(text.chopped(1), a.hexValue);
-        a.number = QString::number(a.hexValue);
-        return a;
-    }
-    a.type = text.front().toUpper();
-    a.number = text.mid(1);
-    a.numeric = isDecimalNumber(a.number);
+    a.hex = form.kind == RSComm::AddressForm::Hex;
+    a.type = form.letter;
+    a.number = form.number;
+    if (form.kind == RSComm::AddressForm::Bit)
+        a.bit = form.bit;
     return a;
 }
 
@@ -304,7 +286,7 @@ void frmStatusTable::CommitCellEntry(bool AutoIncrement)
         // rather than leaving the row's old values beside an emptied address.
         if (!(col == kAddressCol && g.text().size() < 2)) {
             address = splitRowAddress(g.textMatrix(row, kAddressCol).toUpper());
-            if (!address.numeric) {
+            if (!address.valid) {
                 g.setText(QString());
                 return;
             }
@@ -319,7 +301,7 @@ void frmStatusTable::CommitCellEntry(bool AutoIncrement)
             return;
         }
         if (address.hex)
-            g.setText(QString::number(address.hexValue, 16).toUpper() + QLatin1Char('H'));
+            g.setText(QString::number(address.number, 16).toUpper() + QLatin1Char('H'));
         const bool isPoint = QStringLiteral("IXY").contains(address.type);
         if (!gRSComm || !gRSComm->ValidAdd(address.normalised(), TableBoardCode) ||
             (isPoint && mappedPoint(address).isEmpty())) {
@@ -382,29 +364,24 @@ void frmStatusTable::CommitCellEntry(bool AutoIncrement)
 
 QString frmStatusTable::NextAddress(const QString& Address)
 {
-    const QString a = Address.toUpper();
-    if (a.endsWith(QLatin1Char('H'))) {
-        long long n = 0;
-        if (!hexValue(a.chopped(1), n))
-            return {};
-        return QString::number(n + 1, 16).toUpper() + QLatin1Char('H');
-    }
-    if (a.isEmpty())
+    const RowAddress a = splitRowAddress(Address);
+    if (!a.valid)
         return {};
-    const QChar t = a.front();
-    const QString rest = a.mid(1);
-    const qsizetype dot = rest.indexOf(QLatin1Char('.'));
-    const long long n = (dot < 0 ? rest : rest.left(dot)).toLongLong();
+    if (a.hex)
+        return QString::number(a.number + 1, 16).toUpper() + QLatin1Char('H');
+    const QChar t = a.type;
+    const long n = a.number;
     const bool point = QStringLiteral("IXY").contains(t);
-    auto text = [t](long long number) { return t + QString::number(number); };
-    if (dot >= 0 && (t == QLatin1Char('B') || point)) {
-        const int bit = rest.mid(dot + 1).toInt();
-        if (bit < 7)
-            return text(n) + QLatin1Char('.') + QString::number(bit + 1);
+    auto text = [t](long number) { return t + QString::number(number); };
+    if (a.hasBit()) {
+        if (a.bit < 7)
+            return text(n) + QLatin1Char('.') + QString::number(a.bit + 1);
         if (t == QLatin1Char('B') || n % 2 == 0)
             return text(n + 1) + QStringLiteral(".0");
         return text(n + 9) + QStringLiteral(".0");
     }
+    if (point)
+        return text(n % 2 != 0 ? n + 9 : n + 1);
     switch (t.unicode()) {
     case 'B':
     case 'F':
@@ -413,10 +390,6 @@ QString frmStatusTable::NextAddress(const QString& Address)
         return text(n + 2);
     case 'D':
         return text(n + 4);
-    case 'I':
-    case 'X':
-    case 'Y':
-        return text(n % 2 != 0 ? n + 9 : n + 1);
     default:
         return {};
     }

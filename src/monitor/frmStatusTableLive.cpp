@@ -75,6 +75,9 @@ bool frmStatusTable::RefreshOnlineValues()
         if (r == EditedRow || text.size() < 2)
             continue;
         const RowAddress a = splitRowAddress(text);
+        // A text that names no address is not sent; its values stay as they were.
+        if (!a.valid)
+            continue;
         QString address = a.normalised();
         if (QStringLiteral("IXY").contains(a.type)) {
             // A point the table's board does not have is never read.
@@ -126,10 +129,9 @@ bool frmStatusTable::RefreshOfflineValues()
         if (r == EditedRow || text.size() < 2)
             continue;
         const RowAddress a = splitRowAddress(text);
-        const qsizetype dot = a.number.indexOf(QLatin1Char('.'));
-        const long long n = (dot < 0 ? a.number : a.number.left(dot)).toLongLong();
-        const int bit = dot < 0 ? 0 : a.number.mid(dot + 1).toInt();
-        switch (a.type.unicode()) {
+        const long long n = a.number;
+        const int bit = std::max(a.bit, 0);
+        switch (a.valid ? a.type.unicode() : 0) {
         case 'B':
             if (a.hasBit()) {
                 const QString b = (byteAt(n) >> bit) & 1 ? QStringLiteral("1") : QStringLiteral("0");

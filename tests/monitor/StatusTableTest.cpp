@@ -410,14 +410,14 @@ TEST_F(StatusTableTest, APassSkipsTheEditedRowAndPointsTheBoardLacks)
     setBoard(49);
     goOnline();
     board().memory[45] = 9;
-    addresses({"B45", "B45", "X10", "X30"});
+    addresses({"B45", "B45", "X10", "X30", "1+00H", "B-40"});
     grid->setTextMatrix(3, 2, "typing");
     table->EditedRow = 3;
     table->liveLoop()->runOnce();
     EXPECT_EQ(grid->textMatrix(2, 2), "9");
     EXPECT_EQ(grid->textMatrix(3, 2), "typing");
     EXPECT_EQ(values(4), "N/A|N/A|N/A|N/A");
-    // Only B45 and X30 (byte 49) went out.
+    // Only B45 and X30 (byte 49) went out: texts that name no address are not read.
     EXPECT_EQ(wire(), "FF 01 00 2D 00 31");
 }
 
