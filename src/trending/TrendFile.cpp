@@ -48,9 +48,12 @@ TrendFileContent parseTrendFile(const QByteArray& data, int boardRows)
         const double v = index.toDouble(&ok);
         if (!ok || !std::isfinite(v))
             return bad(13, QStringLiteral("Type mismatch"));
-        if (v < -0.5 || v >= boardRows - 0.5)
+        // A whole number is taken as the old integer input took it, halves to the even neighbour,
+        // and only then checked against the list (-0.5 is row 0, 14.5 row 14).
+        const double row = std::nearbyint(v);
+        if (row < 0 || row >= boardRows)
             return bad(380, QStringLiteral("Invalid property value"));
-        c.boardRow = static_cast<int>(std::lround(v));
+        c.boardRow = static_cast<int>(row);
     }
     for (int i = 0; i < 2; ++i) {
         if (in.atEnd())

@@ -606,9 +606,14 @@ void frmTrending::gateRepaints()
         m_repaintGate->start();
     } else if (!grid->signalsBlocked()) {
         // The grid's view learns of the rows all at once when the gate opens.
+        // Only what a sample changes is held: the grid, the counter, and the graph while it follows
+        // every sample. Holding more would repaint the untouched controls, and the graph when it is
+        // not live, each time the gate opens.
         grid->blockSignals(true);
-        m_controls->setUpdatesEnabled(false);
-        picGraph->setUpdatesEnabled(false);
+        fgTrend->setUpdatesEnabled(false);
+        lblSamples->setUpdatesEnabled(false);
+        if (chkLiveData->isChecked())
+            picGraph->setUpdatesEnabled(false);
     }
 }
 
@@ -620,7 +625,8 @@ void frmTrending::openRepaintGate()
         emit grid->reshaped();
         emit grid->topRowChanged();
     }
-    m_controls->setUpdatesEnabled(true);
+    fgTrend->setUpdatesEnabled(true);
+    lblSamples->setUpdatesEnabled(true);
     picGraph->setUpdatesEnabled(true);
 }
 

@@ -33,6 +33,8 @@ TEST(TrendFile, ReadsWhatOtherWritersLeave)
         {"LF line ends, no blank after the comma", "B3.7\n 14 \n(sec),Data:\n12.5,1023\n0,7", "B3.7", 14,
          {{"12.5", "1023"}, {"0", "7"}}},
         {"address read whole, commas and all", "W1, W2\r\n0\r\n(sec), Data:\r\n", "W1, W2", 0, {}},
+        {"board index a half below the first row", "W1\r\n-0.5\r\n(sec), Data:\r\n", "W1", 0, {}},
+        {"board index a half beyond the last row", "W1\r\n14.5\r\n(sec), Data:\r\n", "W1", 14, {}},
         {"quoted items", "X1\r\n2\r\n\"(sec)\",\"Data:\"\r\n\"1.5\",\"a,b\"\r\n", "X1", 2, {{"1.5", "a,b"}}},
     };
     for (const Case& c : cases) {
