@@ -177,6 +177,9 @@ void frmTrending::buildControls()
     connect(cboOptions, &QComboBox::activated, this, [this] { cboOptions_Click(); });
     connect(cboTargetBoard, &QComboBox::activated, this, [this] { cboTargetBoard_Click(); });
     connect(cboAddress, &QComboBox::activated, this, [this] { cboAddress_Click(); });
+    // The line edit's focus proxy is the combo: keys and focus changes typed by the user reach the
+    // combo, which hands them to the line edit past its filters. Both are watched.
+    cboAddress->installEventFilter(this);
     cboAddress->lineEdit()->installEventFilter(this);
     connect(chkAcquire, &QCheckBox::clicked, this, &frmTrending::chkAcquire_Click);
     connect(cmdClear, &QPushButton::clicked, this, &frmTrending::cmdClear_Click);
@@ -482,7 +485,7 @@ void frmTrending::updSamples_Change() { txtSamples_Validate(); }
 
 bool frmTrending::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool address = watched == cboAddress->lineEdit();
+    const bool address = watched == cboAddress || watched == cboAddress->lineEdit();
     const bool samples = watched == txtSamples->edit();
     if (address || samples) {
         if (event->type() == QEvent::KeyPress) {

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -230,6 +231,37 @@ TEST_F(TrendingTest, AddressEntryValidatesMapsAndKeepsTheLastGoodOne)
     view->trendingPass();
     EXPECT_TRUE(hexBytes(board().received()).endsWith("00 31")) << hexBytes(board().received()).toStdString();
     EXPECT_EQ(cell(1, 2), "42");
+}
+
+// What the user types reaches the combo, not its line edit (the combo is the line edit's focus proxy).
+TEST_F(TrendingTest, KeysAndFocusLossAtTheAddressComboValidateIt)
+{
+    view->cboTargetBoard->setCurrentIndex(14);
+    view->cboTargetBoard_Click();
+    struct Case {
+        const char* typed;
+        QEvent::Type type;
+        int key;
+        const char* top; // history's first entry afterwards
+    };
+    const Case cases[] = {
+        {"w200", QEvent::KeyPress, Qt::Key_Return, "W200"},
+        {"B40", QEvent::FocusOut, 0, "B40"},
+        {"Q5", QEvent::KeyPress, Qt::Key_Escape, "B40"},
+    };
+    for (const Case& c : cases) {
+        view->cboAddress->setEditText(QString::fromLatin1(c.typed));
+        if (c.type == QEvent::KeyPress) {
+            QKeyEvent key(QEvent::KeyPress, c.key, Qt::NoModifier);
+            QApplication::sendEvent(view->cboAddress, &key);
+        } else {
+            QFocusEvent focus(QEvent::FocusOut, Qt::TabFocusReason);
+            QApplication::sendEvent(view->cboAddress, &focus);
+        }
+        EXPECT_EQ(view->cboAddress->itemText(0), c.top) << c.typed;
+        EXPECT_EQ(view->cboAddress->currentText(), c.top) << c.typed;
+    }
+    EXPECT_EQ(view->sampledAddress(), "B40");
 }
 
 TEST_F(TrendingTest, SampleCountOutOfRangeIsRefusedAndEscLeavesTheBox)
