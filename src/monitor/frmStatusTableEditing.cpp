@@ -226,9 +226,17 @@ void frmStatusTable::fgStatus_KeyPress(int KeyAscii)
         g.setText(QString());
         text.clear();
         L = P = 0;
-        if (g.row() == g.rows() - 1)
+        if (g.row() == g.rows() - 1) {
+            const int col = g.col();
             fgStatus_Click();
-        // The click may have moved the current cell onto the new row's address.
+            // Typing that began in another column of the new row goes on in its address cell; the
+            // move there must not end the editing, or the next key would empty what this one typed.
+            if (g.col() != col) {
+                SavedCellText = g.text();
+                Editing = true;
+                EditedRow = g.row();
+            }
+        }
         text = g.text();
         L = text.size();
         P = text.indexOf(QLatin1Char('.')) + 1;

@@ -160,6 +160,10 @@ TEST_F(StatusTableTest, TypingIntoTheStarRowAddsARowAndMovesTheStar)
     EXPECT_EQ(grid->textMatrix(59, 1), "W");
     EXPECT_EQ(grid->textMatrix(60, 0), "*");
     EXPECT_EQ(grid->row(), 59);
+    // Typing begun in the new row's Decimal column goes on in its address cell, every key kept.
+    type(60, 2, "42", false);
+    EXPECT_EQ(grid->textMatrix(60, 1), "42");
+    EXPECT_EQ(grid->textMatrix(61, 0), "*");
 }
 
 TEST_F(StatusTableTest, TheEditorTakesOnlyTheKeysOfTheColumnAndBoard)
