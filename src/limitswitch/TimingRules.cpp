@@ -30,7 +30,11 @@ std::optional<double> numericValue(const QString& text)
     }
     if (!digit)
         return std::nullopt;
-    return val(compact);
+    // Converted here rather than through val(), which reads a number too long for a double as 0:
+    // such a text is a huge number and must fail the range check.
+    bool ok = false;
+    const double value = compact.toDouble(&ok);
+    return ok || std::isinf(value) ? value : 0.0;
 }
 
 int roundHalfEven(double value)

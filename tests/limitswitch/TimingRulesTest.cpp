@@ -25,6 +25,10 @@ TEST(TimingRulesTest, AFieldIsNumericOnlyAsSignDigitsAndOnePoint)
             EXPECT_EQ(roundHalfEven(*numericValue(text)), c.stored) << c.text;
         }
     }
+    // More digits than a double holds: a huge number, never 0.
+    const QString huge(400, QLatin1Char('9'));
+    for (const QString& text : {huge, QStringLiteral("-") + huge, QStringLiteral(" +") + huge})
+        EXPECT_FALSE(entryValid(text, 0, 255)) << text.size();
     EXPECT_EQ(rangeMessage(2, 2047), "Only a Number Between 2 and 2047 can be Entered");
     EXPECT_EQ(roundHalfEven(1e300), std::numeric_limits<int>::max());
 }
