@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QPainter>
 #include <QStackedWidget>
@@ -553,13 +552,13 @@ QString frmTargetBoard::correctiveAction(int L)
 
 void connectTargetBoard(frmMDIMain& main)
 {
-    auto instance = std::make_shared<QPointer<frmTargetBoard>>();
-    main.procs.targetBoardInitializeForm = [&main, instance](const QString& FileName) {
-        // The one instance, made on first use and kept: it is hidden, never deleted, between openings.
-        if (!*instance) {
-            *instance = new frmTargetBoard(&main);
-            main.setChildView(frmMDIMain::ChildView::TargetBoard, *instance);
-        }
-        (*instance)->InitializeForm(FileName);
+    main.procs.targetBoardInitializeForm = [&main](const QString& FileName) {
+        // Each opening loads the dialog afresh, so every control starts from its design value: no
+        // code line, description or board identity of an earlier opening stands for this board
+        // before it has answered (or, off-line, at all).
+        auto* form = new frmTargetBoard(&main);
+        main.setChildView(frmMDIMain::ChildView::TargetBoard, form);
+        form->InitializeForm(FileName);
+        PollingLoop::deleteWhenIdle(form);
     };
 }

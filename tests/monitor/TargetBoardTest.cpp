@@ -123,6 +123,18 @@ TEST_F(TargetBoardTest, OnDiskIdentityComesFromTheRevisionFile)
     });
 }
 
+TEST_F(TargetBoardTest, EachOpeningStartsFromTheDesignValuesNotTheLastBoards)
+{
+    board().injectFault(10);
+    board().setIdentity("PROGNAME", 11, 21);
+    open(QStringLiteral("P50"), 1, [](frmTargetBoard& f) { EXPECT_EQ(f.lblRevIdentInPLC[0]->text(), "PROGNAME"); });
+    open(QStringLiteral("P50"), 0, [](frmTargetBoard& f) {
+        const QStringList shown{f.lblTargetBoard[0]->text(), f.lblTargetBoard[2]->text(), text(f, 0), text(f, 3),
+                                f.lblRevIdentInPLC[0]->text(), f.lblRevIdentInPLC[2]->text(), f.lblCurrTime->text()};
+        EXPECT_EQ(shown, QStringList({"Current Fault:", "CO-CPU Slot:", "", "", "-", "-", "XX : XX : XX"}));
+    });
+}
+
 TEST_F(TargetBoardTest, PageLayoutFollowsTheBoardCode)
 {
     struct Row {
