@@ -51,7 +51,10 @@ public:
                 p.print(text, c == g.cols() - 1);
             }
             checkPrinter();
-            checkPageBreak(false, 1);
+            // A last row that fills its page ends with the footer below; breaking here would print a
+            // page of title and headings with no row under them.
+            if (r + 1 < g.rows())
+                checkPageBreak(false, 1);
         }
         p.print(QString());
         pageFooter();

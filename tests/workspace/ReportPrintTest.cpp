@@ -113,6 +113,19 @@ TEST_F(ReportTest, ALongTableBreaksWithFooterThenTitleRuleAndHeadingsAndPrintsEv
     EXPECT_EQ(rows, expected);
 }
 
+TEST_F(ReportTest, ATableThatFillsItsLastPageExactlyPrintsNoPageOfHeadingsAfterIt)
+{
+    statusGrid(grid, 100);
+    PrintReport(paper, grid, "T", 0);
+    const int perPage = static_cast<int>(onPage(paper, 1).size()) - 9 - 2;
+    RecordingSurface full;
+    GridModel exact;
+    statusGrid(exact, perPage);
+    PrintReport(full, exact, "T", 0);
+    EXPECT_EQ(full.pagesStarted, 1);
+    EXPECT_EQ(pagesWithText(full), 1);
+}
+
 TEST_F(ReportTest, DescriptionsMoveTheStatusTableColumnsOneInchRight)
 {
     for (bool descriptions : {false, true}) {
