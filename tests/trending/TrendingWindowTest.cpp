@@ -147,7 +147,22 @@ TEST_F(TrendingTest, NothingIsRecordedOffLineOrFromAFailedRead)
     EXPECT_EQ(cell(1, 2), "");
     EXPECT_TRUE(prompts.shown.empty());
 
+    // A reply that is not the echo of the address: the read failed with the link still up.
     goOnline();
+    passes(1);
+    ASSERT_EQ(view->sampleCounter(), 1);
+    bool corrupted = false;
+    board().replyHook = [&](long, uint8_t, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
+        return std::exchange(corrupted, true) ? reply : std::optional<uint8_t>(0x77);
+    };
+    passes(1);
+    EXPECT_TRUE(corrupted);
+    EXPECT_FALSE(gRSComm->CommError);
+    EXPECT_EQ(view->sampleCounter(), 1);
+
+    view->cmdClear_Click();
+    view->cmdReset_Click();
+    board().replyHook = nullptr;
     board().setSilentFrom(0);
     prompts.answerOk();
     passes(3);
