@@ -219,6 +219,9 @@ void frmStatusTable::fgStatus_KeyPress(int KeyAscii)
         break;
     }
     EscPending = false;
+    // An Enter whose commit did not move the row (an address refused) is over once typing begins
+    // again: leaving the new text must commit it.
+    EnterMoved = false;
     EditedRow = g.row();
     if (!Editing) {
         SavedCellText = text;
@@ -303,7 +306,8 @@ void frmStatusTable::CommitCellEntry(bool AutoIncrement)
 
     if (col == kAddressCol) {
         if (g.text().size() < 2) {
-            for (int c = 0; c < g.cols(); ++c)
+            // The new-entry row keeps its "*".
+            for (int c = row == g.rows() - 1 ? 1 : 0; c < g.cols(); ++c)
                 g.setTextMatrix(row, c, QString());
             g.setText(QString());
             return;

@@ -291,6 +291,16 @@ TEST_F(StatusTableTest, LeavingAnAddressCellByMouseCommitsIt)
     EXPECT_EQ(grid->textMatrix(2, 1), "1F4H");
     EXPECT_EQ(grid->row(), 8);
     EXPECT_EQ(grid->col(), 2);
+    // After an Enter that was refused, the address typed next still commits when left.
+    type(3, 1, "w101");
+    EXPECT_EQ(grid->textMatrix(3, 1), "");
+    QTest::keyClicks(view, "b40");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(grid->textMatrix(3, 1), "B40");
+    // Enter on the empty "*" row leaves its mark.
+    grid->setCurrentCell(grid->rows() - 1, 1);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(grid->textMatrix(grid->rows() - 1, 0), "*");
 }
 
 TEST_F(StatusTableTest, DeleteRemovesWholeRowsAboveTheStarRowOrEmptiesCells)
