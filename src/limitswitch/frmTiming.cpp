@@ -154,6 +154,8 @@ bool frmTiming::shown() const
     return isVisible();
 }
 
+bool frmTiming::isOpen() const { return m_subWindow ? m_subWindow->isVisible() : isVisible(); }
+
 // ------------------------------------------------------------------ controls
 
 void frmTiming::buildControls()

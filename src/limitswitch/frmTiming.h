@@ -50,6 +50,8 @@ public:
     void Form_Resize();
     // Shown in the main window (not hidden, not minimised).
     bool shown() const;
+    // Open in the main window, minimised or not.
+    bool isOpen() const;
 
     // --- board list and configuration
     void cboTargetBoard_Click();

@@ -204,7 +204,9 @@ void frmTiming::ShowOfflineState()
 
 void frmTiming::RefreshPLSChannels()
 {
-    if (!shown())
+    // A minimised window is still open: going on-line reads the setpoints all the same, or the
+    // window would work on an empty record once it is restored.
+    if (!isOpen())
         return;
     cmdDefault->setFocus();
     DisableChannelControls();

@@ -71,6 +71,16 @@ TEST_F(TimingTest, GoingOnLineAtStandstillUploadsOnceAndOpensTheGroups)
     EXPECT_EQ(count(board().received(), {0xFF, 0x0C}), 1);
     EXPECT_FALSE(gPLSUploadComplete);
     EXPECT_TRUE(gFirstPassOnline);
+
+    // A minimised window reads the setpoints too, so it is not left on an empty record.
+    gRSComm->OnlineMode = false;
+    f.onlinePass();
+    gPLSData = PLSFileData{};
+    f.parentWidget()->showMinimized();
+    online();
+    f.onlinePass();
+    EXPECT_EQ(count(board().received(), {0xFF, 0x0C}), 2);
+    EXPECT_EQ(f.fgModel->textMatrix(1, 1), "10");
     EXPECT_TRUE(prompts.shown.empty());
 }
 
