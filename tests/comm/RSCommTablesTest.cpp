@@ -155,6 +155,9 @@ TEST_F(TablesTest, ShippedCodeFilesHaveOneLinePerCode)
             codes.insert(QString(items[0]));
         }
         EXPECT_GT(codes.size(), 5);
+        // The target-board interface replaces its off-line text only with a code's line: a board
+        // back on-line without a fault or error must find one for 00.
+        EXPECT_TRUE(codes.contains(QStringLiteral("00"))) << name;
     }
 }
 
