@@ -189,6 +189,7 @@ void frmTrending::buildControls()
     connect(txtSamples, &UpDownEdit::stepped, this, &frmTrending::updSamples_Change);
     connect(txtSamples, &UpDownEdit::focusLeft, this, &frmTrending::txtSamples_LostFocus);
     txtSamples->edit()->installEventFilter(this);
+    fgTrend->viewport()->installEventFilter(this);
     connect(tmrTrending, &QTimer::timeout, this, &frmTrending::tmrTrending_Timer);
     connect(m_repaintGate, &QTimer::timeout, this, &frmTrending::openRepaintGate);
     connect(grid, &GridModel::topRowChanged, this, &frmTrending::fgTrend_Scroll);
@@ -485,6 +486,10 @@ void frmTrending::updSamples_Change() { txtSamples_Validate(); }
 
 bool frmTrending::eventFilter(QObject* watched, QEvent* event)
 {
+    // The grid learns how many rows it shows only once it is laid out on the screen, after the load
+    // has numbered none of them; its height is fixed, so this numbers them when it is first shown.
+    if (watched == fgTrend->viewport() && event->type() == QEvent::Resize)
+        numberVisibleRows();
     const bool address = watched == cboAddress || watched == cboAddress->lineEdit();
     const bool samples = watched == txtSamples->edit();
     if (address || samples) {

@@ -93,6 +93,11 @@ TEST_F(TrendingTest, LoadsWithEveryControlInItsFirstState)
     EXPECT_TRUE(main->mnuFilePrintTrendData->isVisible());
     EXPECT_EQ(gActiveChild, 3);
     EXPECT_TRUE(view->picGraph->frameDrawn());
+    // The rows the grid shows are numbered once it is on the screen.
+    main->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cell(1, 0), "1");
+    EXPECT_EQ(cell(2, 0), "2");
     const int codes[] = {0, 49, 50, 51, 52, 53, 54, 56, 58, 59, 60, 61, 65, 66, 68, 0};
     for (int row = 0; row < 16; ++row)
         EXPECT_EQ(frmTrending::boardCodeOfRow(row), codes[row]) << row;
