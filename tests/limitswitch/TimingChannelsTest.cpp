@@ -117,6 +117,17 @@ TEST_F(TimingTest, AdjustReplacesOnePairAndSkipsPairsWithoutSetpoints)
     f.cmdAdjustSetpoint_Click();
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(boardPairs(4), Pairs({{0, 50}}));
+
+    // A channel nothing is known of has no pairs: adding or adjusting sends the pair alone.
+    for (int c : {5, 6}) {
+        gPLSData.ChannelSetpoints[static_cast<std::size_t>(c)].reset();
+        pick(f, c, 30, 40);
+        EXPECT_EQ(f.txtTmg[5]->maximum(), 0);
+        c == 5 ? f.cmdAddSetpoint_Click() : f.cmdAdjustSetpoint_Click();
+        EXPECT_EQ(boardPairs(c), Pairs({{30, 40}})) << c;
+        EXPECT_EQ(f.txtTmg[2]->text(), "30");
+    }
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(TimingTest, ClearChannelAsksWithTheChannelInTwoDigits)
