@@ -155,7 +155,9 @@ NameFilesLoaded loadNameFiles(const QString& NamPath, const QString& DocPath, in
 
 QString lookupName(const QString& Address)
 {
-    if (Address.size() < 2)
+    // Blanks around an address are no part of it: "  " is as short as "".
+    const QString address = Address.trimmed().toUpper();
+    if (address.size() < 2)
         return {};
     int kind = 0;
     if (gViewNicNames)
@@ -164,13 +166,12 @@ QString lookupName(const QString& Address)
         kind = 1;
     else
         return {};
-    const QString address = Address.trimmed().toUpper();
     QChar type;
     QString rest;
     if (address.endsWith(QLatin1Char('H'))) {
         bool ok = false;
         const int value = address.left(address.size() - 1).toInt(&ok, 16);
-        if (!ok || address.size() < 2)
+        if (!ok)
             return {};
         type = QLatin1Char('B');
         rest = QString::number(value);

@@ -41,7 +41,7 @@ TEST_F(StatusTableNamesTest, AddressesFindTheirNamesByTypeNumberAndBit)
         {"B12.3", "Running"}, {"B12.2", ""},      {"1F4H", "Speed"},    {"01f4h", "Speed"},
         {"X4", "Guard"},      {"Y5", "Lamp"},     {"I5", "Lamp"},       {"I5.1", "Lamp bit"},
         {"Y1", ""},           {"B", ""},          {"B9999", ""},        {"X152", ""},
-        {"B12.", ""},         {"ZZH", ""},
+        {"B12.", ""},         {"ZZH", ""},        {"  ", ""},           {" B12 ", "Motor"},
     };
     for (const auto& [address, name] : cases)
         EXPECT_EQ(nick(address), name) << address;
