@@ -371,7 +371,7 @@ void frmTargetBoard::showDiskIdentity()
     lblRevIdentOnDisk[3]->setText(DiskBoardType == 0 ? kNoValue : boardTables().TargetboardName(DiskBoardType));
     const QFileInfo hex(m_hexPath);
     lblRevIdentOnDisk[4]->setText(!m_hexPath.isEmpty() && hex.isFile()
-                                      ? QLocale::system().toString(hex.lastModified(), QLocale::ShortFormat)
+                                      ? generalDate(hex.lastModified())
                                       : kNoValue);
 }
 

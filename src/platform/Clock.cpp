@@ -1,6 +1,8 @@
 #include "platform/Clock.h"
 
 #include <QCoreApplication>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -48,4 +50,18 @@ void scaleTimeouts(int num, int den)
     g_timeouts = Timeouts{s(d.replyMs),      s(d.resendMs),     s(d.handshakeMs),
                           s(d.readyMs),      s(d.readyRetryMs), s(d.settleMs),
                           s(d.identDelayMs), s(d.searchMs),     s(d.resultsMs)};
+}
+
+QString generalDate(const QDateTime& when)
+{
+    const QLocale locale = QLocale::system();
+    static const QRegularExpression years(QStringLiteral("y+"));
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    date.replace(years, QStringLiteral("yyyy"));
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    if (!time.contains(QLatin1Char('s'))) {
+        static const QRegularExpression minutes(QStringLiteral("mm"));
+        time.replace(minutes, QStringLiteral("mm:ss"));
+    }
+    return locale.toString(when, date + QLatin1Char(' ') + time);
 }

@@ -34,3 +34,7 @@ void scaleTimeouts(int num, int den);
 // Tests install a fixed clock; an empty function restores the system's.
 QDateTime wallClock();
 void setWallClock(std::function<QDateTime()> clock);
+
+// A date and time in the system's general date format: its short date with the year in four
+// digits, and its time with seconds.
+QString generalDate(const QDateTime& when);

@@ -1,6 +1,7 @@
 #include "workspace/frmMain.h"
 
 #include "comm/RSComm.h"
+#include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/FileListBoxes.h"
 #include "platform/FileLookup.h"
@@ -104,22 +105,6 @@ protected:
 private:
     std::function<void(int)> m_dragTo;
 };
-
-// A date and time in the system's general date format: its short date with the year in four
-// digits, and its time with seconds.
-QString generalDate(const QDateTime& when)
-{
-    const QLocale locale = QLocale::system();
-    static const QRegularExpression years(QStringLiteral("y+"));
-    QString date = locale.dateFormat(QLocale::ShortFormat);
-    date.replace(years, QStringLiteral("yyyy"));
-    QString time = locale.timeFormat(QLocale::ShortFormat);
-    if (!time.contains(QLatin1Char('s'))) {
-        static const QRegularExpression minutes(QStringLiteral("mm"));
-        time.replace(minutes, QStringLiteral("mm:ss"));
-    }
-    return locale.toString(when, date + QLatin1Char(' ') + time);
-}
 
 int hexValue(QString markHex)
 {
