@@ -131,7 +131,9 @@ bool frmTiming::txtPLS_CFG_Validate(int Index)
         for (int k = 0; k < 4; ++k)
             if (!limits.enabled[k])
                 optPlsChan[k]->setEnabled(false);
-        if (limits.select >= 0)
+        // Choosing the option that is already chosen is no click: a scale checked again at every
+        // stop would otherwise put the channel entry back to 0 each time.
+        if (limits.select >= 0 && limits.select != selectedPlsChan())
             selectPlsChan(limits.select);
         for (int k = 0; k < 4; ++k)
             if (limits.enabled[k])

@@ -43,6 +43,12 @@ TEST_F(TimingTest, TheScaleAndTheChannelCountLimitEachOther)
         EXPECT_EQ(optionsEnabled(f), c.enabled);
         EXPECT_TRUE(f.optPlsChan[c.chosen]->isChecked());
     }
+    // A scale that keeps the chosen option clicks nothing: the channel entry keeps its channel.
+    f.optPlsChan[0]->click();
+    f.txtTmg[1]->setText(QStringLiteral("5"));
+    ASSERT_FALSE(enter(f, 0, QStringLiteral("3000")));
+    EXPECT_EQ(f.txtTmg[1]->text(), "5");
+    ASSERT_FALSE(enter(f, 0, QStringLiteral("700")));
     EXPECT_TRUE(prompts.shown.empty());
 
     // A scale the count does not allow is refused before any option changes.
