@@ -199,10 +199,14 @@ private:
     bool passGoesOn(int r, bool online);
     // Value columns of row r (2 to 5).
     void setValues(int r, const QString& dec, const QString& hex, const QString& high, const QString& low);
-    // An I, X or Y address mapped to its byte; empty when the table's board has no such point.
-    QString mappedPoint(const RowAddress& a) const;
+    // The address to send to the board for a row: an I, X or Y point mapped to its byte, any other
+    // address in its normalised form. Empty when the table's board has no such address (the
+    // address rules refuse it, or the point has no byte), so nothing is read from or written to it.
+    QString boardAddress(const RowAddress& a) const;
 
     bool m_loaded = false;
+    // Backspace outside editing acted as Delete: the character it also brings is not an edit.
+    bool m_backspaceWasDelete = false;
     int m_nameWidth = 0; // the names column's base width W, in twips, fixed at its first use
     PollingLoop* m_loop = nullptr;
     QMdiSubWindow* m_frame = nullptr;

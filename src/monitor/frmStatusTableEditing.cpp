@@ -72,10 +72,12 @@ frmStatusTable::RowAddress frmStatusTable::splitRowAddress(const QString& text)
     return a;
 }
 
-QString frmStatusTable::mappedPoint(const RowAddress& a) const
+QString frmStatusTable::boardAddress(const RowAddress& a) const
 {
-    if (!gRSComm)
+    if (!gRSComm || !a.valid || !gRSComm->ValidAdd(a.normalised(), TableBoardCode))
         return {};
+    if (!QStringLiteral("IXY").contains(a.type))
+        return a.normalised();
     const QString mapped = gRSComm->EquateAdd(a.normalised(), TableBoardCode);
     // The mapping hands back what it was given when the board has no such point.
     return mapped.startsWith(QLatin1Char('B'), Qt::CaseInsensitive) ? mapped : QString();
@@ -145,7 +147,8 @@ void frmStatusTable::fgStatus_LeaveCell()
 void frmStatusTable::fgStatus_KeyDown(int KeyCode, int)
 {
     GridModel& g = *fgStatus;
-    if (KeyCode == Qt::Key_Backspace && !Editing)
+    m_backspaceWasDelete = KeyCode == Qt::Key_Backspace && !Editing;
+    if (m_backspaceWasDelete)
         KeyCode = Qt::Key_Delete;
     // A selection made upwards or to the left counts by its bounds.
     const int top = std::max(g.selTop(), g.fixedRows());
@@ -186,6 +189,12 @@ void frmStatusTable::fgStatus_KeyDown(int KeyCode, int)
 
 void frmStatusTable::fgStatus_KeyPress(int KeyAscii)
 {
+    // A Backspace that acted as Delete edits nothing: beginning an edit here would empty the cell
+    // the Delete left current, the address of a row that had just moved up into place.
+    const bool deleted = KeyAscii == 8 && m_backspaceWasDelete;
+    m_backspaceWasDelete = false;
+    if (deleted)
+        return;
     GridModel& g = *fgStatus;
     QString text = g.text();
     qsizetype L = text.size();
@@ -297,7 +306,9 @@ void frmStatusTable::CommitCellEntry(bool AutoIncrement)
         // rather than leaving the row's old values beside an emptied address.
         if (!(col == kAddressCol && g.text().size() < 2)) {
             address = splitRowAddress(g.textMatrix(row, kAddressCol).toUpper());
-            if (!address.valid) {
+            // A value goes only to an address the board has: a row loaded from a file, or kept
+            // from another board, may hold one the address rules refuse.
+            if (!address.valid || ((col == 2 || col == 3) && boardAddress(address).isEmpty())) {
                 g.setText(QString());
                 return;
             }
@@ -314,9 +325,7 @@ void frmStatusTable::CommitCellEntry(bool AutoIncrement)
         }
         if (address.hex)
             g.setText(QString::number(address.number, 16).toUpper() + QLatin1Char('H'));
-        const bool isPoint = QStringLiteral("IXY").contains(address.type);
-        if (!gRSComm || !gRSComm->ValidAdd(address.normalised(), TableBoardCode) ||
-            (isPoint && mappedPoint(address).isEmpty())) {
+        if (boardAddress(address).isEmpty()) {
             g.setText(QString());
             return;
         }
@@ -359,12 +368,9 @@ void frmStatusTable::CommitCellEntry(bool AutoIncrement)
         if (addressCell.size() >= 2 && gRSComm && gRSComm->OnlineMode) {
             if (address.type == QLatin1Char('X') || address.type == QLatin1Char('I')) {
                 // Inputs are the board's to set.
-            } else if (address.type == QLatin1Char('Y')) {
-                const QString mapped = mappedPoint(address);
-                if (!gRSComm->CommError && !mapped.isEmpty())
-                    gRSComm->RSWrite(mapped, valueText);
             } else if (!gRSComm->CommError) {
-                gRSComm->RSWrite(address.normalised(), valueText);
+                // A Y point is written at the byte it maps to.
+                gRSComm->RSWrite(boardAddress(address), valueText);
             }
         }
         if (addressCell.isEmpty())

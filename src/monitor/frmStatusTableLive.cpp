@@ -75,17 +75,11 @@ bool frmStatusTable::RefreshOnlineValues()
         if (r == EditedRow || text.size() < 2)
             continue;
         const RowAddress a = splitRowAddress(text);
-        // A text that names no address is not sent; its values stay as they were.
-        if (!a.valid)
+        // An address the table's board does not have (or a text naming none) is never read.
+        const QString address = boardAddress(a);
+        if (address.isEmpty()) {
+            setValues(r, kNA, kNA, kNA, kNA);
             continue;
-        QString address = a.normalised();
-        if (QStringLiteral("IXY").contains(a.type)) {
-            // A point the table's board does not have is never read.
-            address = mappedPoint(a);
-            if (address.isEmpty()) {
-                setValues(r, kNA, kNA, kNA, kNA);
-                continue;
-            }
         }
         const QString value = gRSComm->RSRead(address);
         exchanged = true;

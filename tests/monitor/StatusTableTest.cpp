@@ -210,7 +210,7 @@ TEST_F(StatusTableTest, ValuesAreWrittenToTheAddressOfTheirRow)
 {
     setBoard(50);
     goOnline();
-    addresses({"W100", "D200", "Y10", "X10", "I10", "B37.3"});
+    addresses({"W100", "D200", "Y10", "X10", "I10", "B37.3", "W101", "Z5"});
     // Row, column, keys, and the bytes the PC sends for them.
     const struct {
         int row, col;
@@ -221,6 +221,8 @@ TEST_F(StatusTableTest, ValuesAreWrittenToTheAddressOfTheirRow)
         {4, 3, "a5", "00 A2 A5"}, // Y10 is byte 162 of this board
         {5, 2, "9", ""},          // inputs are never written
         {6, 2, "9", ""},
+        {8, 2, "9", ""},          // addresses the board lacks (loaded from a file) take no value
+        {9, 2, "9", ""},
     };
     for (const auto& c : cases) {
         board().clearLog();
@@ -335,6 +337,11 @@ TEST_F(StatusTableTest, DeleteRemovesWholeRowsAboveTheStarRowOrEmptiesCells)
         EXPECT_EQ(grid->textMatrix(56, 0), "*");
         EXPECT_TRUE(table->TableChanged);
     }
+    // Backspace outside editing deletes as Delete does, and edits nothing after it.
+    fill();
+    grid->select(5, 0, 6, 5);
+    QTest::keyClick(view, Qt::Key_Backspace);
+    EXPECT_EQ(grid->textMatrix(4, 1) + grid->textMatrix(5, 1), "B34B37");
 }
 
 TEST_F(StatusTableTest, InsertAddsTheSelectedCountAboveAndStopsAtTheRowLimit)
@@ -424,14 +431,15 @@ TEST_F(StatusTableTest, APassSkipsTheEditedRowAndPointsTheBoardLacks)
     setBoard(49);
     goOnline();
     board().memory[45] = 9;
-    addresses({"B45", "B45", "X10", "X30", "1+00H", "B-40"});
+    addresses({"B45", "B45", "X10", "X30", "1+00H", "B-40", "W101", "Z5"});
     grid->setTextMatrix(3, 2, "typing");
     table->EditedRow = 3;
     table->liveLoop()->runOnce();
     EXPECT_EQ(grid->textMatrix(2, 2), "9");
     EXPECT_EQ(grid->textMatrix(3, 2), "typing");
-    EXPECT_EQ(values(4), "N/A|N/A|N/A|N/A");
-    // Only B45 and X30 (byte 49) went out: texts that name no address are not read.
+    for (int r : {4, 8, 9})
+        EXPECT_EQ(values(r), "N/A|N/A|N/A|N/A") << r;
+    // Only B45 and X30 (byte 49) went out: addresses the board lacks and texts naming none are not read.
     EXPECT_EQ(wire(), "FF 01 00 2D 00 31");
 }
 
