@@ -243,11 +243,14 @@ bool RSComm::ValidAdd(const QString& Address, int TargetBoardIndex) const
 
 QString RSComm::EquateAdd(const QString& Address, int TargetBoardIndex) const
 {
-    if (Address.isEmpty() || TargetBoardIndex < 49 || TargetBoardIndex > 66)
+    // The address rules read a text without the blanks around it, and so does the mapping: " X30"
+    // is validated as a point and must not be read as the byte the parser gives unmapped letters.
+    const QString a = Address.trimmed();
+    if (a.isEmpty() || TargetBoardIndex < 49 || TargetBoardIndex > 66)
         return Address;
-    const QChar letter = Address.at(0).toUpper();
-    const bool hasBit = Address.contains(QLatin1Char('.'));
-    const QString number = hasBit ? Address.mid(1, Address.size() - 3) : Address.mid(1);
+    const QChar letter = a.at(0).toUpper();
+    const bool hasBit = a.contains(QLatin1Char('.'));
+    const QString number = hasBit ? a.mid(1, a.size() - 3) : a.mid(1);
     const qint64 n = valInt(number);
     if (n < 0 || n > 100000)
         return Address;
@@ -256,7 +259,7 @@ QString RSComm::EquateAdd(const QString& Address, int TargetBoardIndex) const
         return Address;
     QString result = QStringLiteral("B") + QString::number(byte);
     if (hasBit)
-        result += QLatin1Char('.') + QString::number(qMin<qint64>(valInt(Address.right(1)), 7));
+        result += QLatin1Char('.') + QString::number(qMin<qint64>(valInt(a.right(1)), 7));
     return result;
 }
 

@@ -100,6 +100,7 @@ TEST_F(TablesTest, IoPointsMapToTheirBytes)
     EXPECT_EQ(comm.EquateAdd("X30.9", 49), "B49.7") << "a bit above 7 counts as 7";
     EXPECT_EQ(comm.EquateAdd("B100", 49), "B100");
     EXPECT_EQ(comm.EquateAdd("X99", 49), "X99");
+    EXPECT_EQ(comm.EquateAdd(" X30.5\t", 49), "B49.5") << "blanks around the text, as the address rules allow";
 }
 
 TEST_F(TablesTest, MarkHexAndChannelNumbers)
