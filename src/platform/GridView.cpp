@@ -77,6 +77,7 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
     connect(grid, &GridModel::cellsChanged, this, &GridTableAdapter::onCellsChanged);
     connect(grid, &GridModel::rowsAboutToBeInserted, this, [this](int at, int count) {
         const int f = m_grid->fixedRows();
+        m_rowsChanging = true;
         if (at < f)
             beginResetModel();
         else
@@ -87,9 +88,11 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
             endResetModel();
         else
             endInsertRows();
+        m_rowsChanging = false;
     });
     connect(grid, &GridModel::rowsAboutToBeRemoved, this, [this](int at, int count) {
         const int f = m_grid->fixedRows();
+        m_rowsChanging = true;
         if (at < f)
             beginResetModel();
         else
@@ -101,6 +104,7 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
             endResetModel();
         else
             endRemoveRows();
+        m_rowsChanging = false;
     });
     connect(grid, &GridModel::aboutToReshape, this, [this] { beginResetModel(); });
     connect(grid, &GridModel::reshaped, this, [this] { endResetModel(); });
@@ -312,14 +316,14 @@ void GridView::takeViewSelection()
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
-    if (!m_syncing && m_inInput == 0)
+    if (!m_syncing && m_inInput == 0 && !m_adapter->rowsChanging())
         takeViewSelection();
 }
 
 void GridView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
 {
     QTableView::selectionChanged(selected, deselected);
-    if (!m_syncing && m_inInput == 0)
+    if (!m_syncing && m_inInput == 0 && !m_adapter->rowsChanging())
         takeViewSelection();
 }
 

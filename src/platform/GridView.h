@@ -21,10 +21,14 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     GridModel* grid() const { return m_grid; }
+    // True while rows are being inserted or removed: the view then moves its current index by
+    // itself (off a removed row), and the grid, which keeps its own, must not take that move.
+    bool rowsChanging() const { return m_rowsChanging; }
 
 private:
     void onCellsChanged(int top, int left, int bottom, int right);
     GridModel* m_grid;
+    bool m_rowsChanging = false;
 };
 
 // The grid control on screen. The model's current cell and selection follow the user's clicks,

@@ -342,6 +342,7 @@ TEST_F(StatusTableTest, DeleteRemovesWholeRowsAboveTheStarRowOrEmptiesCells)
     grid->select(5, 0, 6, 5);
     QTest::keyClick(view, Qt::Key_Backspace);
     EXPECT_EQ(grid->textMatrix(4, 1) + grid->textMatrix(5, 1), "B34B37");
+    EXPECT_EQ(grid->row(), 5); // the row that moved up into place
 }
 
 TEST_F(StatusTableTest, InsertAddsTheSelectedCountAboveAndStopsAtTheRowLimit)
