@@ -371,11 +371,18 @@ bool frmTrending::takeAddress(const QString& text, bool addToHistory)
     const RSComm& comm = boardTables();
     if (!comm.ValidAdd(text, m_boardTypeCode))
         return false;
+    // An input or output point the board does not have comes back from the mapping unmapped, and
+    // reading it would sample some other byte: it is refused like any invalid address.
+    const QString mapped = comm.EquateAdd(text, m_boardTypeCode);
+    const QString typed = text.trimmed().toUpper();
+    if (!typed.isEmpty() && QStringLiteral("IXY").contains(typed.front()) &&
+        !mapped.startsWith(QLatin1Char('B'), Qt::CaseInsensitive))
+        return false;
     if (addToHistory) {
         cboAddress->insertItem(0, text);
         cboAddress->setCurrentIndex(0);
     }
-    m_sampledAddress = comm.EquateAdd(text, m_boardTypeCode);
+    m_sampledAddress = mapped;
     return true;
 }
 

@@ -234,6 +234,7 @@ TEST_F(TrendingTest, AddressEntryValidatesMapsAndKeepsTheLastGoodOne)
         {"B40.5", 2, "B40.5", "B40.5"},
         {"X30", 1, "X30", "B49"},
         {"Q5", 1, "X30", "B49"}, // not valid: the last valid one stays and is sampled
+        {"X10", 1, "X30", "B49"}, // a point this board does not have
     };
     for (const Case& c : cases) {
         view->cboTargetBoard->setCurrentIndex(c.boardRow);
