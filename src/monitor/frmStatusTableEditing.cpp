@@ -239,14 +239,17 @@ void frmStatusTable::fgStatus_KeyPress(int KeyAscii)
         text.clear();
         L = P = 0;
         if (g.row() == g.rows() - 1) {
-            const int col = g.col();
+            const int row = g.row(), col = g.col();
             fgStatus_Click();
             // Typing that began in another column of the new row goes on in its address cell; the
             // move there must not end the editing, or the next key would empty what this one typed.
-            if (g.col() != col) {
+            // At the row limit the typing goes to the row above instead: it begins there afresh,
+            // so that Esc gives that row its own address back.
+            if (g.col() != col || g.row() != row) {
                 SavedCellText = g.text();
                 Editing = true;
                 EditedRow = g.row();
+                g.setText(QString());
             }
         }
         text = g.text();

@@ -361,6 +361,14 @@ TEST_F(StatusTableTest, InsertAddsTheSelectedCountAboveAndStopsAtTheRowLimit)
     EXPECT_EQ(prompts.shown[0].text, "Maximum Row Limit Reached.");
     EXPECT_EQ(prompts.shown[0].title, "Add Cell");
     EXPECT_EQ(prompts.shown[0].icon, Icon::Exclamation);
+    // At the limit the "*" row adds none: typing there edits the row above, and Esc restores it.
+    grid->setRows(frmStatusTable::kMaxRows);
+    grid->setTextMatrix(frmStatusTable::kMaxRows - 2, 1, "B50");
+    type(frmStatusTable::kMaxRows - 1, 1, "B4", false);
+    EXPECT_EQ(grid->textMatrix(frmStatusTable::kMaxRows - 2, 1), "B4");
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(grid->textMatrix(frmStatusTable::kMaxRows - 2, 1), "B50");
+    EXPECT_EQ(grid->rows(), frmStatusTable::kMaxRows);
 }
 
 TEST_F(StatusTableTest, CopyPutsTheSelectionOnTheClipboard)
