@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <utility>
 
 // ---------------------------------------------------------------- position rules
 
@@ -234,13 +235,15 @@ std::optional<int> QtPrinting::setupDialog()
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    // Later documents follow the printer (or the PDF file) chosen here. The file offered names this
-    // moment only: left as it was, every later report gets a file of its own.
+    // Later documents follow the printer (or the PDF file) chosen here. The file offered, left as it
+    // was, is the one the next report is written to, as the dialog said; every report after that
+    // gets a file of its own.
+    m_offeredPdfPath.clear();
     if (printer.outputFormat() == QPrinter::NativeFormat) {
         m_printerName = printer.printerName();
         m_pdfPath.clear();
     } else if (m_pdfPath.isEmpty() && printer.outputFileName() == offeredPdf) {
-        m_pdfPath.clear();
+        m_offeredPdfPath = offeredPdf;
     } else {
         m_pdfPath = printer.outputFileName();
     }
@@ -251,7 +254,8 @@ std::optional<int> QtPrinting::setupDialog()
 
 std::unique_ptr<PrintSurface> QtPrinting::openDocument()
 {
-    return std::make_unique<PrinterSurface>(m_printerName, m_pdfPath, m_orientation);
+    const QString pdfPath = m_pdfPath.isEmpty() ? std::exchange(m_offeredPdfPath, QString()) : m_pdfPath;
+    return std::make_unique<PrinterSurface>(m_printerName, pdfPath, m_orientation);
 }
 
 QString QtPrinting::deviceName()

@@ -208,6 +208,7 @@ public:
 private:
     QString m_printerName;
     QString m_pdfPath;
+    QString m_offeredPdfPath; // the file the dialog offered, for the next document only
 };
 
 Printing& printing();

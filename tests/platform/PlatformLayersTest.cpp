@@ -87,12 +87,17 @@ TEST(Printing, WithoutAPrinterTheDialogOffersTheDatedPdfThatTheReportIsWrittenTo
     });
     const auto copies = qt.setupDialog();
     auto surface = qt.openDocument();
+    auto later = qt.openDocument(); // a later report, printed without the dialog
     qputenv("HOME", oldHome);
     ASSERT_TRUE(copies.has_value());
     EXPECT_TRUE(dated.match(offered).hasMatch()) << offered.toStdString();
     const auto* printer = dynamic_cast<PrinterSurface*>(surface.get());
     ASSERT_NE(printer, nullptr);
-    EXPECT_TRUE(dated.match(printer->pdfFile()).hasMatch()) << printer->pdfFile().toStdString();
+    EXPECT_EQ(printer->pdfFile(), offered);
+    const auto* laterPrinter = dynamic_cast<PrinterSurface*>(later.get());
+    ASSERT_NE(laterPrinter, nullptr);
+    EXPECT_TRUE(dated.match(laterPrinter->pdfFile()).hasMatch()) << laterPrinter->pdfFile().toStdString();
+    EXPECT_NE(laterPrinter->pdfFile(), offered);
 }
 
 TEST(ToolLauncher, StartsTheProgramDetachedWithItsArgumentsInItsFolder)
