@@ -38,6 +38,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     resize(1024, 720);
     mdiArea = new QMdiArea(this);
     setCentralWidget(mdiArea);
+    mdiArea->viewport()->installEventFilter(this);
     createMenus();
     createToolbar();
     createStatusBar();

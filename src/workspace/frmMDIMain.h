@@ -298,6 +298,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void activateTopChild();
     void createMenus();
     void createFileMenu();
     void createPopups();

@@ -60,6 +60,17 @@ void frmMDIMain::updateDateTime()
 
 bool frmMDIMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // A child view that is unloaded is hidden, not closed, and the desktop then activates no other:
+    // the view left on top is activated, as when a child window closes, so that its menus come back.
+    if (mdiArea && watched == mdiArea->viewport() &&
+        (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished)) {
+        if (auto* w = qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child()))
+            w->installEventFilter(this);
+    } else if (event->type() == QEvent::Hide) {
+        auto* w = qobject_cast<QMdiSubWindow*>(watched);
+        if (w && w->isHidden())
+            QMetaObject::invokeMethod(this, &frmMDIMain::activateTopChild, Qt::QueuedConnection);
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         const QLabel* panels[] = {sbrPanel1, sbrPanel2, sbrPanel3, sbrPanel4};
         for (int i = 0; i < 4; ++i)
@@ -69,6 +80,18 @@ bool frmMDIMain::eventFilter(QObject* watched, QEvent* event)
             }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMDIMain::activateTopChild()
+{
+    if (m_unloaded || !mdiArea || (mdiArea->activeSubWindow() && mdiArea->activeSubWindow()->isVisible()))
+        return;
+    const QList<QMdiSubWindow*> children = mdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = children.crbegin(); it != children.crend(); ++it)
+        if ((*it)->isVisible()) {
+            mdiArea->setActiveSubWindow(*it);
+            return;
+        }
 }
 
 void frmMDIMain::mnuViewOnline_Click()

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -283,6 +285,24 @@ TEST_F(TrendingTest, KeysAndFocusLossAtTheAddressComboValidateIt)
         EXPECT_EQ(view->cboAddress->currentText(), c.top) << c.typed;
     }
     EXPECT_EQ(view->sampledAddress(), "B40");
+}
+
+TEST_F(TrendingTest, ClosingTheViewActivatesTheOneBeneathWithItsMenus)
+{
+    QApplication::setActiveWindow(main.get());
+    main->procs.showStatusTable();
+    main->procs.showTrending();
+    QMdiSubWindow* trendFrame = main->mdiArea->activeSubWindow();
+    ASSERT_TRUE(trendFrame && trendFrame->widget() == view);
+    EXPECT_FALSE(main->mnuStatusTable->menuAction()->isVisible());
+    view->Form_Unload();
+    // Only the main window's queued work: the table's own loop is not started here.
+    QCoreApplication::sendPostedEvents(main.get(), QEvent::MetaCall);
+    QMdiSubWindow* active = main->mdiArea->activeSubWindow();
+    ASSERT_TRUE(active);
+    EXPECT_EQ(active->widget()->objectName(), "frmStatusTable");
+    EXPECT_TRUE(main->mnuStatusTable->menuAction()->isVisible());
+    EXPECT_EQ(gActiveChild, 1);
 }
 
 TEST_F(TrendingTest, SampleCountOutOfRangeIsRefusedAndEscLeavesTheBox)
