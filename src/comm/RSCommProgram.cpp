@@ -378,10 +378,15 @@ void RSComm::DumpProgram()
         if (k < kIdentLength && boardBytes[k] > 31)
             boardIdent += QChar(boardBytes[k]);
     }
+    // An ident uploaded from a blank board is padding bytes; they are shown as the board's are, left out.
+    QString diskIdent;
+    for (const QChar c : ProgramIdent)
+        if (c.unicode() > 31)
+            diskIdent += c;
     const QString TAB = QStringLiteral("\t");
     const QString text =
         QStringLiteral("Program to be loaded into module (on disk):") + CRLF +
-        QStringLiteral("  Program Ident: ") + TAB + TAB + ProgramIdent + CRLF +
+        QStringLiteral("  Program Ident: ") + TAB + TAB + diskIdent + CRLF +
         QStringLiteral("  Program Revision: ") + TAB + TAB + ProgramRevision + CRLF +
         QStringLiteral("  Program Checksum: ") + TAB + ProgramChecksum + CRLF +
         QStringLiteral("  Target Board: ") + TAB + TAB + ProgramBoardName + CRLF + CRLF +
@@ -393,7 +398,7 @@ void RSComm::DumpProgram()
         QStringLiteral("All outputs are off while program dump occurrs.") + CRLF + CRLF +
         QStringLiteral("Do You Wish to Continue?") + CRLF;
     if (msgBox(text, Buttons::YesNoCancel, Icon::Question,
-               QStringLiteral("Program Download - [") + ProgramIdent + QStringLiteral("]")) != Answer::Yes) {
+               QStringLiteral("Program Download - [") + diskIdent + QStringLiteral("]")) != Answer::Yes) {
         m_inProgramMode = false;
         return;
     }

@@ -221,6 +221,16 @@ TEST_F(ProgramTest, IdentIsTrimmedPaddedAndCut)
     }
 }
 
+TEST_F(ProgramTest, AnIdentOfPaddingBytesIsShownWithoutThemAndWrittenAsItIs)
+{
+    download(writeProgram("ID", '4', QByteArray("\0\0\0\0\0\0\0\0" "0102\r\n", 14), ":0120000055\r\n:00000001FF\r\n"));
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown[0].title, "Program Download - []");
+    EXPECT_TRUE(prompts.shown[0].text.startsWith("Program to be loaded into module (on disk):\r\n  Program Ident: \t\t\r\n"));
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(board().memory[61424 + k], 0) << k;
+}
+
 TEST_F(ProgramTest, DownloadFileRefusesBoardsThatCannotTakeAProgram)
 {
     struct Case {
