@@ -16,6 +16,16 @@ class CommPort;
 // exchange, mode handshake, variable read and write), RSCommTables.cpp (board table, address rules,
 // conversions, fault lookup), RSCommProgram.cpp (program download and upload with the identity,
 // revision, configuration and HEX files), RSCommPLS.cpp (the limit-switch commands).
+// The controller boards a status table or a trend is set up for, in the order of their lists; row 0,
+// "(none)", is no board (code 0).
+struct ControllerBoardRow {
+    const char* name;
+    int code;
+};
+std::span<const ControllerBoardRow> controllerBoardRows();
+// The board code of a list row; 0 for a row outside the list.
+int controllerBoardCode(int row);
+
 class RSComm {
 public:
     RSComm();

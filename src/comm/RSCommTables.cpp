@@ -323,3 +323,17 @@ int RSComm::FirmwareRev()
     const QString value = ReadVariable(QStringLiteral("B8159"));
     return static_cast<int>(valInt(value));
 }
+
+namespace {
+constexpr ControllerBoardRow kControllerBoards[] = {
+    {"(none)", 0}, {"K7713", 49}, {"K7715", 50}, {"K7717", 51}, {"K7728", 52}, {"K7729", 53}, {"K7719", 54},
+    {"K7736", 56}, {"V8317", 58}, {"V8318", 59}, {"V8319", 60}, {"V8325", 61}, {"N5520", 65}, {"V8326", 66},
+    {"V8390", 68}};
+} // namespace
+
+std::span<const ControllerBoardRow> controllerBoardRows() { return kControllerBoards; }
+
+int controllerBoardCode(int row)
+{
+    return row >= 0 && row < int(std::size(kControllerBoards)) ? kControllerBoards[row].code : 0;
+}

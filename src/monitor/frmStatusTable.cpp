@@ -1,6 +1,7 @@
 // The status table window: controls, life cycle, docking and the main window's hooks.
 #include "monitor/frmStatusTable.h"
 
+#include "comm/RSComm.h"
 #include "platform/GridModel.h"
 #include "platform/GridView.h"
 #include "platform/Install.h"
@@ -27,15 +28,6 @@
 
 namespace {
 QPointer<frmStatusTable> g_instance;
-
-// The target-board list: the controller boards a table can be set up for, in list order.
-struct BoardRow {
-    const char* name;
-    int code;
-};
-constexpr BoardRow kBoards[] = {{"(none)", 0}, {"K7713", 49}, {"K7715", 50}, {"K7717", 51}, {"K7728", 52},
-                                {"K7729", 53}, {"K7719", 54}, {"K7736", 56}, {"V8317", 58}, {"V8318", 59},
-                                {"V8319", 60}, {"V8325", 61}, {"N5520", 65}, {"V8326", 66}, {"V8390", 68}};
 
 // The close box of the window's frame unloads the window and hides it: the window object stays,
 // because its polling loop may be on the stack, and the next use loads it afresh.
@@ -77,7 +69,7 @@ protected:
 
 int frmStatusTable::boardCodeOfRow(int index)
 {
-    return index >= 0 && index < int(std::size(kBoards)) ? kBoards[index].code : 0;
+    return controllerBoardCode(index);
 }
 
 frmStatusTable* frmStatusTable::existing()
@@ -277,7 +269,7 @@ void frmStatusTable::Form_Load()
     fraStatus->setTitle(StatusFrameCaption);
     fraProgram->setTitle(ProgramFrameCaption);
     cboTargetBoard->clear();
-    for (const BoardRow& b : kBoards)
+    for (const ControllerBoardRow& b : controllerBoardRows())
         cboTargetBoard->addItem(QLatin1String(b.name));
     cboTargetBoard->setCurrentIndex(0);
     TableBoardCode = 0;

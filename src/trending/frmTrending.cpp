@@ -34,9 +34,6 @@
 
 namespace {
 
-// The board list: "(none)" and the controller models (no limit switch samples a variable).
-const char* const kBoardNames[] = {"(none)", "K7713", "K7715", "K7717", "K7728", "K7729", "K7719", "K7736",
-                                   "V8317",  "V8318", "V8319", "V8325", "N5520", "V8326", "V8390"};
 const char* const kIntervalNames[] = {"Continuous", "100 msec", "500 msec", "1 sec", "10 sec", "60 sec"};
 constexpr int kIntervalMs[] = {0, 100, 500, 1000, 10000, 60000};
 
@@ -52,20 +49,8 @@ constexpr int kRepaintMs = 100;
 
 } // namespace
 
-int frmTrending::boardCodeOfRow(int row)
-{
-    if (row >= 1 && row <= 6)
-        return 48 + row;
-    if (row == 7)
-        return 56;
-    if (row >= 8 && row <= 11)
-        return 50 + row;
-    if (row == 12 || row == 13)
-        return 53 + row;
-    if (row == 14)
-        return 68;
-    return 0;
-}
+// The board list holds "(none)" and the controller models: no limit switch samples a variable.
+int frmTrending::boardCodeOfRow(int row) { return controllerBoardCode(row); }
 
 frmTrending::frmTrending(QWidget* parent) : QWidget(parent), clockMs(monotonicMs)
 {
@@ -229,8 +214,8 @@ void frmTrending::Form_Load()
     txtSamples->setText(QString::number(m_sampleCount));
 
     cboTargetBoard->clear();
-    for (const char* name : kBoardNames)
-        cboTargetBoard->addItem(QString::fromLatin1(name));
+    for (const ControllerBoardRow& b : controllerBoardRows())
+        cboTargetBoard->addItem(QLatin1String(b.name));
     cboTargetBoard->setCurrentIndex(0);
     m_boardTypeCode = 0;
     cboOptions->clear();
