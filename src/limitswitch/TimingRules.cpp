@@ -60,12 +60,6 @@ bool entryValid(const QString& text, int min, int max)
     return v && *v >= min && *v <= max;
 }
 
-QString rangeMessage(int min, int max)
-{
-    return QStringLiteral("Only a Number Between ") + QString::number(min) + QStringLiteral(" and ") +
-           QString::number(max) + QStringLiteral(" can be Entered");
-}
-
 int channelOption(int channels)
 {
     for (int k = 0; k < 4; ++k)

@@ -21,8 +21,6 @@ int roundHalfEven(double value);
 int integerValue(const QString& text);
 // The entry check: a number within min..max (the up-down's bounds).
 bool entryValid(const QString& text, int min, int max);
-// "Only a Number Between 2 and 4096 can be Entered".
-QString rangeMessage(int min, int max);
 
 // --- channel count and scale (the multi-channel board)
 inline constexpr std::array<int, 4> kChannelCounts{8, 16, 32, 64};

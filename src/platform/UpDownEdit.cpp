@@ -50,11 +50,13 @@ bool UpDownEdit::inRange() const
     return ok && value >= m_min && value <= m_max;
 }
 
-QString UpDownEdit::rangeMessage() const
+QString rangeMessage(int min, int max)
 {
-    return QStringLiteral("Only a Number Between ") + QString::number(m_min) + QStringLiteral(" and ") +
-           QString::number(m_max) + QStringLiteral(" can be Entered");
+    return QStringLiteral("Only a Number Between ") + QString::number(min) + QStringLiteral(" and ") +
+           QString::number(max) + QStringLiteral(" can be Entered");
 }
+
+QString UpDownEdit::rangeMessage() const { return ::rangeMessage(m_min, m_max); }
 
 void UpDownEdit::stepBy(int delta)
 {

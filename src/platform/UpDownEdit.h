@@ -4,6 +4,9 @@
 class QLineEdit;
 class QToolButton;
 
+// "Only a Number Between 1 and 99 can be Entered": the refusal of a value outside an entry's bounds.
+QString rangeMessage(int min, int max);
+
 // A text box paired with an up-down spinner. Unlike a spin box it does not clamp what is typed:
 // the text may hold anything, and the window that owns the pair refuses an out-of-range value with
 // its own message (rangeMessage). The arrows step the number within the bounds.

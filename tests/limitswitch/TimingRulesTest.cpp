@@ -29,7 +29,6 @@ TEST(TimingRulesTest, AFieldIsNumericOnlyAsSignDigitsAndOnePoint)
     const QString huge(400, QLatin1Char('9'));
     for (const QString& text : {huge, QStringLiteral("-") + huge, QStringLiteral(" +") + huge})
         EXPECT_FALSE(entryValid(text, 0, 255)) << text.size();
-    EXPECT_EQ(rangeMessage(2, 2047), "Only a Number Between 2 and 2047 can be Entered");
     EXPECT_EQ(roundHalfEven(1e300), std::numeric_limits<int>::max());
 }
 
