@@ -495,8 +495,13 @@ void frmTargetBoard::cmdResetFaults_Click()
             break;
         comm.RSWrite(QString::fromLatin1(address), QStringLiteral("0"));
     }
-    if (!comm.CommError)
-        FirstPass();
+    if (comm.CommError)
+        return;
+    // A code the code files do not list leaves its box as it was: no description of the codes
+    // just cleared may stay under the new ones.
+    for (int j : {0, 1, 4, 5})
+        txtTargetBoard[j]->clear();
+    FirstPass();
 }
 
 void frmTargetBoard::cmdSetToCurrTime_Click()

@@ -150,6 +150,9 @@ private:
     PollingLoop* m_loop = nullptr;
     // A failed first pass is reported once per on-line period; it is tried again silently.
     bool m_firstPassReported = false;
+    // Counts the first passes begun. A pass that finds it changed after a yield was overtaken by
+    // one run inside that yield (Reset Faults runs one): the later pass's display stands.
+    unsigned m_firstPassesBegun = 0;
 };
 
 // Hands the main window the target-board interface (View > Target Board Interface, the toolbar's

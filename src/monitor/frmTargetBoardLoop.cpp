@@ -122,9 +122,13 @@ void frmTargetBoard::FirstPass()
     // Current fault, last fault, co-processor slot, last fault again (for the advice), current and
     // last communication error.
     const char* faultTable[] = {"B8176", "B8177", "B8175", "B8177", "B8179", "B8178"};
+    // Reset Faults clicked inside a yield reads everything again there; what this pass read before
+    // the reset must not be shown over it.
+    const unsigned pass = ++m_firstPassesBegun;
+    auto goOn = [&] { return yieldOnce() && m_firstPassesBegun == pass; };
     std::array<QString, 6> CodeText;
     for (int k = 0; k < 6; ++k) {
-        if (!yieldOnce())
+        if (!goOn())
             return;
         int value = 0;
         if (!comm.CommError)
@@ -175,7 +179,7 @@ void frmTargetBoard::FirstPass()
 
     // The identity block: eight ident characters (pad bytes included), checksum, revision.
     for (int k = 0; k < 10; ++k) {
-        if (!yieldOnce())
+        if (!goOn())
             return;
         if (comm.CommError)
             continue;

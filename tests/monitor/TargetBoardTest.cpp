@@ -26,6 +26,7 @@
 #include <set>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '"' << l.join("\" \"").toStdString() << '"'; }
 
 namespace {
 using Accesses = std::vector<std::string>;
@@ -257,6 +258,50 @@ TEST_F(TargetBoardTest, ResetFaultsWritesTheFourCodesOnlyOnYes)
         EXPECT_EQ(prompts.shown.back().text, "Target Board will be reinitialized.\r\n\r\nDo you wish to continue?");
         EXPECT_EQ(prompts.shown.back().buttons, Buttons::YesNoCancel);
         EXPECT_EQ(prompts.shown.back().icon, Icon::Critical);
+    }
+}
+
+TEST_F(TargetBoardTest, AfterAResetEveryCodeAndDescriptionIsTheBoardsNew)
+{
+    struct Row {
+        bool duringFirstPass; // the click is queued while the first pass reads the codes
+        const char* faultFile;
+        QString description;
+    };
+    const Row rows[] = {
+        {true, "00,No fault\r\n0A,Bad opcode\r\n", "No fault"},
+        {true, "0A,Bad opcode\r\n", ""},
+        {false, "0A,Bad opcode\r\n", ""}, // a code without a line shows no other code's description
+    };
+    board().setIdentity("PROGNAME", 11, 21);
+    for (const Row& row : rows) {
+        install.writeFile(QStringLiteral("support/FaultErrCodes.txt"), row.faultFile);
+        board().injectFault(10);
+        prompts.answer(Answer::Yes);
+        open(QStringLiteral("P49"), row.duringFirstPass ? 0 : 1, [&](frmTargetBoard& f) {
+            if (row.duringFirstPass) {
+                bool queued = false;
+                board().replyHook = [&](long, uint8_t, std::optional<uint8_t> reply) {
+                    if (!queued && board().accesses.size() == 1) {
+                        queued = true;
+                        QMetaObject::invokeMethod(
+                            &f, [&f] { f.cmdResetFaults->click(); }, Qt::QueuedConnection);
+                    }
+                    return reply;
+                };
+                f.pollPass();
+                board().replyHook = nullptr;
+                ASSERT_TRUE(queued);
+            } else {
+                f.cmdResetFaults_Click();
+            }
+            ASSERT_EQ(board().memory[8176], 0);
+            const QStringList shown{f.lblTargetBoard[0]->text(), f.lblTargetBoard[1]->text(), text(f, 0), text(f, 1),
+                                    text(f, 3), f.lblRevIdentInPLC[0]->text()};
+            EXPECT_EQ(shown, QStringList({"Current Fault: Code = 00H", "Last Fault: Code = 00H", row.description,
+                                          row.description, "None", "PROGNAME"}))
+                << row.faultFile;
+        });
     }
 }
 
