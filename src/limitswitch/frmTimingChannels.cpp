@@ -476,4 +476,7 @@ void frmTiming::cmdPulseTrain_Click()
     }
     DisplayPLSChannels();
     EnableChannelControls();
+    // The listing shows channel 0 in the entries; the channel chosen stays chosen, refused or not,
+    // so the next command cannot go to channel 0 unasked.
+    showSelection(c, 0);
 }

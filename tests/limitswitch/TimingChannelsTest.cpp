@@ -40,6 +40,38 @@ TEST_F(TimingTest, TheChannelEntryStepsInOctalAndShowsTheChannelsFirstPair)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+TEST_F(TimingTest, APulseTrainKeepsTheChosenChannelForTheNextCommand)
+{
+    board().pls.configOut[0] = 16;
+    frmTiming& f = openOnline(69);
+    prompts.answerAllWith(Answer::Ok);
+    struct Row {
+        const char* outcome;
+        int on, refusedStep; // the board answers this argument with 00h
+    } rows[] = {{"refused by the board", 10, 0}, {"divisions refused", 7, -1}, {"accepted", 10, -1}};
+    auto pulseTrain = [&f](int on) {
+        f.txtTmg[2]->setText(QString::number(on));
+        f.txtTmg[3]->setText(QStringLiteral("20"));
+        f.txtTmg[4]->setText(QStringLiteral("5"));
+        f.cmdPulseTrain_Click();
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.outcome);
+        setBoardPairs(0, {{1, 2}});
+        setBoardPairs(10, {});
+        f.txtTmg[1]->setText(QStringLiteral("12"));
+        board().pls.wrongAckStep = row.refusedStep;
+        pulseTrain(row.on);
+        board().pls.wrongAckStep = -1;
+        EXPECT_EQ(f.txtTmg[1]->text(), "12");
+        // The next train, the channel untouched, goes to channel 12 (10 in decimal).
+        pulseTrain(10);
+        EXPECT_EQ(boardPairs(0), Pairs({{1, 2}}));
+        const Pairs train = boardPairs(10);
+        EXPECT_TRUE(!train.empty() && train.front() == std::make_pair(5, 15));
+    }
+}
+
 TEST_F(TimingTest, AChannelWithoutSetpointsListsAsOneRowAndItsPlaceholderIsReplaced)
 {
     setBoardPairs(0, {{10, 20}, {300, 30}});
