@@ -51,6 +51,10 @@ bool frmTiming::yieldToEvents() { return loop()->yield() && Running; }
 
 bool frmTiming::onlinePass()
 {
+    // A box inside another operation's exchange runs events, and this loop with them: the link,
+    // and its error flag, are not ours until that operation is over.
+    if (gRSComm && gRSComm->Busy())
+        return false;
     if (commError()) {
         gRSComm->OnlineMode = false;
         gFirstPassOnline = false;

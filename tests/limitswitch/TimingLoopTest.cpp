@@ -140,6 +140,37 @@ TEST_F(TimingTest, ACommunicationErrorTakesTheWindowOffLineAtTheNextPass)
     EXPECT_FALSE(gFirstPassOnline);
 }
 
+TEST_F(TimingTest, APassInsideAnotherExchangesBoxLeavesTheLineAlone)
+{
+    frmTiming& f = openOnline(69);
+    struct Row {
+        const char* box;
+        std::function<void()> operation;
+    } rows[] = {
+        {"a command's own refusal", [] { gRSComm->PulseTrain(0, 0, 0, 0); }},
+        {"the communication box of a read",
+         [this] {
+             board().setSilentFrom(board().receivedCount());
+             gRSComm->PLSRpm();
+         }},
+    };
+    prompts.answerAllWith(Answer::Cancel);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.box);
+        bool ran = false;
+        prompts.onShow = [&](const ScriptedPrompts::Shown&) {
+            ran = true;
+            const qsizetype before = board().receivedCount();
+            EXPECT_FALSE(f.onlinePass());
+            EXPECT_EQ(board().receivedCount(), before);
+            EXPECT_TRUE(gRSComm->OnlineMode);
+        };
+        row.operation();
+        prompts.onShow = nullptr;
+        EXPECT_TRUE(ran);
+    }
+}
+
 TEST_F(TimingTest, TheStatusPollReadsTheOffsetWhileTheWindowIsActive)
 {
     openOnline(69);
