@@ -87,6 +87,37 @@ TEST_F(PLSTransferTest, TheDownloadSendsEachChannelsPairsUntilOneWithOnEqualOff)
     EXPECT_EQ(prompts.shown[0].title, "PLS Download [PRESS]");
 }
 
+// A channel with a pair the board would refuse is not touched at all: sent in part, its old pairs
+// would stay under the new ones or be lost for a list that never arrives.
+TEST_F(PLSTransferTest, AChannelWithARefusedPairIsLeftAsTheBoardHoldsIt)
+{
+    struct Case {
+        const char* ch0;
+        const char* refused;
+    } cases[] = {{"|04000010\r\n|00300040\r\n", "400"}, {"|00100020\r\n|00300360\r\n", "360"}};
+    useProgram("PRESS", 69);
+    writeProgramFile("PRESS.PCF", "020360000000000000000000000000000000000000000000%\r\n");
+    online();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ch0);
+        writeProgramFile("PRESS.CHL", QByteArray(":0360\r\n:0000\r\n:001:000:000:000\r\n") + c.ch0 +
+                                          ":011:000:000:000\r\n|00100020\r\n|00300040\r\n%\r\n");
+        setBoardPairs(0, {{5, 6}});
+        setBoardPairs(1, {{7, 8}});
+        board().clearLog();
+        prompts.shown.clear();
+        prompts.answerOk(2);
+        ShowWaitDisplay(7);
+        EXPECT_EQ(board().pls.setpoints[0], (std::vector<std::pair<int, int>>{{5, 6}}));
+        EXPECT_EQ(board().pls.setpoints[1], (std::vector<std::pair<int, int>>{{10, 20}, {30, 40}}));
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Setpoint setting ") + c.refused +
+                                             " is greater than scale factor.\r\n\r\nChannel can not be programmed.");
+        EXPECT_EQ(prompts.shown[1].text, "Unable to Successfully Program Setpoint for Channel CH0.");
+        EXPECT_EQ(prompts.shown[1].title, "PLS Channel Download");
+    }
+}
+
 // Values of a PCF file that do not fit the board's bytes would reach it as other values.
 TEST_F(PLSTransferTest, ADownloadOfValuesTheBoardCannotTakeSendsNothing)
 {
