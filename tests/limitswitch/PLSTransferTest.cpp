@@ -4,9 +4,33 @@
 
 #include <QFile>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 using Command = std::array<int, 4>;
 const Command kClear1{1, 0, 0, 0};
+
+// Files may grow to `bytes` at most while it lives; a longer write fails instead of ending the test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        struct rlimit tiny = m_saved;
+        tiny.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    struct rlimit m_saved {};
+    void (*m_handler)(int);
+};
 
 class PLSTransferTest : public PLSTest {
 protected:
@@ -240,6 +264,28 @@ TEST_F(PLSTransferTest, AnUploadThatDidNotReadTheBoardLeavesTheFilesAlone)
     EXPECT_EQ(prompts.shown[2].text, "Limit-switch data was not uploaded; the program's files are unchanged.");
     EXPECT_EQ(programFile("PRESS.PCF"), "08");
     EXPECT_EQ(programFile("PRESS.CHL"), chl);
+}
+
+// The two files are one set-up: a new PCF file beside the old CHL file would describe no board.
+TEST_F(PLSTransferTest, AnUploadWhoseSecondFileFailsKeepsBothOldFiles)
+{
+    useProgram("PRESS", 69);
+    const QByteArray pcf = "020360000000000000000000000000000000000000000000%\r\n";
+    const QByteArray chl = ":0360\r\n:0000\r\n:001:000:000:000\r\n|00100020\r\n%\r\n";
+    writeProgramFile("PRESS.PCF", pcf);
+    writeProgramFile("PRESS.CHL", chl);
+    confirm();
+    prompts.answerOk();
+    {
+        FileSizeLimit limit(200); // the new PCF line fits, the CHL text of 64 channels does not
+        main->mnuFileListPopupUploadFromPLS_Click();
+    }
+    EXPECT_EQ(programFile("PRESS.PCF"), pcf);
+    EXPECT_EQ(programFile("PRESS.CHL"), chl);
+    EXPECT_EQ(programFolderFiles(), QStringList({"PRESS.CHL", "PRESS.CVP", "PRESS.PCF"}));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_TRUE(prompts.shown[1].text.startsWith("Error Number = 75\r\n")) << prompts.shown[1].text.toStdString();
+    EXPECT_EQ(prompts.shown[1].title, "PLS Upload [PRESS]");
 }
 
 TEST_F(PLSTransferTest, ATransferThatWouldMixFamiliesSendsNothing)
