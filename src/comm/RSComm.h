@@ -106,6 +106,9 @@ public:
     int ChannelRecallPos() const { return m_channelRecallPos; }
     int ChannelRecallState() const { return m_channelRecallState; }
     bool SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool ClearChan);
+    // True when both setpoints lie on a scale of Scale positions; else the box SingleSetpoint shows
+    // for a setpoint off the scale, and False.
+    static bool SetpointsInScale(int OnSetpoint, int OffSetpoint, int Scale);
     bool PulseTrain(int Chan, int ON_Division, int OFF_Division, int START_Division);
     bool ClearPLSChan(int Chan);
     bool RecallChannel(int Chan);

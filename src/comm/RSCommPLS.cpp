@@ -129,6 +129,20 @@ QString RSComm::PLSRpm()
     return QString::number(wordRead(kReadSpeed));
 }
 
+bool RSComm::SetpointsInScale(int OnSetpoint, int OffSetpoint, int Scale)
+{
+    for (const int setpoint : {OnSetpoint, OffSetpoint}) {
+        if (setpoint > Scale - 1 || setpoint < 0) {
+            msgBox(QStringLiteral("Setpoint setting ") + QString::number(setpoint) +
+                       QStringLiteral(" is greater than scale factor.") + CRLF + CRLF +
+                       QStringLiteral("Channel can not be programmed."),
+                   Buttons::Ok, Icon::Exclamation, QStringLiteral("PLS Single Setpoint"));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool RSComm::SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool ClearChan)
 {
     BusyGuard guard(*this);
@@ -137,15 +151,8 @@ bool RSComm::SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool Clea
     const int scale = wordRead(kReadScale);
     if (CommError || scale == PLSReadFailed)
         return false;
-    for (const int setpoint : {OnSetpoint, OffSetpoint}) {
-        if (setpoint > scale - 1 || setpoint < 0) {
-            msgBox(QStringLiteral("Setpoint setting ") + QString::number(setpoint) +
-                       QStringLiteral(" is greater than scale factor.") + CRLF + CRLF +
-                       QStringLiteral("Channel can not be programmed."),
-                   Buttons::Ok, Icon::Exclamation, QStringLiteral("PLS Single Setpoint"));
-            return false;
-        }
-    }
+    if (!SetpointsInScale(OnSetpoint, OffSetpoint, scale))
+        return false;
     if (ClearChan && (!channelCommand(kChannelSetpoint, Chan, 0, 0, 0) || CommError))
         return false;
     return channelCommand(kChannelSetpoint, Chan, OnSetpoint, OffSetpoint, 1);

@@ -451,7 +451,10 @@ void frmTiming::Form_Activate()
         gTargetboardIndex = GetTargetboardType(GetSelectedFile());
         gFirstPassOnline = false;
         OfflineShown = false;
+        // The window starts on an empty record, so a transfer's mark that the record was just read
+        // no longer holds: the first on-line pass reads the board.
         gPLSData = PLSFileData{};
+        gPLSUploadComplete = false;
     }
     const int row = boardRowOfCode(gTargetboardIndex);
     if (row == kMultiChannelRow)

@@ -309,6 +309,15 @@ QString CHLChannelHeader(const PLSFileData& d, int c, bool multi)
     return QLatin1Char(':') + column(boardTables().Dec2Octal(c), 2) + fixed + tail + CRLF;
 }
 
+bool WritePLSFiles(const QString& FileName, QString* error)
+{
+    auto file = [&FileName](const QString& ext, const QString& text) {
+        return std::pair(findCaseInsensitive(ChangeFileExt(FileName, ext)), (text + CRLF).toLatin1());
+    };
+    return writeWholeFiles({file(QStringLiteral("PCF"), gPLSData.PCFLine), file(QStringLiteral("CHL"), gPLSData.CHLText)},
+                           error);
+}
+
 QString CHLSetpointLines(const SetpointList& pairs, bool multi)
 {
     const int w = digitsOf(multi);

@@ -84,6 +84,10 @@ QString CHLChannelHeader(const PLSFileData& data, int c, bool multi);
 // One "|" line with CR LF for each pair of the list whose ON and OFF differ.
 QString CHLSetpointLines(const SetpointList& pairs, bool multi);
 
+// Writes PCFLine and CHLText of gPLSData, each with a line end, as the PCF and CHL files of the
+// program whose Corvane file is FileName: both files are replaced, or neither.
+bool WritePLSFiles(const QString& FileName, QString* error);
+
 // --- the transfers, each run inside the wait display (modes 6, 7 and 8). The controls are the wait
 // display's; any of them may be missing.
 struct PLSTransferDisplay {

@@ -67,6 +67,32 @@ void decodeBlock(PLSFileData& d, const std::array<int, 19>& v, int code)
     }
     d.Channels = plsChannelLimit(d.Channels);
 }
+void refusedSetpointBox(int c)
+{
+    msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + channelName(c) +
+               QStringLiteral("."),
+           Buttons::Ok, Icon::Exclamation, QStringLiteral("PLS Channel Download"));
+}
+
+// The pairs of a list that go to the board: those before the pair with ON equal to OFF that ends it.
+std::size_t pairsSent(const SetpointList& pairs)
+{
+    return static_cast<std::size_t>(
+        std::find_if(pairs.begin(), pairs.end(), [](const SetpointPair& p) { return p.on == p.off; }) - pairs.begin());
+}
+
+// Checks every pair of channel c that would be sent against the scale, showing for each refused one
+// the boxes its sending would show; true when all of them fit.
+bool channelFitsScale(int c, const SetpointList& pairs, int scale)
+{
+    bool fits = true;
+    for (std::size_t i = 0; i < pairsSent(pairs); ++i)
+        if (!RSComm::SetpointsInScale(pairs[i].on, pairs[i].off, scale)) {
+            refusedSetpointBox(c);
+            fits = false;
+        }
+    return fits;
+}
 } // namespace
 
 // The files' reading leaves CHLText empty; only an upload that read every channel closes it with "%".
@@ -147,6 +173,11 @@ void DownloadPLSConfiguration(const PLSTransferDisplay& display)
         if (!d.ChannelSetpoints[c])
             continue;
         const SetpointList pairs = *d.ChannelSetpoints[c];
+        // A channel goes to the board whole or not at all: its first pair clears it, so a refused
+        // first pair would leave its old pairs under the later ones, and a refused later pair a list
+        // nobody asked for. The board has just taken d.Scale.
+        if (!channelFitsScale(c, pairs, d.Scale))
+            continue;
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             show(display.lblSetpointRecall, QStringLiteral("Programming CH") + channelName(c) +
                                                 QStringLiteral(" Setpoint: ") + QString::number(i));
@@ -162,9 +193,7 @@ void DownloadPLSConfiguration(const PLSTransferDisplay& display)
             if (comm.CommError)
                 return;
             if (!set)
-                msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + channelName(c) +
-                           QStringLiteral("."),
-                       Buttons::Ok, Icon::Exclamation, QStringLiteral("PLS Channel Download"));
+                refusedSetpointBox(c);
         }
     }
     gPLSDataSnapshot = gPLSData;

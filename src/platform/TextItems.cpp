@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <cmath>
+#include <memory>
 
 ItemReader::ItemReader(QByteArray data) : m_data(std::move(data)) {}
 
@@ -126,13 +127,28 @@ std::optional<QByteArray> readWholeFile(const QString& path, QString* error)
 
 bool writeWholeFile(const QString& path, const QByteArray& data, QString* error)
 {
-    QSaveFile f(path);
-    // The write is buffered: a full disk shows only when the buffer goes out. Commit does not
-    // notice that on its own and would put the cut file in place of the old one, so flush first.
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.flush() || !f.commit()) {
+    return writeWholeFiles({{path, data}}, error);
+}
+
+bool writeWholeFiles(const std::vector<std::pair<QString, QByteArray>>& files, QString* error)
+{
+    auto failed = [error](const QSaveFile& f) {
         if (error)
             *error = f.errorString();
         return false;
+    };
+    // A file left uncommitted is dropped with its QSaveFile, and the old one stays.
+    std::vector<std::unique_ptr<QSaveFile>> written;
+    for (const auto& [path, data] : files) {
+        auto f = std::make_unique<QSaveFile>(path);
+        // The write is buffered: a full disk shows only when the buffer goes out. Commit does not
+        // notice that on its own and would put the cut file in place of the old one, so flush first.
+        if (!f->open(QIODevice::WriteOnly) || f->write(data) != data.size() || !f->flush())
+            return failed(*f);
+        written.push_back(std::move(f));
     }
+    for (const auto& f : written)
+        if (!f->commit())
+            return failed(*f);
     return true;
 }

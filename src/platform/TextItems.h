@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
+#include <vector>
 
 // The old sequential text files: Latin-1 (byte-transparent for the system code page), CRLF line
 // ends written, CR, LF or CRLF read.
@@ -59,3 +61,6 @@ QString numberText(double value);
 std::optional<QByteArray> readWholeFile(const QString& path, QString* error = nullptr);
 // Writes a whole file through QSaveFile.
 bool writeWholeFile(const QString& path, const QByteArray& data, QString* error = nullptr);
+// Writes files that belong together: each is written in full beside its old one first, and the old
+// ones are replaced only when every new one was written; a failure leaves every old file.
+bool writeWholeFiles(const std::vector<std::pair<QString, QByteArray>>& files, QString* error = nullptr);

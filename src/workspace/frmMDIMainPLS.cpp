@@ -6,9 +6,7 @@
 #include "comm/RSComm.h"
 #include "limitswitch/TimingState.h"
 #include "limitswitch/modPLS.h"
-#include "platform/FileLookup.h"
 #include "platform/Prompts.h"
-#include "platform/TextItems.h"
 #include "workspace/ProgramFiles.h"
 #include "workspace/modUtility.h"
 
@@ -18,13 +16,6 @@ namespace {
 QString programBase() { return fileBaseName(QFileInfo(gProgramFile).fileName()); }
 
 QString programBoardName() { return gRSComm->TargetboardName(GetTargetboardType(gProgramFile)); }
-
-// Writes `text` and a line end as the whole of the program's file with extension `ext`.
-bool writePLSFile(const QString& ext, const QString& text, QString* error)
-{
-    const QString path = findCaseInsensitive(ChangeFileExt(gProgramFile, ext));
-    return writeWholeFile(path, (text + CRLF).toLatin1(), error);
-}
 } // namespace
 
 void frmMDIMain::mnuFileListPopupUploadFromPLS_Click()
@@ -69,8 +60,7 @@ void frmMDIMain::mnuFileListPopupUploadFromPLS_Click()
         // put an empty CHL file in place of the program's.
         if (read && PLSUploadFinished()) {
             QString error;
-            if (!writePLSFile(QStringLiteral("PCF"), gPLSData.PCFLine, &error) ||
-                !writePLSFile(QStringLiteral("CHL"), gPLSData.CHLText, &error))
+            if (!WritePLSFiles(gProgramFile, &error))
                 msgBox(errorText(75, QStringLiteral("Path/File access error") + CRLF + error), Buttons::Ok,
                        Icon::Exclamation, title);
         } else {

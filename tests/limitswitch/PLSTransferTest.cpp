@@ -4,9 +4,33 @@
 
 #include <QFile>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 using Command = std::array<int, 4>;
 const Command kClear1{1, 0, 0, 0};
+
+// Files may grow to `bytes` at most while it lives; a longer write fails instead of ending the test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        struct rlimit tiny = m_saved;
+        tiny.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    struct rlimit m_saved {};
+    void (*m_handler)(int);
+};
 
 class PLSTransferTest : public PLSTest {
 protected:
@@ -85,6 +109,37 @@ TEST_F(PLSTransferTest, TheDownloadSendsEachChannelsPairsUntilOneWithOnEqualOff)
     EXPECT_EQ(gPLSDataSnapshot, gPLSData);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, "PLS Download [PRESS]");
+}
+
+// A channel with a pair the board would refuse is not touched at all: sent in part, its old pairs
+// would stay under the new ones or be lost for a list that never arrives.
+TEST_F(PLSTransferTest, AChannelWithARefusedPairIsLeftAsTheBoardHoldsIt)
+{
+    struct Case {
+        const char* ch0;
+        const char* refused;
+    } cases[] = {{"|04000010\r\n|00300040\r\n", "400"}, {"|00100020\r\n|00300360\r\n", "360"}};
+    useProgram("PRESS", 69);
+    writeProgramFile("PRESS.PCF", "020360000000000000000000000000000000000000000000%\r\n");
+    online();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ch0);
+        writeProgramFile("PRESS.CHL", QByteArray(":0360\r\n:0000\r\n:001:000:000:000\r\n") + c.ch0 +
+                                          ":011:000:000:000\r\n|00100020\r\n|00300040\r\n%\r\n");
+        setBoardPairs(0, {{5, 6}});
+        setBoardPairs(1, {{7, 8}});
+        board().clearLog();
+        prompts.shown.clear();
+        prompts.answerOk(2);
+        ShowWaitDisplay(7);
+        EXPECT_EQ(board().pls.setpoints[0], (std::vector<std::pair<int, int>>{{5, 6}}));
+        EXPECT_EQ(board().pls.setpoints[1], (std::vector<std::pair<int, int>>{{10, 20}, {30, 40}}));
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Setpoint setting ") + c.refused +
+                                             " is greater than scale factor.\r\n\r\nChannel can not be programmed.");
+        EXPECT_EQ(prompts.shown[1].text, "Unable to Successfully Program Setpoint for Channel CH0.");
+        EXPECT_EQ(prompts.shown[1].title, "PLS Channel Download");
+    }
 }
 
 // Values of a PCF file that do not fit the board's bytes would reach it as other values.
@@ -209,6 +264,28 @@ TEST_F(PLSTransferTest, AnUploadThatDidNotReadTheBoardLeavesTheFilesAlone)
     EXPECT_EQ(prompts.shown[2].text, "Limit-switch data was not uploaded; the program's files are unchanged.");
     EXPECT_EQ(programFile("PRESS.PCF"), "08");
     EXPECT_EQ(programFile("PRESS.CHL"), chl);
+}
+
+// The two files are one set-up: a new PCF file beside the old CHL file would describe no board.
+TEST_F(PLSTransferTest, AnUploadWhoseSecondFileFailsKeepsBothOldFiles)
+{
+    useProgram("PRESS", 69);
+    const QByteArray pcf = "020360000000000000000000000000000000000000000000%\r\n";
+    const QByteArray chl = ":0360\r\n:0000\r\n:001:000:000:000\r\n|00100020\r\n%\r\n";
+    writeProgramFile("PRESS.PCF", pcf);
+    writeProgramFile("PRESS.CHL", chl);
+    confirm();
+    prompts.answerOk();
+    {
+        FileSizeLimit limit(200); // the new PCF line fits, the CHL text of 64 channels does not
+        main->mnuFileListPopupUploadFromPLS_Click();
+    }
+    EXPECT_EQ(programFile("PRESS.PCF"), pcf);
+    EXPECT_EQ(programFile("PRESS.CHL"), chl);
+    EXPECT_EQ(programFolderFiles(), QStringList({"PRESS.CHL", "PRESS.CVP", "PRESS.PCF"}));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_TRUE(prompts.shown[1].text.startsWith("Error Number = 75\r\n")) << prompts.shown[1].text.toStdString();
+    EXPECT_EQ(prompts.shown[1].title, "PLS Upload [PRESS]");
 }
 
 TEST_F(PLSTransferTest, ATransferThatWouldMixFamiliesSendsNothing)

@@ -84,6 +84,28 @@ TEST_F(TimingTest, GoingOnLineAtStandstillUploadsOnceAndOpensTheGroups)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+// A transfer's "just read" mark belongs to the window that was open then: one opened afterwards
+// starts on an empty record and reads the board itself.
+TEST_F(TimingTest, AWindowOpenedAgainAfterAnUploadReadsTheBoardsChannels)
+{
+    setBoardPairs(0, {{10, 20}});
+    setBoardPairs(1, {{30, 40}});
+    frmTiming& f = openOnline(69);
+    gProgramFile = programPath(QStringLiteral("PRESS.CVP"));
+    prompts.answer(Answer::Yes);
+    main->mnuFileListPopupUploadFromPLS_Click();
+    f.Form_Unload();
+    frmTiming::ShowMe();
+    takeOverLoop();
+    board().clearLog();
+    f.onlinePass();
+    EXPECT_TRUE(recalled(1));
+    QStringList grid;
+    for (int r = 1; r <= 4; ++r)
+        grid << f.fgModel->textMatrix(r, 0) + "," + f.fgModel->textMatrix(r, 1) + "," + f.fgModel->textMatrix(r, 2);
+    EXPECT_EQ(grid, QStringList({"CH0,10,20", ",,", "CH1,30,40", ",,"}));
+}
+
 TEST_F(TimingTest, MovingLocksConfigurationAndOffsetAndFastHidesThePosition)
 {
     board().pls.rawPosition = 123;
