@@ -331,7 +331,9 @@ void downloadDatafile(frmWaitDisplay& display)
         msgBox(errorText(53, error), Buttons::Ok, Icon::Critical, kTransferTitle);
         return;
     }
-    // Every value is checked before the first is written, so a bad file sends nothing.
+    // Every item is checked to be a whole number before the first is written, so such a bad file
+    // sends nothing. Whether a value fits its variable is RSWrite's check, value by value: a value
+    // too large gets its box and the others are still written.
     const QStringList items = datafileItems(*data);
     QStringList values;
     for (qsizetype i = 0; i < items.size(); ++i) {

@@ -352,6 +352,7 @@ TEST_F(DataTransferTest, ADatafileIsCheckedWholeThenWrittenToConsecutiveAddresse
         {"B40", "7, +008\r\n-0\r\n", {{40, 7}, {41, 8}, {42, 0}}, nullptr, nullptr},
         {"W100", "1\r\n70000\r\n3\r\n", {{100, 1}, {102, kUntouched}, {104, 3}}, "Error:\rEntry out of Range (0-65,535).",
          "ENTRY ALERT"},
+        {"B40", "1,300,3\r\n", {{40, 1}, {41, kUntouched}, {42, 3}}, "Error:\rEntry out of Range (0-255).", "ENTRY ALERT"},
         {"W101", "1\r\n", {{101, kUntouched}}, "Address W101 is invalid or out of range.", dl},
         {"D101", "1\r\n", {{101, kUntouched}}, "Address D101 is invalid or out of range.", dl},
         {"B31", "1\r\n", {{31, kUntouched}}, "Address B31 is out of range.", dl},
