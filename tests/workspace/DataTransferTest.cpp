@@ -12,6 +12,8 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
 #include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -453,6 +455,56 @@ TEST_F(DataTransferTest, TheRangeDialogRefusesWhatIsNotARangeOfTheBoard)
     dialog.cmdOk_Click();
     EXPECT_EQ(prompts.shown.back().text, "'To' must not be below 'From'.");
     EXPECT_EQ(gDataXferFrom, -1);
+}
+
+TEST_F(DataTransferTest, ARangeBoxThatGetsTheFocusHasItsWholeTextSelected)
+{
+    gDataXferBoardType = 52;
+    gDataXferMode = 2;
+    // Without a window manager, a closed box gives the focus back to nobody, and a click into an
+    // inactive window may reach its box after the focus did.
+    QWidget elsewhere;
+    elsewhere.show();
+    frmDataXfr dialog;
+    dialog.Form_Load();
+    dialog.show();
+    dialog.optRange_Click(1);
+    auto moveFocusAway = [&] {
+        elsewhere.activateWindow();
+        QApplication::processEvents();
+    };
+    prompts.onShow = [&](const ScriptedPrompts::Shown&) { moveFocusAway(); };
+    auto focused = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
+    auto step = [&](const std::function<void()>& input, int box, const char* selected) {
+        input();
+        QApplication::processEvents();
+        // Selected as the focus is given, before the window system has reported anything...
+        ASSERT_EQ(dialog.focusWidget(), dialog.txtRange[box]->edit());
+        EXPECT_EQ(dialog.txtRange[box]->edit()->selectedText(), selected);
+        // ...and still once it has, with the dialog's window active again.
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), &dialog);
+        ASSERT_EQ(focused(), dialog.txtRange[box]->edit());
+        EXPECT_EQ(focused()->selectedText(), selected);
+    };
+    step([] {}, 0, "70");
+    QTest::keyClicks(focused(), "10");
+    prompts.answerOk();
+    step([&] { QTest::keyClick(focused(), Qt::Key_Tab); }, 0, "70");
+    EXPECT_EQ(prompts.shown.back().text, "Entry is out of Range (70-219)");
+    QTest::keyClicks(focused(), "80");
+    EXPECT_EQ(dialog.txtRange[0]->text(), "80");
+    step([&] { QTest::keyClick(focused(), Qt::Key_Tab); }, 1, "219");
+    step(
+        [&] {
+            moveFocusAway();
+            dialog.activateWindow();
+            QApplication::processEvents();
+            QApplication::processEvents();
+            QTest::mouseClick(dialog.txtRange[1]->edit(), Qt::LeftButton, {}, QPoint(4, 4));
+        },
+        1, "219");
+    EXPECT_EQ(prompts.unanswered(), 0u);
 }
 
 TEST_F(DataTransferTest, ALimitSwitchProgramGoesToTheLimitSwitchTransfers)
