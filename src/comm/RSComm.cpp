@@ -404,4 +404,5 @@ void RSComm::RSWrite(const QString& address, const QString& dataValue)
     WriteVariable(address, dataValue);
     if (WriteEchoError)
         WriteVariable(address, dataValue);
+    LastWriteFailed = WriteEchoError;
 }

@@ -42,6 +42,9 @@ public:
     // True when the last RSRead failed (communication error or echo mismatch), so that a caller
     // can tell its "0" from a real 0.
     bool LastReadFailed = false;
+    // True when the last RSWrite's echo was still wrong after its one repeat: the board may not
+    // hold the value. A value refused before sending, or a link failure (CommError), leaves it false.
+    bool LastWriteFailed = false;
 
     // True while a public operation is running. Message boxes inside an exchange run the event loop,
     // so timer ticks and polling passes test this and skip rather than re-enter the link.

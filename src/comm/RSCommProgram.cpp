@@ -425,9 +425,11 @@ void RSComm::DumpProgram()
         return;
     }
     // The whole image is checked before the board is touched: once 86 is in B8181 its outputs are
-    // off, and a file that fails half-way would leave it half-programmed.
+    // off, and a file that fails half-way would leave it half-programmed. An image without a single
+    // data byte (all a failed compile may leave is the end record) is no program either: the board
+    // would be given the new identity over its old program.
     const auto records = parseHexImage(*data);
-    if (!records) {
+    if (!records || records->isEmpty()) {
         msgBox(invalidText, Buttons::Ok, Icon::Exclamation, QStringLiteral("Program Dump"));
         m_validProgram = false;
         endDump(true);

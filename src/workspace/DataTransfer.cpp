@@ -115,6 +115,24 @@ const QString kDatafileTitle = QStringLiteral("Download Datafile");
 
 void info(const QString& text, const QString& title) { msgBox(text, Buttons::Ok, Icon::Information, title); }
 
+// The box of a transfer stopped by a wrong echo from the board (a link failure has had its own box
+// already): `what` did not complete, `detail` says where it stopped.
+void halted(const QString& what, const QString& detail)
+{
+    msgBox(what + QStringLiteral(" Not Complete!") + CRLF + CRLF + detail, Buttons::Ok, Icon::Critical,
+           kTransferTitle);
+}
+
+// After RSWrite of `address`: false, after the box that says so, when its echo stayed wrong, so
+// the download stops there rather than going on as if the value were written.
+bool written(const QString& what, const QString& address)
+{
+    if (gRSComm->CommError || !gRSComm->LastWriteFailed)
+        return true;
+    halted(what, QStringLiteral("Writing ") + address + QStringLiteral(" failed; the download stopped there."));
+    return false;
+}
+
 // One turn of the event loop before each address or item, so Cancel and painting work; false when
 // the transfer is to stop here.
 bool goOn(frmWaitDisplay& display)
@@ -206,8 +224,11 @@ void downloadBoardData(frmWaitDisplay& display)
         // Only what the file holds is written: an address it does not reach keeps the board's value.
         if (!skippedOnDownload(code, a) && index >= 0 && index < static_cast<long>(image->size())) {
             const QString value = QString::number((*image)[static_cast<std::size_t>(index)]);
-            progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to B") + QString::number(a));
-            gRSComm->RSWrite(QStringLiteral("B") + QString::number(a), value);
+            const QString address = QStringLiteral("B") + QString::number(a);
+            progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
+            gRSComm->RSWrite(address, value);
+            if (!written(QStringLiteral("Data Download"), address))
+                return;
         }
         progress.advance();
     }
@@ -233,8 +254,15 @@ void uploadBoardData(frmWaitDisplay& display)
         }
         const QString value = gRSComm->RSRead(QStringLiteral("B") + QString::number(a));
         // A failed read is no byte of the board's: the file keeps what it held.
-        if (gRSComm->CommError || gRSComm->LastReadFailed)
+        if (gRSComm->CommError)
             return;
+        if (gRSComm->LastReadFailed) {
+            halted(QStringLiteral("Data Upload"), QStringLiteral("Reading B") + QString::number(a) +
+                                                      QStringLiteral(" failed; ") +
+                                                      QFileInfo(findCaseInsensitive(gDataXferFile)).fileName() +
+                                                      QStringLiteral(" not changed."));
+            return;
+        }
         progress.show(QStringLiteral("Uploaded ") + value + QStringLiteral(" from B") + QString::number(a));
         bytes.push_back(value.toInt() & 0xFF);
         progress.advance();
@@ -303,7 +331,9 @@ void downloadDatafile(frmWaitDisplay& display)
         msgBox(errorText(53, error), Buttons::Ok, Icon::Critical, kTransferTitle);
         return;
     }
-    // Every value is checked before the first is written, so a bad file sends nothing.
+    // Every item is checked to be a whole number before the first is written, so such a bad file
+    // sends nothing. Whether a value fits its variable is RSWrite's check, value by value: a value
+    // too large gets its box and the others are still written.
     const QStringList items = datafileItems(*data);
     QStringList values;
     for (qsizetype i = 0; i < items.size(); ++i) {
@@ -332,6 +362,8 @@ void downloadDatafile(frmWaitDisplay& display)
         const QString address = QString(start->letter) + QString::number(n);
         progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
         gRSComm->RSWrite(address, value);
+        if (!written(QStringLiteral("Datafile Download"), address))
+            return;
         n += start->step;
         progress.advance();
     }

@@ -57,8 +57,14 @@ frmDataXfr::frmDataXfr(QWidget* parent) : QDialog(parent)
         connect(txtRange[i], &UpDownEdit::focusLeft, this, [this, i] {
             // A box left for OK or Cancel is checked by OK itself, or not at all.
             const QWidget* next = QApplication::focusWidget();
-            if (!m_refocusing && isVisible() && next != cmdOk && next != cmdCancel)
-                txtRange_LostFocus(i);
+            if (m_refocusing || next == cmdOk || next == cmdCancel)
+                return;
+            // Checked once the focus has moved: a refusal box shown from inside the focus change
+            // would be followed by the rest of it (the box left deselects its text).
+            QTimer::singleShot(0, this, [this, i] {
+                if (isVisible())
+                    txtRange_LostFocus(i);
+            });
         });
     }
     grid->setColumnStretch(1, 1);
@@ -104,20 +110,27 @@ void frmDataXfr::optRange_Click(int Index)
             txtRange[i]->setText(QString());
     }
     if (range)
-        txtRange[0]->setFocus();
+        focusBox(0);
 }
 
 void frmDataXfr::txtRange_GotFocus(int Index) { SelectAllText(txtRange[Index]->edit()); }
+
+void frmDataXfr::focusBox(int Index)
+{
+    m_refocusing = true;
+    if (isVisible())
+        activateWindow();
+    txtRange[Index]->setFocus();
+    txtRange_GotFocus(Index);
+    m_refocusing = false;
+}
 
 bool frmDataXfr::txtRange_LostFocus(int Index)
 {
     UpDownEdit* box = txtRange[Index];
     auto refuse = [&](const QString& text) {
         msgBox(text, Buttons::Ok, Icon::Information, QStringLiteral("Entry Error"));
-        m_refocusing = true;
-        box->setFocus();
-        SelectAllText(box->edit());
-        m_refocusing = false;
+        focusBox(Index);
         return false;
     };
     const auto value = numberIn(box);
@@ -167,11 +180,29 @@ void frmDataXfr::Form_Unload()
 
 bool frmDataXfr::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn) {
-        for (int i = 0; i < 2; ++i)
-            if (watched == txtRange[i]->edit())
-                // After the click that gave the focus has placed its cursor.
-                QTimer::singleShot(0, this, [this, i] { txtRange_GotFocus(i); });
+    for (int i = 0; i < 2; ++i) {
+        if (watched != txtRange[i]->edit())
+            continue;
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            m_focusArrived[i] = true;
+            // After the event: a box entered with Tab selects its text itself, one clicked places
+            // its cursor first.
+            QTimer::singleShot(0, this, [this, i] { txtRange_GotFocus(i); });
+            break;
+        case QEvent::MouseButtonRelease:
+            // A click that only gave the focus; one that dragged over part of the text keeps that.
+            if (m_focusArrived[i] && !txtRange[i]->edit()->hasSelectedText())
+                txtRange_GotFocus(i);
+            m_focusArrived[i] = false;
+            break;
+        case QEvent::KeyPress:
+        case QEvent::FocusOut:
+            m_focusArrived[i] = false;
+            break;
+        default:
+            break;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

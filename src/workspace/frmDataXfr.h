@@ -39,7 +39,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Gives box Index the keyboard focus with its whole text selected, the dialog's window
+    // activated with it. Done here rather than left to the focus events: without a window manager
+    // nobody gives the window back its focus after a box, and the events that do come may come in
+    // any order.
+    void focusBox(int Index);
+
     // A refusal moves the focus back into its box; the other box's focus-out that this causes is
     // not the user leaving it.
     bool m_refocusing = false;
+    // The box just got the focus: the click that gave it (which places its cursor, before or
+    // after the focus arrives) still selects the whole text when it ends.
+    std::array<bool, 2> m_focusArrived{};
 };

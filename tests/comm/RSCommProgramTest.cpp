@@ -177,6 +177,8 @@ TEST_F(ProgramTest, AnInvalidHexFileIsRefusedBeforeTheBoardIsTouched)
         ":03200000010203D7\r\n:01000001AA54\r\n",                    // an end record with data
         ":03200000010203D7\t\r\n:00000001FF\r\n",                   // a control character after a record
         ":03200000010203D7\r\n:00000001FF\r\n\x1A",                 // nor after the end record
+        ":00000001FF\r\n",                                          // no data record
+        ":00200000E0\r\n:00000001FF\r\n",                          // no data byte
     };
     for (const QByteArray& hex : cases) {
         SCOPED_TRACE(hex.toStdString());

@@ -12,6 +12,8 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
 #include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -183,7 +185,7 @@ TEST_F(DataTransferTest, UploadThenDownloadRestoresTheBoard)
 
 TEST_F(DataTransferTest, CancelOrALinkFailureStopsAtTheNextAddress)
 {
-    enum class Fault { Cancel, Silence, BadEcho };
+    enum class Fault { Cancel, Silence };
     struct Case {
         const char* name;
         int mode;
@@ -192,8 +194,7 @@ TEST_F(DataTransferTest, CancelOrALinkFailureStopsAtTheNextAddress)
     const Case cases[] = {{"download cancelled", 1, Fault::Cancel},
                           {"download silenced", 1, Fault::Silence},
                           {"upload cancelled", 2, Fault::Cancel},
-                          {"upload silenced", 2, Fault::Silence},
-                          {"upload read fails", 2, Fault::BadEcho}};
+                          {"upload silenced", 2, Fault::Silence}};
     writeProgram("PUMP", 52);
     std::array<uint8_t, 65536> image{};
     for (int a = 70; a <= 219; ++a)
@@ -215,8 +216,6 @@ TEST_F(DataTransferTest, CancelOrALinkFailureStopsAtTheNextAddress)
         b->replyHook = [=](long index, uint8_t, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
             if (index == sixth - 1 && c.fault == Fault::Cancel)
                 frmWaitDisplay::current()->cmdCancel_Click();
-            if (index == sixth && c.fault == Fault::BadEcho)
-                return 0x77;
             return reply;
         };
         if (c.fault == Fault::Silence) {
@@ -239,6 +238,66 @@ TEST_F(DataTransferTest, CancelOrALinkFailureStopsAtTheNextAddress)
         }
     }
     EXPECT_EQ(prompts.unanswered(), 0u);
+}
+
+TEST_F(DataTransferTest, AWrongEchoStopsTheTransferThereWithABox)
+{
+    struct Case {
+        int mode;
+        const char* start; // datafile starting address
+        const char* text;
+    };
+    const Case cases[] = {
+        {1, nullptr, "Data Download Not Complete!\r\n\r\nWriting B75 failed; the download stopped there."},
+        {2, nullptr, "Data Upload Not Complete!\r\n\r\nReading B75 failed; PUMP.LDT not changed."},
+        {3, "B70", "Datafile Download Not Complete!\r\n\r\nWriting B75 failed; the download stopped there."},
+        {3, "W70", "Datafile Download Not Complete!\r\n\r\nWriting W74 failed; the download stopped there."},
+    };
+    writeProgram("PUMP", 52);
+    std::array<uint8_t, 65536> image{};
+    for (int a = 70; a <= 219; ++a)
+        image[a] = static_cast<uint8_t>(a);
+    const QByteArray ldt = ldtOf(image, 70, 219);
+    writeProgramFile("VALUES.TXT", "1,2,3,4,5,6,7,8,9,10\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        resetBoard();
+        writeProgramFile("PUMP.LDT", ldt);
+        fillPattern(70, 219, 5);
+        SimBoard* b = &board();
+        if (c.mode == 2) {
+            // The echo of the sixth read's high byte, after the read handshake.
+            b->corruptReplyAt(b->receivedCount() + 2 + 5 * 2, 0x77);
+        } else {
+            // Every store to B75 is echoed wrong, the repeat's too.
+            b->replyHook = [b, seen = b->accesses.size()](long, uint8_t byte,
+                                                          std::optional<uint8_t> reply) mutable -> std::optional<uint8_t> {
+                const bool stored = b->accesses.size() != seen && b->accesses.back().rfind("W75=", 0) == 0;
+                seen = b->accesses.size();
+                return stored ? std::optional<uint8_t>(byte ^ 0x10) : reply;
+            };
+        }
+        prompts.answerOk();
+        if (c.mode == 3) {
+            dialogs.answers.push_back(programPath("VALUES.TXT"));
+            prompts.answerInput(QString::fromLatin1(c.start));
+            main->mnuFileDownloadFile_Click();
+        } else {
+            transfer(c.mode, 52, 70, 219);
+        }
+        b->replyHook = nullptr;
+        EXPECT_EQ(prompts.unanswered(), 0u);
+        EXPECT_EQ(prompts.shown.back().text, c.text);
+        EXPECT_EQ(prompts.shown.back().title, "TransferData");
+        if (c.mode == 2) {
+            // The read of B75 ends at its high byte's echo.
+            EXPECT_EQ(exchangedAddresses(board(), 1).back(), 74);
+            EXPECT_EQ(install.readFile("progs/PUMP.LDT"), ldt);
+        } else {
+            EXPECT_EQ(exchangedAddresses(board(), 2).back(), 75);
+            EXPECT_EQ(board().memory[76], (76 * 7 + 5) % 250);
+        }
+    }
 }
 
 TEST_F(DataTransferTest, ADownloadWritesOnlyWhatACheckedFileHolds)
@@ -295,6 +354,7 @@ TEST_F(DataTransferTest, ADatafileIsCheckedWholeThenWrittenToConsecutiveAddresse
         {"B40", "7, +008\r\n-0\r\n", {{40, 7}, {41, 8}, {42, 0}}, nullptr, nullptr},
         {"W100", "1\r\n70000\r\n3\r\n", {{100, 1}, {102, kUntouched}, {104, 3}}, "Error:\rEntry out of Range (0-65,535).",
          "ENTRY ALERT"},
+        {"B40", "1,300,3\r\n", {{40, 1}, {41, kUntouched}, {42, 3}}, "Error:\rEntry out of Range (0-255).", "ENTRY ALERT"},
         {"W101", "1\r\n", {{101, kUntouched}}, "Address W101 is invalid or out of range.", dl},
         {"D101", "1\r\n", {{101, kUntouched}}, "Address D101 is invalid or out of range.", dl},
         {"B31", "1\r\n", {{31, kUntouched}}, "Address B31 is out of range.", dl},
@@ -395,6 +455,56 @@ TEST_F(DataTransferTest, TheRangeDialogRefusesWhatIsNotARangeOfTheBoard)
     dialog.cmdOk_Click();
     EXPECT_EQ(prompts.shown.back().text, "'To' must not be below 'From'.");
     EXPECT_EQ(gDataXferFrom, -1);
+}
+
+TEST_F(DataTransferTest, ARangeBoxThatGetsTheFocusHasItsWholeTextSelected)
+{
+    gDataXferBoardType = 52;
+    gDataXferMode = 2;
+    // Without a window manager, a closed box gives the focus back to nobody, and a click into an
+    // inactive window may reach its box after the focus did.
+    QWidget elsewhere;
+    elsewhere.show();
+    frmDataXfr dialog;
+    dialog.Form_Load();
+    dialog.show();
+    dialog.optRange_Click(1);
+    auto moveFocusAway = [&] {
+        elsewhere.activateWindow();
+        QApplication::processEvents();
+    };
+    prompts.onShow = [&](const ScriptedPrompts::Shown&) { moveFocusAway(); };
+    auto focused = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
+    auto step = [&](const std::function<void()>& input, int box, const char* selected) {
+        input();
+        QApplication::processEvents();
+        // Selected as the focus is given, before the window system has reported anything...
+        ASSERT_EQ(dialog.focusWidget(), dialog.txtRange[box]->edit());
+        EXPECT_EQ(dialog.txtRange[box]->edit()->selectedText(), selected);
+        // ...and still once it has, with the dialog's window active again.
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), &dialog);
+        ASSERT_EQ(focused(), dialog.txtRange[box]->edit());
+        EXPECT_EQ(focused()->selectedText(), selected);
+    };
+    step([] {}, 0, "70");
+    QTest::keyClicks(focused(), "10");
+    prompts.answerOk();
+    step([&] { QTest::keyClick(focused(), Qt::Key_Tab); }, 0, "70");
+    EXPECT_EQ(prompts.shown.back().text, "Entry is out of Range (70-219)");
+    QTest::keyClicks(focused(), "80");
+    EXPECT_EQ(dialog.txtRange[0]->text(), "80");
+    step([&] { QTest::keyClick(focused(), Qt::Key_Tab); }, 1, "219");
+    step(
+        [&] {
+            moveFocusAway();
+            dialog.activateWindow();
+            QApplication::processEvents();
+            QApplication::processEvents();
+            QTest::mouseClick(dialog.txtRange[1]->edit(), Qt::LeftButton, {}, QPoint(4, 4));
+        },
+        1, "219");
+    EXPECT_EQ(prompts.unanswered(), 0u);
 }
 
 TEST_F(DataTransferTest, ALimitSwitchProgramGoesToTheLimitSwitchTransfers)
