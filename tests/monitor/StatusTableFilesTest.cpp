@@ -6,6 +6,7 @@
 #include "platform/PollingLoop.h"
 #include "platform/PrintSurface.h"
 #include "workspace/frmMDIMain.h"
+#include "workspace/modUtility.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -114,6 +115,34 @@ TEST_F(StatusTableFilesTest, ANewTableSavesItsBoardAndEveryRowAndOpensAgainAsItW
     writeTable("LINE.tbl", "");
     table->cmdSaveTable->click();
     EXPECT_EQ(tableBytes("LINE.tbl"), expected);
+}
+
+TEST_F(StatusTableFilesTest, SaveAsWritesATableFileNamedByItsBase)
+{
+    struct Case {
+        QString typed, written, name;
+    } cases[] = {
+        {"MYTAB", "MYTAB.tbl", "MYTAB"},
+        {"MYTAB.tbl", "MYTAB.tbl", "MYTAB"},
+        {"MY.TABLE", "MY.TABLE", "MY"},
+    };
+    open();
+    for (const Case& c : cases) {
+        QFile::remove(tablePath(c.written));
+        table->NewStatusTable();
+        dialogs.answers.push_back(tablePath(c.typed));
+        ASSERT_TRUE(table->SaveStatusTableAs()) << c.typed.toStdString();
+        EXPECT_EQ(tableBytes(c.written).left(5), " 0 \r\n") << c.typed.toStdString();
+        EXPECT_EQ(table->TablePath, tablePath(c.written));
+        EXPECT_EQ(gStatusTableName, c.name);
+        EXPECT_EQ(table->fraStatus->title(), "&Status Table: " + c.name);
+    }
+    // The next untitled table offers the last one's folder with the pattern.
+    table->NewStatusTable();
+    dialogs.answers.push_back(std::nullopt);
+    table->SaveStatusTableAs();
+    EXPECT_EQ(dialogs.requests.back().fileName, tablePath("*.tbl"));
+    EXPECT_FALSE(QFileInfo::exists(tablePath("MYTAB")));
 }
 
 TEST_F(StatusTableFilesTest, OpenTakesTheBoardByItsListAndKeepsEmptyLinesInPlace)

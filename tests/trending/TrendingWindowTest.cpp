@@ -340,8 +340,10 @@ TEST_F(TrendingTest, SavedFilesOpenBackExactly)
     view->cboTargetBoard_Click();
     enterAddress(QStringLiteral("W100"));
     const QString path = install.path(QStringLiteral("t.tdt"));
-    dialogs.answers.push_back(path);
+    // A name typed without an extension is saved as a trend file.
+    dialogs.answers.push_back(install.path(QStringLiteral("t")));
     view->SaveTendData();
+    EXPECT_EQ(view->trendFileName(), path);
     EXPECT_EQ(install.readFile(QStringLiteral("t.tdt")),
               QByteArray("W100\r\n 3 \r\n(sec), Data:\r\n") + QByteArray(", \r\n").repeated(11));
     EXPECT_EQ(dialogs.requests.back().filter, "Trend Data(*.tdt)|*.tdt|");
