@@ -45,7 +45,9 @@ public:
     void Form_Load();
     void Form_Activate();
     void Form_Deactivate();
-    void Form_QueryUnload() {}
+    // Closing the window (its close box or the program's end) with unsaved rows asks as New and
+    // Open do. True (Cancel, or a save that did not happen) keeps the window open.
+    bool Form_QueryUnload();
     void Form_Unload();
     void Form_Resize();
     void ArrangeGrid();

@@ -222,6 +222,46 @@ TEST_F(StatusTableFilesTest, TheSavePromptOfNewAndOpen)
     }
 }
 
+TEST_F(StatusTableFilesTest, ClosingWithUnsavedRowsAsksAndCancelKeepsTheTableAndTheProgram)
+{
+    enum How { CloseBox, CloseProgram, FileExit };
+    struct Case {
+        How how;
+        Answer answer;
+        bool closes;
+    } cases[] = {
+        {CloseBox, Answer::Cancel, false},     {CloseBox, Answer::No, true},       {CloseBox, Answer::Yes, true},
+        {CloseProgram, Answer::Cancel, false}, {FileExit, Answer::Cancel, false}, {FileExit, Answer::Yes, true},
+    };
+    open();
+    // An unchanged table closes without a question.
+    table->parentWidget()->close();
+    EXPECT_FALSE(table->loaded());
+    EXPECT_TRUE(prompts.shown.empty());
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString address = "B" + QString::number(++n);
+        const QString saved = tablePath("T" + QString::number(n) + ".tbl");
+        if (!table->loaded())
+            main->mnuToolsStatusTable_Click();
+        grid->setTextMatrix(2, 1, address);
+        prompts.answer(c.answer);
+        if (c.answer == Answer::Yes)
+            dialogs.answers.push_back(saved);
+        c.how == CloseBox       ? (void)table->parentWidget()->close()
+        : c.how == CloseProgram ? (void)main->close()
+                                : main->mnuFileExit_Click();
+        ASSERT_EQ(prompts.shown.size(), static_cast<size_t>(n)) << n;
+        EXPECT_EQ(prompts.shown.back().text, "Save Changes to File?");
+        // The table closes, or the program ends; Cancel keeps both.
+        EXPECT_EQ(c.how == CloseBox ? !table->loaded() : main->unloaded(), c.closes) << n;
+        EXPECT_EQ(QFileInfo::exists(saved), c.answer == Answer::Yes) << n;
+        if (!c.closes) {
+            EXPECT_EQ(grid->textMatrix(2, 1), address);
+        }
+    }
+}
+
 TEST_F(StatusTableFilesTest, ASaveThatDidNotHappenKeepsTheTable)
 {
     open();
