@@ -178,6 +178,9 @@ public:
     void ShowNameColumn();
     // Forgets the attached program's names and off-line image.
     void ClearNames();
+    // An LDT file that could not be used: no image in memory or in the grid's value columns, and
+    // "View Offline Data" off.
+    void dropOfflineImage();
     // ---- end of names column and off-line image ----------------------------------------------
 
     // The largest number of rows the grid takes, the new-entry row included.
