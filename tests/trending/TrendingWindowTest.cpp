@@ -2,6 +2,7 @@
 #include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
 #include "platform/GridModel.h"
+#include "platform/GridView.h"
 #include "platform/PollingLoop.h"
 #include "platform/UpDownEdit.h"
 #include "trending/GraphPicture.h"
@@ -24,6 +25,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -220,6 +223,23 @@ TEST_F(TrendingTest, SamplesKeepTheNewestOnTopWithinTheGridsBounds)
     view->AddTrendSample(QStringLiteral("1"));
     EXPECT_EQ(view->sampleCounter(), 0);
     EXPECT_EQ(view->lblSamples->text(), "0");
+}
+
+TEST_F(TrendingTest, TheGridKeepsPaintingItsScrollBarWhileSamplesAreHeldBack)
+{
+    main->show();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = view->fgTrend->verticalScrollBar();
+    // Samples faster than the screen shows them: the cells wait for the next repaint, the scroll
+    // bar is never held (a held one missed the window's paint and was left blank).
+    for (int i = 0; i < 20; ++i)
+        view->AddTrendSample(QString::number(i));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->updatesEnabled());
+    EXPECT_TRUE(bar->parentWidget()->updatesEnabled());
+    QTest::qWait(150);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->maximum() + view->grid->visibleRows(), rows() - 1);
 }
 
 TEST_F(TrendingTest, AddressEntryValidatesMapsAndKeepsTheLastGoodOne)
