@@ -41,6 +41,8 @@ protected:
         if (event->type() != QEvent::Close)
             return false;
         event->ignore();
+        if (m_form && m_form->Form_QueryUnload())
+            return true;
         static_cast<QWidget*>(watched)->hide();
         if (m_form)
             m_form->Form_Unload();
@@ -113,6 +115,10 @@ void frmStatusTable::install(frmMDIMain& main)
         return t ? t->fgStatus->textMatrix(t->fgStatus->row(), 1) : QString();
     };
     p.newStatusTable = [] { instance()->NewStatusTable(); };
+    p.statusTableQueryUnload = [] {
+        frmStatusTable* t = existing();
+        return t && t->Form_QueryUnload();
+    };
     installFiles(main);
     QObject::connect(main.mdiArea, &QMdiArea::subWindowActivated, &main, [](QMdiSubWindow* w) {
         frmStatusTable* t = existing();
@@ -303,6 +309,11 @@ void frmStatusTable::Form_Activate()
 void frmStatusTable::Form_Deactivate()
 {
     showMenus(false);
+}
+
+bool frmStatusTable::Form_QueryUnload()
+{
+    return m_loaded && !offerToSave();
 }
 
 void frmStatusTable::Form_Unload()

@@ -45,7 +45,9 @@ public:
     void Form_Load();
     void Form_Activate();
     void Form_Deactivate();
-    void Form_QueryUnload() {}
+    // Closing the window (its close box or the program's end) with unsaved rows asks as New and
+    // Open do. True (Cancel, or a save that did not happen) keeps the window open.
+    bool Form_QueryUnload();
     void Form_Unload();
     void Form_Resize();
     void ArrangeGrid();
@@ -176,6 +178,9 @@ public:
     void ShowNameColumn();
     // Forgets the attached program's names and off-line image.
     void ClearNames();
+    // An LDT file that could not be used: no image in memory or in the grid's value columns, and
+    // "View Offline Data" off.
+    void dropOfflineImage();
     // ---- end of names column and off-line image ----------------------------------------------
 
     // The largest number of rows the grid takes, the new-entry row included.

@@ -13,6 +13,7 @@
 #include "platform/Prompts.h"
 #include "platform/TextItems.h"
 #include "workspace/frmMDIMain.h"
+#include "workspace/ProgramFiles.h"
 #include "workspace/frmWaitDisplay.h"
 #include "workspace/modReport.h"
 #include "workspace/modUtility.h"
@@ -37,12 +38,11 @@ int boardRowOf(int code)
     return 0;
 }
 
-// The file title without its last four characters (its extension, as the dialogs give it).
-QString tableNameOf(const QString& path)
-{
-    const QString title = QFileInfo(path).fileName();
-    return title.left(std::max<qsizetype>(0, title.size() - 4));
-}
+// The table's name: its file title without the extension, whatever its length ("MYTAB" of
+// "MYTAB.tbl" and of a file that has none).
+QString tableNameOf(const QString& path) { return fileBaseName(path); }
+
+const QString kTableExtension = QStringLiteral("tbl");
 
 QString folderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 
@@ -350,14 +350,16 @@ bool frmStatusTable::SaveStatusTableAs()
         r.fileName = TablePath;
         // An untitled table offers the last table's folder with the pattern.
         if (Untitled) {
-            r.fileName = TablePath.left(std::max<qsizetype>(0, TablePath.size() - gStatusTableName.size() - 4)) +
-                         QStringLiteral("*.tbl");
+            r.fileName = folderOf(TablePath) + QStringLiteral("/*.tbl");
             r.initialFolder = folderOf(TablePath);
         }
     }
-    const std::optional<QString> chosen = fileDialogs().saveFile(r);
+    r.defaultExtension = kTableExtension;
+    std::optional<QString> chosen = fileDialogs().saveFile(r);
     if (!chosen)
         return false;
+    // A name typed without an extension is saved as a table file, which Open then lists.
+    chosen = withDefaultExtension(*chosen, kTableExtension);
     const bool wasUntitled = Untitled;
     const QString previousPath = TablePath;
     const QString previousName = gStatusTableName;

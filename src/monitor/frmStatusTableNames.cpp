@@ -3,6 +3,7 @@
 #include "monitor/StatusTableNames.h"
 #include "monitor/frmStatusTable.h"
 
+#include "comm/RSComm.h"
 #include "platform/GridModel.h"
 #include "platform/Prompts.h"
 #include "workspace/modUtility.h"
@@ -88,6 +89,21 @@ void frmStatusTable::ShowNameColumn()
     ArrangeGrid();
 }
 
+void frmStatusTable::dropOfflineImage()
+{
+    chkViewOffline->setChecked(false);
+    OfflineImage.clear();
+    OfflineDataShown = false;
+    // On-line the value columns hold the board's values; off-line they may hold an earlier image's,
+    // perhaps another program's, which must not stand under this program's name.
+    if (gRSComm && gRSComm->OnlineMode)
+        return;
+    for (int r = 2; r < fgStatus->rows(); ++r)
+        for (int c = 2; c <= 5; ++c)
+            if (!fgStatus->textMatrix(r, c).isEmpty())
+                fgStatus->setTextMatrix(r, c, QString());
+}
+
 void frmStatusTable::chkViewOffline_Click()
 {
     if (!chkViewOffline->isChecked()) {
@@ -101,16 +117,17 @@ void frmStatusTable::chkViewOffline_Click()
     case OfflineImageLoad::Missing:
         msgBox(QStringLiteral("Unable to Open Data File,") + CRLF + QStringLiteral("File Does Not Exist."), Buttons::Ok,
                Icon::Information, title);
-        chkViewOffline->setChecked(false);
         chkViewOffline->setEnabled(false);
+        dropOfflineImage();
         break;
     case OfflineImageLoad::Empty:
         msgBox(QStringLiteral("Unable to Open Data File."), Buttons::Ok, Icon::Information, title);
+        dropOfflineImage();
         break;
     case OfflineImageLoad::Refused:
-        // The image shown before, if any, stays as it was.
         msgBox(errorText(load.error.number, load.error.description), Buttons::Ok, Icon::Critical,
                QStringLiteral("Status Table"));
+        dropOfflineImage();
         break;
     case OfflineImageLoad::Loaded:
         OfflineImage = std::move(load.image);

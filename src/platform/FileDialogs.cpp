@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace {
 QtFileDialogs g_qtDialogs;
@@ -45,6 +46,13 @@ std::optional<QString> runDialog(QFileDialog* d)
 }
 } // namespace
 
+QString withDefaultExtension(const QString& path, const QString& extension)
+{
+    if (extension.isEmpty() || path.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        return path;
+    return path + QLatin1Char('.') + extension;
+}
+
 QString qtNameFilters(const QString& oldFilter) { return filterList(oldFilter).join(QStringLiteral(";;")); }
 
 std::optional<QString> QtFileDialogs::openFile(const FileDialogRequest& request)
@@ -62,6 +70,7 @@ std::optional<QString> QtFileDialogs::saveFile(const FileDialogRequest& request)
     d->setAcceptMode(QFileDialog::AcceptSave);
     d->setFileMode(QFileDialog::AnyFile);
     d->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    d->setDefaultSuffix(request.defaultExtension);
     return runDialog(d);
 }
 

@@ -13,6 +13,9 @@ struct FileDialogRequest {
     QString fileName;
     bool fileMustExist = true;
     bool overwritePrompt = true;
+    // Save dialog: the extension a name typed without one gets ("tbl"), so that the overwrite
+    // question is asked about the file that will be written. Empty: none.
+    QString defaultExtension;
 };
 
 class FileDialogs {
@@ -33,6 +36,10 @@ public:
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
 };
+
+// `path` with "." and `extension` added when its file name has no extension of its own
+// ("MYTAB" gives "MYTAB.tbl"; "MY.TAB" stays). The save dialog's own rule, for what it returns.
+QString withDefaultExtension(const QString& path, const QString& extension);
 
 // The old filter text as a Qt name filter list ("Corvane Files (*.cvp)").
 QString qtNameFilters(const QString& oldFilter);

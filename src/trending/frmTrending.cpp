@@ -606,11 +606,13 @@ void frmTrending::gateRepaints()
         m_repaintGate->start();
     } else if (!grid->signalsBlocked()) {
         // The grid's view learns of the rows all at once when the gate opens.
-        // Only what a sample changes is held: the grid, the counter, and the graph while it follows
-        // every sample. Holding more would repaint the untouched controls, and the graph when it is
-        // not live, each time the gate opens.
+        // Only what a sample changes is held: the grid's cells, the counter, and the graph while it
+        // follows every sample. Holding more would repaint the untouched controls, and the graph
+        // when it is not live, each time the gate opens. The grid's scroll bars are not held: a
+        // held scroll bar misses the window's paint that comes after the gate opens and before
+        // the next sample closes it, and is left blank for as long as sampling goes on.
         grid->blockSignals(true);
-        fgTrend->setUpdatesEnabled(false);
+        fgTrend->viewport()->setUpdatesEnabled(false);
         lblSamples->setUpdatesEnabled(false);
         if (chkLiveData->isChecked())
             picGraph->setUpdatesEnabled(false);
@@ -625,7 +627,7 @@ void frmTrending::openRepaintGate()
         emit grid->reshaped();
         emit grid->topRowChanged();
     }
-    fgTrend->setUpdatesEnabled(true);
+    fgTrend->viewport()->setUpdatesEnabled(true);
     lblSamples->setUpdatesEnabled(true);
     picGraph->setUpdatesEnabled(true);
 }

@@ -15,6 +15,8 @@
 
 namespace {
 
+const QString kTrendExtension = QStringLiteral("tdt");
+
 // Open and save share their settings but for the existence check and the overwrite prompt.
 FileDialogRequest trendDialog(const QString& fileName, bool open)
 {
@@ -24,6 +26,7 @@ FileDialogRequest trendDialog(const QString& fileName, bool open)
     request.fileName = fileName;
     request.fileMustExist = open;
     request.overwritePrompt = !open;
+    request.defaultExtension = open ? QString() : kTrendExtension;
     return request;
 }
 
@@ -36,9 +39,11 @@ void fileError(const QString& title, int number, const QString& description)
 
 void frmTrending::SaveTendData()
 {
-    const std::optional<QString> path = fileDialogs().saveFile(trendDialog(m_trendFileName, false));
+    std::optional<QString> path = fileDialogs().saveFile(trendDialog(m_trendFileName, false));
     if (!path)
         return;
+    // A name typed without an extension is saved as a trend file, which Open then lists.
+    path = withDefaultExtension(*path, kTrendExtension);
     QCoreApplication::processEvents();
     m_trendFileName = *path;
 

@@ -132,7 +132,13 @@ void frmMDIMain::showRecentEntry(int index)
     mnuFileList[index]->setVisible(true);
 }
 
-void frmMDIMain::MDIForm_QueryUnload() { gMDIQueryUnload = true; }
+bool frmMDIMain::MDIForm_QueryUnload()
+{
+    if (procs.statusTableQueryUnload && procs.statusTableQueryUnload())
+        return true;
+    gMDIQueryUnload = true;
+    return false;
+}
 
 void frmMDIMain::MDIForm_Unload()
 {
@@ -163,7 +169,10 @@ void frmMDIMain::MDIForm_Unload()
 
 void frmMDIMain::closeEvent(QCloseEvent* event)
 {
-    MDIForm_QueryUnload();
+    if (!m_unloaded && MDIForm_QueryUnload()) {
+        event->ignore();
+        return;
+    }
     MDIForm_Unload();
     event->accept();
 }
@@ -181,7 +190,8 @@ void frmMDIMain::MDIForm_Resize()
 
 void frmMDIMain::mnuFileExit_Click()
 {
-    gMDIQueryUnload = true;
+    if (m_unloaded || MDIForm_QueryUnload())
+        return;
     MDIForm_Unload();
 }
 

@@ -34,7 +34,9 @@ public:
 
     // Start-up, in its ten steps.
     void MDIForm_Load();
-    void MDIForm_QueryUnload();
+    // Sets gMDIQueryUnload unless a child view keeps the program running (its unsaved work
+    // kept by Cancel); true in that case.
+    bool MDIForm_QueryUnload();
     // Shutdown; does nothing unless gMDIQueryUnload is set.
     void MDIForm_Unload();
     void MDIForm_Resize();
@@ -278,6 +280,8 @@ public:
         std::function<void()> saveStatusTable;
         std::function<void()> saveStatusTableAs;
         std::function<void()> printStatusTable;
+        // The table's question before the program ends: true keeps the table, and the program, open.
+        std::function<bool()> statusTableQueryUnload;
         // Results viewer and trending.
         std::function<void()> printResults;
         std::function<void()> openTrendData;

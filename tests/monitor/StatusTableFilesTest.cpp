@@ -6,6 +6,7 @@
 #include "platform/PollingLoop.h"
 #include "platform/PrintSurface.h"
 #include "workspace/frmMDIMain.h"
+#include "workspace/modUtility.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -116,6 +117,34 @@ TEST_F(StatusTableFilesTest, ANewTableSavesItsBoardAndEveryRowAndOpensAgainAsItW
     EXPECT_EQ(tableBytes("LINE.tbl"), expected);
 }
 
+TEST_F(StatusTableFilesTest, SaveAsWritesATableFileNamedByItsBase)
+{
+    struct Case {
+        QString typed, written, name;
+    } cases[] = {
+        {"MYTAB", "MYTAB.tbl", "MYTAB"},
+        {"MYTAB.tbl", "MYTAB.tbl", "MYTAB"},
+        {"MY.TABLE", "MY.TABLE", "MY"},
+    };
+    open();
+    for (const Case& c : cases) {
+        QFile::remove(tablePath(c.written));
+        table->NewStatusTable();
+        dialogs.answers.push_back(tablePath(c.typed));
+        ASSERT_TRUE(table->SaveStatusTableAs()) << c.typed.toStdString();
+        EXPECT_EQ(tableBytes(c.written).left(5), " 0 \r\n") << c.typed.toStdString();
+        EXPECT_EQ(table->TablePath, tablePath(c.written));
+        EXPECT_EQ(gStatusTableName, c.name);
+        EXPECT_EQ(table->fraStatus->title(), "&Status Table: " + c.name);
+    }
+    // The next untitled table offers the last one's folder with the pattern.
+    table->NewStatusTable();
+    dialogs.answers.push_back(std::nullopt);
+    table->SaveStatusTableAs();
+    EXPECT_EQ(dialogs.requests.back().fileName, tablePath("*.tbl"));
+    EXPECT_FALSE(QFileInfo::exists(tablePath("MYTAB")));
+}
+
 TEST_F(StatusTableFilesTest, OpenTakesTheBoardByItsListAndKeepsEmptyLinesInPlace)
 {
     struct Case {
@@ -190,6 +219,46 @@ TEST_F(StatusTableFilesTest, TheSavePromptOfNewAndOpen)
         const QString first = c.goesOn ? (c.openCommand ? "X7" : "") : "B2";
         EXPECT_EQ(grid->textMatrix(2, 1), first) << c.openCommand << int(c.answer);
         EXPECT_TRUE(dialogs.answers.empty());
+    }
+}
+
+TEST_F(StatusTableFilesTest, ClosingWithUnsavedRowsAsksAndCancelKeepsTheTableAndTheProgram)
+{
+    enum How { CloseBox, CloseProgram, FileExit };
+    struct Case {
+        How how;
+        Answer answer;
+        bool closes;
+    } cases[] = {
+        {CloseBox, Answer::Cancel, false},     {CloseBox, Answer::No, true},       {CloseBox, Answer::Yes, true},
+        {CloseProgram, Answer::Cancel, false}, {FileExit, Answer::Cancel, false}, {FileExit, Answer::Yes, true},
+    };
+    open();
+    // An unchanged table closes without a question.
+    table->parentWidget()->close();
+    EXPECT_FALSE(table->loaded());
+    EXPECT_TRUE(prompts.shown.empty());
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString address = "B" + QString::number(++n);
+        const QString saved = tablePath("T" + QString::number(n) + ".tbl");
+        if (!table->loaded())
+            main->mnuToolsStatusTable_Click();
+        grid->setTextMatrix(2, 1, address);
+        prompts.answer(c.answer);
+        if (c.answer == Answer::Yes)
+            dialogs.answers.push_back(saved);
+        c.how == CloseBox       ? (void)table->parentWidget()->close()
+        : c.how == CloseProgram ? (void)main->close()
+                                : main->mnuFileExit_Click();
+        ASSERT_EQ(prompts.shown.size(), static_cast<size_t>(n)) << n;
+        EXPECT_EQ(prompts.shown.back().text, "Save Changes to File?");
+        // The table closes, or the program ends; Cancel keeps both.
+        EXPECT_EQ(c.how == CloseBox ? !table->loaded() : main->unloaded(), c.closes) << n;
+        EXPECT_EQ(QFileInfo::exists(saved), c.answer == Answer::Yes) << n;
+        if (!c.closes) {
+            EXPECT_EQ(grid->textMatrix(2, 1), address);
+        }
     }
 }
 

@@ -132,6 +132,7 @@ TEST_F(StatusTableTest, OpensAsAnEmptySixtyRowTableWithItsMenus)
     EXPECT_EQ(main->activeChildName(), "frmStatusTable");
     // Closing hides the table's menu and print entry; the next use loads a fresh table.
     grid->setTextMatrix(3, 1, "B10");
+    prompts.answer(Answer::No);
     table->parentWidget()->close();
     EXPECT_FALSE(table->Active);
     EXPECT_FALSE(main->mnuStatusTable->menuAction()->isVisible());
@@ -541,7 +542,10 @@ TEST_F(StatusTableTest, ALaterWindowsLoopRunsNestedAndClosingTheTableEndsItsLoop
             return true;
         });
     QTimer::singleShot(0, &other, [&] { otherLoop.start(); });
-    QTimer::singleShot(150, &other, [&] { table->parentWidget()->close(); });
+    QTimer::singleShot(150, &other, [&] {
+        prompts.answer(Answer::No);
+        table->parentWidget()->close();
+    });
     table->liveLoop()->start();
     QCoreApplication::processEvents();
     EXPECT_EQ(otherPasses, 3);

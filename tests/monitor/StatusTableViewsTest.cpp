@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -96,43 +97,50 @@ TEST_F(StatusTableViewsTest, TheNameBoxesShowOneNamesColumnAtATime)
     EXPECT_EQ(table->Nicname("B12"), "");
 }
 
-TEST_F(StatusTableViewsTest, ViewOfflineDataLoadsTheImageOrSaysWhyNot)
+TEST_F(StatusTableViewsTest, ViewOfflineDataLoadsTheImageOrDropsEveryImageAndSaysWhyNot)
 {
-    const QString fileError = "File Open Error";
-    // An empty file: the box stays on, nothing is shown.
-    install.writeFile("progs/PUMP.LDT", "");
-    prompts.answerOk();
-    click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
-    EXPECT_EQ(prompts.shown.back().text, "Unable to Open Data File.");
-    EXPECT_EQ(prompts.shown.back().title, fileError);
-    EXPECT_TRUE(table->chkViewOffline->isChecked());
-    EXPECT_FALSE(table->OfflineDataShown);
-
-    // A good file: placed from byte 0 for board code 50.
+    struct Case {
+        const char* name;
+        std::optional<QByteArray> ldt;
+        QString text, title;
+        bool boxEnabled;
+    } cases[] = {
+        {"missing", std::nullopt, "Unable to Open Data File,\r\nFile Does Not Exist.", "File Open Error", false},
+        {"empty", QByteArray(), "Unable to Open Data File.", "File Open Error", true},
+        {"past byte 8192", QByteArray(8194 * 2, '1'), "Error Number = 9\r\n\r\n", "Status Table", true},
+    };
+    GridModel& grid = *table->fgStatus;
+    grid.setTextMatrix(2, 1, "B1");
     install.writeFile("progs/PUMP.LDT", "0:?1\r\n");
-    table->chkViewOffline_Click();
-    ASSERT_TRUE(table->OfflineDataShown);
-    EXPECT_EQ(table->OfflineImage.mid(0, 3), QStringList({"0A", "F1", ""}));
-
-    // An image past byte 8192 leaves the one shown as it was.
-    install.writeFile("progs/PUMP.LDT", QByteArray(8194 * 2, '1'));
-    prompts.answerOk();
-    table->chkViewOffline_Click();
-    EXPECT_EQ(prompts.shown.back().title, "Status Table");
-    EXPECT_TRUE(prompts.shown.back().text.startsWith("Error Number = 9\r\n\r\n"));
-    EXPECT_TRUE(table->OfflineDataShown);
-    EXPECT_EQ(table->OfflineImage.at(0), "0A");
-
-    click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
-    EXPECT_FALSE(table->OfflineDataShown);
-
-    // No file: the box goes off and stays disabled until a program is attached again.
-    QFile::remove(install.path("progs/PUMP.LDT"));
-    prompts.answerOk();
-    click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
-    EXPECT_EQ(prompts.shown.back().text, "Unable to Open Data File,\r\nFile Does Not Exist.");
-    EXPECT_FALSE(table->chkViewOffline->isChecked());
-    EXPECT_FALSE(table->chkViewOffline->isEnabled());
+    const QString pump = table->LdtPath;
+    table->TableChanged = false; // the new table's change notice, taken
+    for (const Case& c : cases) {
+        // PUMP's image, placed from byte 0 for board code 50, shows off-line.
+        table->LdtPath = pump;
+        table->chkViewOffline->setEnabled(true);
+        click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
+        ASSERT_TRUE(table->OfflineDataShown);
+        EXPECT_EQ(table->OfflineImage.mid(0, 3), QStringList({"0A", "F1", ""}));
+        table->liveLoop()->runOnce();
+        ASSERT_EQ(grid.textMatrix(2, 2), "241");
+        // Another program is attached (its box goes off) whose LDT file cannot be used.
+        click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
+        EXPECT_FALSE(table->OfflineDataShown);
+        table->LdtPath = install.path("progs/OTHER.ldt");
+        QFile::remove(table->LdtPath);
+        if (c.ldt)
+            install.writeFile("progs/OTHER.ldt", *c.ldt);
+        prompts.answerOk();
+        click(table->chkViewOffline, &frmStatusTable::chkViewOffline_Click);
+        EXPECT_TRUE(prompts.shown.back().text.startsWith(c.text)) << c.name;
+        EXPECT_EQ(prompts.shown.back().title, c.title) << c.name;
+        EXPECT_FALSE(table->chkViewOffline->isChecked()) << c.name;
+        EXPECT_EQ(table->chkViewOffline->isEnabled(), c.boxEnabled) << c.name;
+        EXPECT_FALSE(table->OfflineDataShown) << c.name;
+        EXPECT_TRUE(table->OfflineImage.isEmpty()) << c.name;
+        for (int col = 2; col <= 5; ++col)
+            EXPECT_EQ(grid.textMatrix(2, col), "") << c.name << " column " << col;
+    }
     EXPECT_EQ(prompts.unanswered(), 0u);
 }
 

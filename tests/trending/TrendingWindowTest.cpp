@@ -2,6 +2,7 @@
 #include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
 #include "platform/GridModel.h"
+#include "platform/GridView.h"
 #include "platform/PollingLoop.h"
 #include "platform/UpDownEdit.h"
 #include "trending/GraphPicture.h"
@@ -24,6 +25,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -222,6 +225,23 @@ TEST_F(TrendingTest, SamplesKeepTheNewestOnTopWithinTheGridsBounds)
     EXPECT_EQ(view->lblSamples->text(), "0");
 }
 
+TEST_F(TrendingTest, TheGridKeepsPaintingItsScrollBarWhileSamplesAreHeldBack)
+{
+    main->show();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = view->fgTrend->verticalScrollBar();
+    // Samples faster than the screen shows them: the cells wait for the next repaint, the scroll
+    // bar is never held (a held one missed the window's paint and was left blank).
+    for (int i = 0; i < 20; ++i)
+        view->AddTrendSample(QString::number(i));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->updatesEnabled());
+    EXPECT_TRUE(bar->parentWidget()->updatesEnabled());
+    QTest::qWait(150);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->maximum() + view->grid->visibleRows(), rows() - 1);
+}
+
 TEST_F(TrendingTest, AddressEntryValidatesMapsAndKeepsTheLastGoodOne)
 {
     goOnline();
@@ -340,8 +360,10 @@ TEST_F(TrendingTest, SavedFilesOpenBackExactly)
     view->cboTargetBoard_Click();
     enterAddress(QStringLiteral("W100"));
     const QString path = install.path(QStringLiteral("t.tdt"));
-    dialogs.answers.push_back(path);
+    // A name typed without an extension is saved as a trend file.
+    dialogs.answers.push_back(install.path(QStringLiteral("t")));
     view->SaveTendData();
+    EXPECT_EQ(view->trendFileName(), path);
     EXPECT_EQ(install.readFile(QStringLiteral("t.tdt")),
               QByteArray("W100\r\n 3 \r\n(sec), Data:\r\n") + QByteArray(", \r\n").repeated(11));
     EXPECT_EQ(dialogs.requests.back().filter, "Trend Data(*.tdt)|*.tdt|");
