@@ -1,7 +1,7 @@
 // The limit-switch upload and download commands of the main window: confirm with the user, go
 // on-line, run the transfer in the wait display and, for the upload, write the program's PCF and
 // CHL files.
-#include "workspace/frmMDIMain.h"
+#include "limitswitch/PLSCommands.h"
 
 #include "comm/RSComm.h"
 #include "limitswitch/TimingState.h"
@@ -10,6 +10,7 @@
 #include "platform/Prompts.h"
 #include "platform/TextItems.h"
 #include "workspace/ProgramFiles.h"
+#include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
 
 #include <QFileInfo>
@@ -27,7 +28,13 @@ bool writePLSFile(const QString& ext, const QString& text, QString* error)
 }
 } // namespace
 
-void frmMDIMain::mnuFileListPopupUploadFromPLS_Click()
+void PLSCommands::mnuViewOnline_Click() { m_main.mnuViewOnline_Click(); }
+
+bool PLSCommands::SelectProgramFile(bool BypassOpen) { return m_main.SelectProgramFile(BypassOpen); }
+
+void PLSCommands::refreshBrowserAfterTransfer(const QString& program) { m_main.refreshBrowserAfterTransfer(program); }
+
+void PLSCommands::mnuFileListPopupUploadFromPLS_Click()
 {
     if (!gRSComm)
         return;
@@ -85,7 +92,7 @@ void frmMDIMain::mnuFileListPopupUploadFromPLS_Click()
     gProgramFile = GetSelectedFile();
 }
 
-void frmMDIMain::mnuFileListPopupDownloadToPLS_Click()
+void PLSCommands::mnuFileListPopupDownloadToPLS_Click()
 {
     if (!gRSComm)
         return;
@@ -108,7 +115,7 @@ void frmMDIMain::mnuFileListPopupDownloadToPLS_Click()
     }
 }
 
-void frmMDIMain::mnuFileUploadFromPLS_Click()
+void PLSCommands::mnuFileUploadFromPLS_Click()
 {
     if (!gRSComm || !SelectProgramFile(false))
         return;
@@ -116,7 +123,7 @@ void frmMDIMain::mnuFileUploadFromPLS_Click()
     mnuFileListPopupUploadFromPLS_Click();
 }
 
-void frmMDIMain::mnuFileDownloadToPLS_Click()
+void PLSCommands::mnuFileDownloadToPLS_Click()
 {
     if (SelectProgramFile(false))
         mnuFileListPopupDownloadToPLS_Click();
