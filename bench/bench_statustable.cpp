@@ -8,6 +8,7 @@
 //
 //   bench_statustable <path to boardsim>
 #include "BenchSupport.h"
+#include "app/Features.h"
 #include "comm/RSComm.h"
 #include "monitor/frmStatusTable.h"
 #include "platform/CommPort.h"
@@ -55,6 +56,7 @@ int main(int argc, char* argv[])
     auto owned = std::make_unique<CountingPort>();
     CountingPort* port = owned.get();
     frmMDIMain main(std::move(owned));
+    installFeatures(main);
     main.resize(1200, 1400);
     main.MDIForm_Load();
     // The window's loop is run below by hand, pass by pass, so that the passes can be counted.

@@ -9,6 +9,7 @@
 //     runs as it does for the user.
 // (b) The time to redraw a 255-sample graph on the trending window's picture.
 #include "BenchSupport.h"
+#include "app/Features.h"
 #include "platform/GridModel.h"
 #include "platform/PollingLoop.h"
 #include "trending/GraphPicture.h"
@@ -39,6 +40,7 @@ Sampling sample(const QString& boardsim, int seconds, bool graphLive)
 {
     BenchBoard board(boardsim, 19200, {"--set", "100=232", "--set", "101=3"});
     frmMDIMain main;
+    installFeatures(main);
     main.MDIForm_Load();
     main.mnuViewOnline_Click();
     if (!gRSComm || !gRSComm->OnlineMode) {

@@ -1,3 +1,4 @@
+#include "app/Features.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/frmSplash.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(CORVANEX_VERSION));
     auto* main = new frmMDIMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
+    installFeatures(*main);
     main->showSplash = [main] { frmSplash::showModal(main); };
     main->MDIForm_Load();
     return app.exec();

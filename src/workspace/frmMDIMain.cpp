@@ -2,11 +2,7 @@
 
 #include "workspace/frmMain.h"
 
-#include "limitswitch/frmTiming.h"
-
 #include "comm/RSComm.h"
-#include "monitor/frmTargetBoard.h"
-#include "monitor/frmStatusTable.h"
 #include "platform/Resources.h"
 #include "platform/CommPort.h"
 #include "platform/FileDialogs.h"
@@ -17,7 +13,6 @@
 #include "platform/TextItems.h"
 #include "workspace/modReport.h"
 #include "workspace/modUtility.h"
-#include "trending/TrendingHost.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -44,11 +39,7 @@ frmMDIMain::frmMDIMain(std::unique_ptr<CommPort> port, QWidget* parent)
     createStatusBar();
     connectProgramFileProcedures();
     connectTransferProcedures();
-    connectTargetBoard(*this);
     InstallReportModes();
-    procs.showTiming = [] { frmTiming::ShowMe(); };
-    frmStatusTable::install(*this);
-    attachTrending(*this);
     refreshCommandStates();
     tmrBackgroungUpdate = new QTimer(this);
     tmrBackgroungUpdate->setInterval(500);

@@ -225,11 +225,15 @@ public:
     // Creates a new program and uploads the board's program into it.
     void mnuFileUploadProgram_Click();
 
-    // ---- Limit-switch transfers (frmMDIMainPLS.cpp) ------------------------------------------
-    // The upload and download commands, on gProgramFile.
+    // Shows `program` in the browser after a transfer (by default the one it has selected).
+    void refreshBrowserAfterTransfer(const QString& program = QString());
+
+    // ---- Limit-switch transfers ----------------------------------------------------------------
+    // The upload and download commands, on gProgramFile: procs.plsUpload and procs.plsDownload.
     void mnuFileListPopupUploadFromPLS_Click();
     void mnuFileListPopupDownloadToPLS_Click();
-    // The same after choosing the program in the open dialog.
+    // The same after choosing the program in the open dialog: procs.plsUploadOpen and
+    // procs.plsDownloadOpen.
     void mnuFileUploadFromPLS_Click();
     void mnuFileDownloadToPLS_Click();
 
@@ -244,8 +248,10 @@ public:
     // The datafile chosen last; the next datafile download starts on it.
     QString LastDatafile;
 
-    // The procedures that the commands call and that other windows and modules provide. A command
-    // whose procedure is not set stays disabled (refreshCommandStates): nothing pretends to work.
+    // The procedures that the commands call and that other windows and modules provide: the places
+    // where the features (board monitor, trending, limit switches) hook into the menus, toolbar and
+    // popups when they are installed. A command whose procedure is not set stays disabled
+    // (refreshCommandStates): nothing pretends to work.
     struct Procedures {
         // Program choice, file commands, tools and search.
         std::function<bool(bool BypassOpen)> selectProgramFile;
@@ -263,8 +269,10 @@ public:
         std::function<void()> uploadProgram;
         std::function<void(int Mode, bool BypassOpen)> transferDataFile;
         std::function<void()> downloadDatafile;
-        std::function<void()> plsDownload;
+        std::function<void()> plsDownload;     // on gProgramFile
         std::function<void()> plsUpload;
+        std::function<void()> plsDownloadOpen; // after the open dialog
+        std::function<void()> plsUploadOpen;
         // Views.
         std::function<void()> showStatusTable;
         std::function<void()> showTrending;
@@ -322,8 +330,6 @@ private:
     void connectTransferProcedures();
     bool showNewFileDialog(int mode);
     void runTransferWindow(int mode);
-    // Shows `program` in the browser after a transfer (by default the one it has selected).
-    void refreshBrowserAfterTransfer(const QString& program = QString());
 
     // Program files and tools.
     // Hands the commands of the menus and toolbar the procedures of the program files and tools.

@@ -6,8 +6,6 @@
 #include "platform/FileListBoxes.h"
 #include "platform/ModalDialogs.h"
 #include "platform/Prompts.h"
-#include "limitswitch/frmPLSView.h"
-#include "limitswitch/modPLS.h"
 #include "workspace/ProgramFiles.h"
 #include "workspace/frmCopyFile.h"
 #include "workspace/frmDownloadProg.h"
@@ -25,13 +23,26 @@ void frmMDIMain::connectTransferProcedures()
     procs.copyProgram = [this] { mnuFileSaveAs_Click(); };
     procs.downloadProgramToBoard = [this](bool BypassOpen) { DownloadProgramToBoard(BypassOpen); };
     procs.uploadProgram = [this] { mnuFileUploadProgram_Click(); };
-    procs.plsDownload = [this] { mnuFileListPopupDownloadToPLS_Click(); };
-    procs.plsUpload = [this] { mnuFileListPopupUploadFromPLS_Click(); };
-    registerPLSTransfers();
-    frmMain::showPLSFileView = [](const QString& OpenFile) { frmPLSView::ShowMe(OpenFile); };
     procs.transferDataFile = [this](int Mode, bool BypassOpen) { TransferDataFile(Mode, BypassOpen); };
     procs.downloadDatafile = [this] { mnuFileDownloadFile_Click(); };
 }
+
+// The limit-switch commands are the limit-switch feature's; a window without it has them disabled.
+namespace {
+void runIfSet(const std::function<void()>& procedure)
+{
+    if (procedure)
+        procedure();
+}
+} // namespace
+
+void frmMDIMain::mnuFileListPopupUploadFromPLS_Click() { runIfSet(procs.plsUpload); }
+
+void frmMDIMain::mnuFileListPopupDownloadToPLS_Click() { runIfSet(procs.plsDownload); }
+
+void frmMDIMain::mnuFileUploadFromPLS_Click() { runIfSet(procs.plsUploadOpen); }
+
+void frmMDIMain::mnuFileDownloadToPLS_Click() { runIfSet(procs.plsDownloadOpen); }
 
 // Shows the new-program dialog in `mode`; true when it created a program.
 bool frmMDIMain::showNewFileDialog(int mode)

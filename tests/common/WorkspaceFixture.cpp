@@ -1,5 +1,6 @@
 #include "WorkspaceFixture.h"
 
+#include "app/Features.h"
 #include "platform/CommPort.h"
 #include "platform/FileListBoxes.h"
 #include "platform/ModalDialogs.h"
@@ -120,8 +121,15 @@ void WorkspaceTest::start(const QString& program, std::unique_ptr<CommPort> port
         // The recent list names the program, so start-up opens the browser on it.
         install.writeFile(QStringLiteral("support/KESTA.dat"), (programPath(program) + "\r\n\r\n\r\n\r\n").toLatin1());
     }
-    main = std::make_unique<frmMDIMain>(std::move(port));
+    main = makeMainWindow(std::move(port));
     main->MDIForm_Load();
+}
+
+std::unique_ptr<frmMDIMain> makeMainWindow(std::unique_ptr<CommPort> port)
+{
+    auto main = std::make_unique<frmMDIMain>(std::move(port));
+    installFeatures(*main);
+    return main;
 }
 
 frmMain& WorkspaceTest::browser() const { return *main->programBrowser(); }

@@ -100,6 +100,10 @@ public:
     std::vector<PrintRecord> jobs;
 };
 
+// A main window with every feature installed, as the program makes it; its start-up is the caller's.
+// `port` stands in for the serial port (nullptr: the real one).
+std::unique_ptr<frmMDIMain> makeMainWindow(std::unique_ptr<CommPort> port = nullptr);
+
 // A main window after its start-up, on a programs folder inside the temporary installation.
 class WorkspaceTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "SimCommPort.h"
 #include "TestSupport.h"
+#include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
 #include "monitor/frmStatusTable.h"
 #include "platform/GridModel.h"
@@ -48,7 +49,7 @@ protected:
         install.writeFile(QStringLiteral("support/RSPort.cfg"), "1,9600\r\n");
         auto port = std::make_unique<SimCommPort>();
         sim = port.get();
-        main = std::make_unique<frmMDIMain>(std::move(port));
+        main = makeMainWindow(std::move(port));
         main->MDIForm_Load();
         main->tmrBackgroungUpdate->stop();
         main->mnuToolsStatusTable_Click();

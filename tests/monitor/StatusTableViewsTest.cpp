@@ -1,6 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "SimCommPort.h"
 #include "TestSupport.h"
+#include "WorkspaceFixture.h"
 
 #include "monitor/StatusTableNames.h"
 #include "monitor/frmStatusTable.h"
@@ -27,7 +28,7 @@ protected:
     {
         PollingLoop::setAutoStart(false);
         QDir().mkpath(install.path("progs"));
-        main = std::make_unique<frmMDIMain>(std::make_unique<SimCommPort>());
+        main = makeMainWindow(std::make_unique<SimCommPort>());
         main->MDIForm_Load();
         main->tmrBackgroungUpdate->stop();
         main->mnuToolsStatusTable_Click();

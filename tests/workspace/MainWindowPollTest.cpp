@@ -31,7 +31,7 @@ protected:
         install.writeFile(QStringLiteral("support/FaultErrCodes.txt"), "05,Watchdog Timeout\r\n");
         auto port = std::make_unique<SimCommPort>();
         sim = port.get();
-        main = std::make_unique<frmMDIMain>(std::move(port));
+        main = makeMainWindow(std::move(port));
         main->MDIForm_Load();
         main->tmrBackgroungUpdate->stop();
         gBrowserFolder = [this] { return install.path(); };

@@ -1,6 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "SimCommPort.h"
 #include "TestSupport.h"
+#include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
 #include "platform/FileDialogs.h"
 #include "workspace/frmMDIMain.h"
@@ -32,7 +33,7 @@ protected:
     {
         auto port = std::make_unique<SimCommPort>(board);
         sim = port.get();
-        main = std::make_unique<frmMDIMain>(std::move(port));
+        main = makeMainWindow(std::move(port));
         main->MDIForm_Load();
     }
     QStringList visibleEntries() const

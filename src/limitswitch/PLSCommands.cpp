@@ -1,13 +1,14 @@
 // The limit-switch upload and download commands of the main window: confirm with the user, go
 // on-line, run the transfer in the wait display and, for the upload, write the program's PCF and
 // CHL files.
-#include "workspace/frmMDIMain.h"
+#include "limitswitch/PLSCommands.h"
 
 #include "comm/RSComm.h"
 #include "limitswitch/TimingState.h"
 #include "limitswitch/modPLS.h"
 #include "platform/Prompts.h"
 #include "workspace/ProgramFiles.h"
+#include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
 
 #include <QFileInfo>
@@ -18,7 +19,13 @@ QString programBase() { return fileBaseName(QFileInfo(gProgramFile).fileName());
 QString programBoardName() { return gRSComm->TargetboardName(GetTargetboardType(gProgramFile)); }
 } // namespace
 
-void frmMDIMain::mnuFileListPopupUploadFromPLS_Click()
+void PLSCommands::mnuViewOnline_Click() { m_main.mnuViewOnline_Click(); }
+
+bool PLSCommands::SelectProgramFile(bool BypassOpen) { return m_main.SelectProgramFile(BypassOpen); }
+
+void PLSCommands::refreshBrowserAfterTransfer(const QString& program) { m_main.refreshBrowserAfterTransfer(program); }
+
+void PLSCommands::mnuFileListPopupUploadFromPLS_Click()
 {
     if (!gRSComm)
         return;
@@ -75,7 +82,7 @@ void frmMDIMain::mnuFileListPopupUploadFromPLS_Click()
     gProgramFile = GetSelectedFile();
 }
 
-void frmMDIMain::mnuFileListPopupDownloadToPLS_Click()
+void PLSCommands::mnuFileListPopupDownloadToPLS_Click()
 {
     if (!gRSComm)
         return;
@@ -98,7 +105,7 @@ void frmMDIMain::mnuFileListPopupDownloadToPLS_Click()
     }
 }
 
-void frmMDIMain::mnuFileUploadFromPLS_Click()
+void PLSCommands::mnuFileUploadFromPLS_Click()
 {
     if (!gRSComm || !SelectProgramFile(false))
         return;
@@ -106,7 +113,7 @@ void frmMDIMain::mnuFileUploadFromPLS_Click()
     mnuFileListPopupUploadFromPLS_Click();
 }
 
-void frmMDIMain::mnuFileDownloadToPLS_Click()
+void PLSCommands::mnuFileDownloadToPLS_Click()
 {
     if (SelectProgramFile(false))
         mnuFileListPopupDownloadToPLS_Click();

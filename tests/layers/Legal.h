@@ -1,0 +1,2 @@
+#include "app/Features.h"
+#include "trending/Across.h"

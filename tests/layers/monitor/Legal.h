@@ -1,0 +1,3 @@
+#include "Beside.h"
+#include "workspace/Main.h"
+#include "comm/Link.h"

@@ -1,0 +1,2 @@
+#include "platform/Grid.h"
+#include "limitswitch/Record.h"

@@ -1,0 +1,1 @@
+#include "monitor/Table.h"
