@@ -107,6 +107,12 @@ QString defaultPdfPath()
 
 // ---------------------------------------------------------------- painter backend
 
+namespace {
+// A printed line is as wide as a pixel of the screen, so that a dotted line shows the screen's dots:
+// a pen one device dot wide makes dots of 1/1200 inch on a high-resolution page, too fine to see.
+constexpr double kLineWidthInches = 1.0 / 96;
+} // namespace
+
 PainterSurface::PainterSurface(QPaintDevice* device) : m_device(device) {}
 
 PainterSurface::~PainterSurface() { endDoc(); }
@@ -126,6 +132,9 @@ QPainter& PainterSurface::painter()
             m_failed = true;
             return *m_painter;
         }
+        // A pen equal to the painter's default never reaches the device, and a PDF starts without
+        // one of its own: the first page's lines came out as grey slivers.
+        m_painter->setPen(Qt::NoPen);
         fontChanged();
         penChanged();
     }
@@ -183,8 +192,12 @@ void PainterSurface::penChanged()
 {
     if (!m_painter)
         return;
-    QPen pen(m_foreColor);
+    QPen pen(m_foreColor, kLineWidthInches * resolution());
     pen.setStyle(m_dotted ? Qt::DotLine : Qt::SolidLine);
+    // Square ends would stretch each dot into a dash; solid lines keep them, so that the segments
+    // of a polyline meet without a notch.
+    if (m_dotted)
+        pen.setCapStyle(Qt::FlatCap);
     m_painter->setPen(pen);
 }
 

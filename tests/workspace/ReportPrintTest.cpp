@@ -1,3 +1,4 @@
+#include "LineRecordingDevice.h"
 #include "TestSupport.h"
 #include "WorkspaceFixture.h"
 #include "platform/Clock.h"
@@ -164,6 +165,22 @@ TEST_F(ReportTest, ATrendGridPrintsOneNumberedLinePerRow)
     EXPECT_EQ(paper.texts[5].text, "0.5");
     EXPECT_EQ(paper.texts[6].text, "42");
     EXPECT_EQ(paper.pagesStarted, 1);
+}
+
+TEST(ReportOnPaper, EveryPageHasItsRulesInSolidBlack)
+{
+    GridModel grid;
+    statusGrid(grid, 100);
+    LineRecordingDevice paper;
+    PainterSurface printer(&paper);
+    PrintReport(printer, grid, "PUMP", 0);
+    printer.endDoc();
+    ASSERT_GE(paper.lines.size(), 6u); // a title rule and a footer rule on each of three pages or more
+    for (const auto& l : paper.lines) {
+        EXPECT_EQ(l.pen.color(), QColor(Qt::black));
+        EXPECT_EQ(l.pen.style(), Qt::SolidLine);
+        EXPECT_NEAR(l.widthInches(), 1.0 / 96, 1e-9);
+    }
 }
 
 TEST(ReportToPdf, ALongTableMakesAPdfOfItsPagesAndNoMore)
