@@ -95,14 +95,24 @@ void RecordingSurface::finishDocument()
 }
 
 namespace {
+// Where PDF files go without a printer: the user's documents folder.
+QString pdfFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
 QString defaultPdfPath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder))
+    QString folder = pdfFolder();
+    if (!QDir().mkpath(folder))
         folder = QDir::homePath();
     return folder + QStringLiteral("/Corvanex-") +
            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QStringLiteral(".pdf");
 }
+
+// A PDF file as the print dialogs show it in place of a printer.
+QString pdfDestination(const QString& path) { return QStringLiteral("PDF file ") + QDir::toNativeSeparators(path); }
 } // namespace
 
 // ---------------------------------------------------------------- painter backend
@@ -310,10 +320,17 @@ std::unique_ptr<PrintSurface> QtPrinting::openDocument()
 QString QtPrinting::deviceName()
 {
     if (!m_pdfPath.isEmpty())
-        return m_pdfPath;
+        return pdfDestination(m_pdfPath);
     if (!m_printerName.isEmpty())
         return m_printerName;
-    return QPrinterInfo::defaultPrinter().printerName();
+    if (!m_offeredPdfPath.isEmpty())
+        return pdfDestination(m_offeredPdfPath);
+    const QString printer = QPrinterInfo::defaultPrinter().printerName();
+    if (!printer.isEmpty())
+        return printer;
+    // Each report gets a file of its own, named when it is printed.
+    return pdfDestination(pdfFolder() + QStringLiteral("/Corvanex-<date>-<time>.pdf")) +
+           QStringLiteral(" (no printer is installed)");
 }
 
 Printing& printing() { return g_printing ? *g_printing : g_qtPrinting; }

@@ -224,7 +224,8 @@ public:
     // A new document on the printer last chosen (the default printer until then), in the printer's
     // orientation.
     virtual std::unique_ptr<PrintSurface> openDocument() = 0;
-    // The printer's device name, shown by print dialogs.
+    // What print dialogs show as the printer: its device name, or the PDF file the next document
+    // goes to when there is no printer.
     virtual QString deviceName() { return {}; }
     // The printer's orientation: kept for every later document until changed again.
     PrintSurface::Orientation orientation() const { return m_orientation; }
