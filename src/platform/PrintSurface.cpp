@@ -1,10 +1,14 @@
 #include "platform/PrintSurface.h"
 
+#include "platform/TextItems.h"
+
 #include <QApplication>
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -90,18 +94,136 @@ void RecordingSurface::finishDocument()
     copiesAtEnd = copies();
 }
 
-// ---------------------------------------------------------------- printer backend
-
 namespace {
+// Where PDF files go without a printer: the user's documents folder.
+QString pdfFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
 QString defaultPdfPath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder))
+    QString folder = pdfFolder();
+    if (!QDir().mkpath(folder))
         folder = QDir::homePath();
     return folder + QStringLiteral("/Corvanex-") +
            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QStringLiteral(".pdf");
 }
+
+// A PDF file as the print dialogs show it in place of a printer.
+QString pdfDestination(const QString& path) { return QStringLiteral("PDF file ") + QDir::toNativeSeparators(path); }
 } // namespace
+
+// ---------------------------------------------------------------- painter backend
+
+namespace {
+// A printed line is as wide as a pixel of the screen, so that a dotted line shows the screen's dots:
+// a pen one device dot wide makes dots of 1/1200 inch on a high-resolution page, too fine to see.
+constexpr double kLineWidthInches = 1.0 / 96;
+} // namespace
+
+PainterSurface::PainterSurface(QPaintDevice* device) : m_device(device) {}
+
+PainterSurface::~PainterSurface() { endDoc(); }
+
+double PainterSurface::resolution() const { return m_device ? m_device->logicalDpiX() : 1.0; }
+
+double PainterSurface::pageWidthInches() const { return m_device ? m_device->width() / resolution() : 0; }
+
+double PainterSurface::pageHeightInches() const { return m_device ? m_device->height() / resolution() : 0; }
+
+QPainter& PainterSurface::painter()
+{
+    if (!m_painter) {
+        beforePainting();
+        m_painter = std::make_unique<QPainter>();
+        if (!m_device || !m_painter->begin(m_device)) {
+            m_failed = true;
+            return *m_painter;
+        }
+        // A pen equal to the painter's default never reaches the device, and a PDF starts without
+        // one of its own: the first page's lines came out as grey slivers.
+        m_painter->setPen(Qt::NoPen);
+        fontChanged();
+        penChanged();
+    }
+    return *m_painter;
+}
+
+double PainterSurface::measureWidthInches(const QString& text)
+{
+    QPainter& p = painter();
+    return QFontMetricsF(p.font(), p.device()).horizontalAdvance(text) / resolution();
+}
+
+double PainterSurface::lineHeightInches(const QString&)
+{
+    QPainter& p = painter();
+    return QFontMetricsF(p.font(), p.device()).height() / resolution();
+}
+
+void PainterSurface::drawText(double x, double y, const QString& text)
+{
+    QPainter& p = painter();
+    const double dpi = resolution();
+    const QFontMetricsF fm(p.font(), p.device());
+    // Text is black whatever colour the lines are drawn in.
+    const QPen linePen = p.pen();
+    p.setPen(Qt::black);
+    p.drawText(QPointF(x * dpi, y * dpi + fm.ascent()), text);
+    p.setPen(linePen);
+}
+
+void PainterSurface::drawLine(double x1, double y1, double x2, double y2)
+{
+    QPainter& p = painter();
+    const double dpi = resolution();
+    p.drawLine(QPointF(x1 * dpi, y1 * dpi), QPointF(x2 * dpi, y2 * dpi));
+}
+
+void PainterSurface::startPage()
+{
+    painter();
+    auto* paged = dynamic_cast<QPagedPaintDevice*>(m_device);
+    if (paged && !paged->newPage())
+        m_failed = true;
+}
+
+void PainterSurface::finishDocument()
+{
+    // A document with nothing printed still makes one (empty) page, as the old printer did.
+    QPainter& p = painter();
+    if (p.isActive() && !p.end())
+        m_failed = true;
+}
+
+void PainterSurface::penChanged()
+{
+    if (!m_painter)
+        return;
+    QPen pen(m_foreColor, kLineWidthInches * resolution());
+    pen.setStyle(m_dotted ? Qt::DotLine : Qt::SolidLine);
+    // Square ends would stretch each dot into a dash; solid lines keep them, so that the segments
+    // of a polyline meet without a notch.
+    if (m_dotted)
+        pen.setCapStyle(Qt::FlatCap);
+    m_painter->setPen(pen);
+}
+
+void PainterSurface::fontChanged()
+{
+    if (!m_painter)
+        return;
+    QFont f(m_fontName);
+    f.setPointSizeF(m_fontSize);
+    f.setBold(m_bold);
+    f.setItalic(m_italic);
+    f.setUnderline(m_underline);
+    m_painter->setFont(f);
+}
+
+// ---------------------------------------------------------------- printer backend
 
 PrinterSurface::PrinterSurface(const QString& printerName, const QString& pdfPath, Orientation orientation)
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
@@ -111,26 +233,29 @@ PrinterSurface::PrinterSurface(const QString& printerName, const QString& pdfPat
     const QPrinterInfo info = printerName.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(printerName);
     if (pdfPath.isEmpty() && !info.isNull()) {
         m_printer->setPrinterName(info.printerName());
-    } else {
-        // No printer installed: the report goes to a PDF file instead of being lost.
-        m_pdfPath = pdfPath.isEmpty() ? defaultPdfPath() : pdfPath;
-        m_printer->setOutputFormat(QPrinter::PdfFormat);
-        m_printer->setOutputFileName(m_pdfPath);
+        setDevice(m_printer.get());
+        return;
     }
+    // No printer installed: the report goes to a PDF file instead of being lost, laid out on the
+    // printer's page.
+    m_pdfPath = pdfPath.isEmpty() ? defaultPdfPath() : pdfPath;
+    m_pdfBytes = std::make_unique<QBuffer>();
+    m_pdfBytes->open(QIODevice::WriteOnly);
+    m_pdf = std::make_unique<QPdfWriter>(m_pdfBytes.get());
+    m_pdf->setResolution(m_printer->resolution());
+    m_pdf->setPageLayout(m_printer->pageLayout());
+    setDevice(m_pdf.get());
 }
 
 PrinterSurface::~PrinterSurface() { endDoc(); }
 
-QPainter& PrinterSurface::painter()
+void PrinterSurface::beforePainting() { m_printer->setCopyCount(copies()); }
+
+void PrinterSurface::finishDocument()
 {
-    if (!m_painter) {
-        m_printer->setCopyCount(copies());
-        m_painter = std::make_unique<QPainter>();
-        m_failed = !m_painter->begin(m_printer.get());
-        fontChanged();
-        penChanged();
-    }
-    return *m_painter;
+    PainterSurface::finishDocument();
+    if (m_pdf && !failed() && !writeWholeFile(m_pdfPath, m_pdfBytes->data()))
+        setFailed();
 }
 
 QString PrinterSurface::deviceName() const { return m_pdfPath.isEmpty() ? m_printer->printerName() : m_pdfPath; }
@@ -144,72 +269,6 @@ PrintSurface::Orientation PrinterSurface::orientation() const
 double PrinterSurface::pageWidthInches() const { return m_printer->pageLayout().paintRect(QPageLayout::Inch).width(); }
 
 double PrinterSurface::pageHeightInches() const { return m_printer->pageLayout().paintRect(QPageLayout::Inch).height(); }
-
-double PrinterSurface::measureWidthInches(const QString& text)
-{
-    QPainter& p = painter();
-    return QFontMetricsF(p.font(), p.device()).horizontalAdvance(text) / m_printer->resolution();
-}
-
-double PrinterSurface::lineHeightInches(const QString&)
-{
-    QPainter& p = painter();
-    return QFontMetricsF(p.font(), p.device()).height() / m_printer->resolution();
-}
-
-void PrinterSurface::drawText(double x, double y, const QString& text)
-{
-    QPainter& p = painter();
-    const double dpi = m_printer->resolution();
-    const QFontMetricsF fm(p.font(), p.device());
-    // Text is black whatever colour the lines are drawn in.
-    const QPen linePen = p.pen();
-    p.setPen(Qt::black);
-    p.drawText(QPointF(x * dpi, y * dpi + fm.ascent()), text);
-    p.setPen(linePen);
-}
-
-void PrinterSurface::drawLine(double x1, double y1, double x2, double y2)
-{
-    QPainter& p = painter();
-    const double dpi = m_printer->resolution();
-    p.drawLine(QPointF(x1 * dpi, y1 * dpi), QPointF(x2 * dpi, y2 * dpi));
-}
-
-void PrinterSurface::startPage()
-{
-    painter();
-    m_printer->newPage();
-}
-
-void PrinterSurface::finishDocument()
-{
-    // A document with nothing printed still makes one (empty) page, as the old printer did.
-    QPainter& p = painter();
-    if (p.isActive())
-        p.end();
-}
-
-void PrinterSurface::penChanged()
-{
-    if (!m_painter)
-        return;
-    QPen pen(m_foreColor);
-    pen.setStyle(m_dotted ? Qt::DotLine : Qt::SolidLine);
-    m_painter->setPen(pen);
-}
-
-void PrinterSurface::fontChanged()
-{
-    if (!m_painter)
-        return;
-    QFont f(m_fontName);
-    f.setPointSizeF(m_fontSize);
-    f.setBold(m_bold);
-    f.setItalic(m_italic);
-    f.setUnderline(m_underline);
-    m_painter->setFont(f);
-}
 
 // ---------------------------------------------------------------- set-up dialog seam
 
@@ -261,10 +320,17 @@ std::unique_ptr<PrintSurface> QtPrinting::openDocument()
 QString QtPrinting::deviceName()
 {
     if (!m_pdfPath.isEmpty())
-        return m_pdfPath;
+        return pdfDestination(m_pdfPath);
     if (!m_printerName.isEmpty())
         return m_printerName;
-    return QPrinterInfo::defaultPrinter().printerName();
+    if (!m_offeredPdfPath.isEmpty())
+        return pdfDestination(m_offeredPdfPath);
+    const QString printer = QPrinterInfo::defaultPrinter().printerName();
+    if (!printer.isEmpty())
+        return printer;
+    // Each report gets a file of its own, named when it is printed.
+    return pdfDestination(pdfFolder() + QStringLiteral("/Corvanex-<date>-<time>.pdf")) +
+           QStringLiteral(" (no printer is installed)");
 }
 
 Printing& printing() { return g_printing ? *g_printing : g_qtPrinting; }

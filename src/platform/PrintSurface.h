@@ -5,8 +5,11 @@
 #include <optional>
 #include <vector>
 
-class QPrinter;
+class QBuffer;
+class QPaintDevice;
 class QPainter;
+class QPdfWriter;
+class QPrinter;
 
 // The old printer object: a page with a current position, measured in inches or twips, on which
 // text is printed line by line and lines are drawn. Positions are relative to the printable area.
@@ -67,7 +70,8 @@ public:
     int copies() const { return m_copies; }
     virtual QString deviceName() const = 0;
     virtual Orientation orientation() const { return Orientation::Portrait; }
-    // True when the device could not be written (no access to the printer or the PDF file).
+    // True when the device could not be written whole (no access to the printer, a PDF file that
+    // could not be written in full).
     virtual bool failed() const { return false; }
 
 protected:
@@ -104,8 +108,47 @@ private:
     bool m_ended = false;
 };
 
-// Paints on a QPrinter: the default printer, or a PDF file when no printer is installed.
-class PrinterSurface : public PrintSurface {
+// Paints on a Qt paint device through a QPainter, at the device's resolution: a printer, a PDF
+// document, or in tests any paint device. The printable area is the device's whole area.
+class PainterSurface : public PrintSurface {
+public:
+    // `device` is not owned; a backend that makes its own device passes it with setDevice.
+    explicit PainterSurface(QPaintDevice* device = nullptr);
+    ~PainterSurface() override;
+
+    QString deviceName() const override { return {}; }
+    bool failed() const override { return m_failed; }
+
+protected:
+    void setDevice(QPaintDevice* device) { m_device = device; }
+    void setFailed() { m_failed = true; }
+    double resolution() const;
+
+    double pageWidthInches() const override;
+    double pageHeightInches() const override;
+    double measureWidthInches(const QString& text) override;
+    double lineHeightInches(const QString& text) override;
+    void drawText(double x, double y, const QString& text) override;
+    void drawLine(double x1, double y1, double x2, double y2) override;
+    void startPage() override;
+    // Ends the painting; failed when the device does not take the document.
+    void finishDocument() override;
+    void fontChanged() override;
+    void penChanged() override;
+    // Called once before the first painting.
+    virtual void beforePainting() {}
+
+private:
+    QPainter& painter();
+    QPaintDevice* m_device;
+    std::unique_ptr<QPainter> m_painter;
+    bool m_failed = false;
+};
+
+// Paints on a QPrinter: the default printer, or a PDF file when no printer is installed. The PDF is
+// made in memory and written whole at the end of the document, so a file that cannot be written in
+// full (a full disk, a folder that cannot be written) fails the job and leaves no cut file behind.
+class PrinterSurface : public PainterSurface {
 public:
     // An empty pdfPath prints to the chosen printer when one exists, else to a PDF file in the
     // user's documents folder.
@@ -117,26 +160,18 @@ public:
     Orientation orientation() const override;
     // The PDF file written, empty when printing to a printer.
     QString pdfFile() const { return m_pdfPath; }
-    bool failed() const override { return m_failed; }
 
 protected:
     double pageWidthInches() const override;
     double pageHeightInches() const override;
-    double measureWidthInches(const QString& text) override;
-    double lineHeightInches(const QString& text) override;
-    void drawText(double x, double y, const QString& text) override;
-    void drawLine(double x1, double y1, double x2, double y2) override;
-    void startPage() override;
     void finishDocument() override;
-    void fontChanged() override;
-    void penChanged() override;
+    void beforePainting() override;
 
 private:
-    QPainter& painter();
     std::unique_ptr<QPrinter> m_printer;
-    std::unique_ptr<QPainter> m_painter;
+    std::unique_ptr<QBuffer> m_pdfBytes;
+    std::unique_ptr<QPdfWriter> m_pdf;
     QString m_pdfPath;
-    bool m_failed = false;
 };
 
 // Records every call for tests: a fixed letter-size page with a half-inch unprintable border and a
@@ -189,7 +224,8 @@ public:
     // A new document on the printer last chosen (the default printer until then), in the printer's
     // orientation.
     virtual std::unique_ptr<PrintSurface> openDocument() = 0;
-    // The printer's device name, shown by print dialogs.
+    // What print dialogs show as the printer: its device name, or the PDF file the next document
+    // goes to when there is no printer.
     virtual QString deviceName() { return {}; }
     // The printer's orientation: kept for every later document until changed again.
     PrintSurface::Orientation orientation() const { return m_orientation; }

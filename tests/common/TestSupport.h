@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 // A temporary installation folder (with its support folder) for the length of a test; shortens
 // every time-out so that silent-board paths take milliseconds.
 class TestInstall {
@@ -39,6 +41,20 @@ private:
     bool m_immutable = false;
     bool m_undeletable = false;
     QFileDevice::Permissions m_folderPermissions;
+};
+
+// Files written while it lives may grow to `bytes` only: a longer write fails half-way, as on a full
+// disk (the signal the kernel sends for it is ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    struct rlimit m_saved {};
+    void (*m_oldHandler)(int) = nullptr;
 };
 
 // Bytes as "FF 55 01" for readable failures.

@@ -79,6 +79,11 @@ std::unique_ptr<PrintSurface> RecordingPrinting::openDocument()
     return std::make_unique<KeptSurface>(jobs, orientation(), failJobs);
 }
 
+std::unique_ptr<PrintSurface> PdfPrinting::openDocument()
+{
+    return std::make_unique<PrinterSurface>(QString(), m_path);
+}
+
 WorkspaceTest::WorkspaceTest(int timeoutScaleDen) : install(timeoutScaleDen)
 {
     folder = install.path(QStringLiteral("progs"));

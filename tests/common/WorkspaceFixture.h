@@ -104,6 +104,18 @@ public:
 // `port` stands in for the serial port (nullptr: the real one).
 std::unique_ptr<frmMDIMain> makeMainWindow(std::unique_ptr<CommPort> port = nullptr);
 
+// The printer of a machine without one: every document is a PDF file at `path`.
+class PdfPrinting : public Printing {
+public:
+    explicit PdfPrinting(QString path) : m_path(std::move(path)) { setPrinting(this); }
+    ~PdfPrinting() override { setPrinting(nullptr); }
+    std::optional<int> setupDialog() override { return 1; }
+    std::unique_ptr<PrintSurface> openDocument() override;
+
+private:
+    QString m_path;
+};
+
 // A main window after its start-up, on a programs folder inside the temporary installation.
 class WorkspaceTest : public ::testing::Test {
 protected:

@@ -4,33 +4,10 @@
 
 #include <QFile>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 using Command = std::array<int, 4>;
 const Command kClear1{1, 0, 0, 0};
-
-// Files may grow to `bytes` at most while it lives; a longer write fails instead of ending the test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        struct rlimit tiny = m_saved;
-        tiny.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    struct rlimit m_saved {};
-    void (*m_handler)(int);
-};
 
 class PLSTransferTest : public PLSTest {
 protected:

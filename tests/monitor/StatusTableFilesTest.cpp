@@ -413,21 +413,10 @@ TEST_F(StatusTableFilesTest, PrintSendsTheTableWithItsCopiesAndCancelPrintsNothi
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-// A printer that cannot be written: a PDF file in a folder that does not exist.
-class UnwritablePrinting : public Printing {
-public:
-    UnwritablePrinting() { setPrinting(this); }
-    ~UnwritablePrinting() override { setPrinting(nullptr); }
-    std::optional<int> setupDialog() override { return 1; }
-    std::unique_ptr<PrintSurface> openDocument() override
-    {
-        return std::make_unique<PrinterSurface>(QString(), "/nonexistent-folder/x/table.pdf");
-    }
-};
-
 TEST_F(StatusTableFilesTest, APrinterErrorEndsTheJobAndIsShownTitledPrint)
 {
-    UnwritablePrinting printer;
+    // A PDF file in a folder that does not exist.
+    PdfPrinting printer("/nonexistent-folder/x/table.pdf");
     open();
     main->tmrBackgroungUpdate->start();
     prompts.answerOk();

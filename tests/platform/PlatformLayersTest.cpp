@@ -66,7 +66,7 @@ TEST(PrintSurfacePositions, PrintMovesDownALineAndTextWithoutLineEndMovesRight)
     EXPECT_EQ(s.pagesStarted, 2);
 }
 
-TEST(Printing, WithoutAPrinterTheDialogOffersTheDatedPdfThatTheReportIsWrittenTo)
+TEST(Printing, WithoutAPrinterTheDialogsOfferAndNameTheDatedPdfThatTheReportIsWrittenTo)
 {
     if (!QPrinterInfo::availablePrinters().isEmpty())
         GTEST_SKIP() << "a printer is installed";
@@ -77,6 +77,7 @@ TEST(Printing, WithoutAPrinterTheDialogOffersTheDatedPdfThatTheReportIsWrittenTo
     const QRegularExpression dated("^" + QRegularExpression::escape(documents) +
                                    "/Corvanex-[0-9]{8}-[0-9]{6}-[0-9]{3}\\.pdf$");
     QtPrinting qt;
+    const QString before = qt.deviceName();
     QString offered;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
@@ -86,11 +87,14 @@ TEST(Printing, WithoutAPrinterTheDialogOffersTheDatedPdfThatTheReportIsWrittenTo
         dialog->accept();
     });
     const auto copies = qt.setupDialog();
+    const QString afterSetup = qt.deviceName();
     auto surface = qt.openDocument();
     auto later = qt.openDocument(); // a later report, printed without the dialog
     qputenv("HOME", oldHome);
     ASSERT_TRUE(copies.has_value());
     EXPECT_TRUE(dated.match(offered).hasMatch()) << offered.toStdString();
+    EXPECT_EQ(before, "PDF file " + documents + "/Corvanex-<date>-<time>.pdf (no printer is installed)");
+    EXPECT_EQ(afterSetup, "PDF file " + offered);
     const auto* printer = dynamic_cast<PrinterSurface*>(surface.get());
     ASSERT_NE(printer, nullptr);
     EXPECT_EQ(printer->pdfFile(), offered);

@@ -1,3 +1,4 @@
+#include "LineRecordingDevice.h"
 #include "platform/PrintSurface.h"
 #include "trending/modGraph.h"
 
@@ -67,6 +68,32 @@ TEST(TrendGraph, FrameIsLaidOutFromThePageAndClosedByADottedGrid)
     EXPECT_NEAR(page.lines[0].y1 * kTwips, 10 * kTwips - 300 + lineHeight - 600, 1e-6);
     EXPECT_NEAR(page.lines[0].x2 * kTwips, 7.5 * kTwips - 300, 1e-6);
     EXPECT_NEAR(page.lines.back().y1 * kTwips, 600, 1.0);
+}
+
+TEST(TrendGraph, OnPaperTheAxesAreSolidBlackAndTheGridDottedAsOnTheScreen)
+{
+    LineRecordingDevice paper;
+    PainterSurface printer(&paper);
+    PrintGraphSurface surface(printer);
+    DrawGraphFrame(&surface);
+    forgetGraphSurface(&surface);
+    printer.endDoc();
+    ASSERT_EQ(paper.lines.size(), 17u);
+    // A screen pixel is 1/96 inch: the screen's lines are one pixel wide, its dots one pixel long
+    // with two pixels between them.
+    const double pixel = 1.0 / 96;
+    for (std::size_t i = 0; i < paper.lines.size(); ++i) {
+        const auto& l = paper.lines[i];
+        const bool grid = i >= 3;
+        EXPECT_EQ(l.pen.color(), grid ? GraphColor::Grey : GraphColor::Black) << i;
+        EXPECT_EQ(l.pen.style(), grid ? Qt::DotLine : Qt::SolidLine) << i;
+        EXPECT_NEAR(l.widthInches(), pixel, 1e-9) << i;
+        if (grid) {
+            EXPECT_EQ(l.pen.capStyle(), Qt::FlatCap) << i << ": square ends make dashes of the dots";
+            EXPECT_NEAR(l.dashInches(0), pixel, 1e-9) << i;
+            EXPECT_NEAR(l.dashInches(1), 2 * pixel, 1e-9) << i;
+        }
+    }
 }
 
 TEST(TrendGraph, LabelsAndScaleFollowTheSamples)

@@ -1,3 +1,6 @@
+#include "LineRecordingDevice.h"
+#include "TestSupport.h"
+#include "WorkspaceFixture.h"
 #include "platform/Clock.h"
 #include "platform/GridModel.h"
 #include "platform/PrintSurface.h"
@@ -164,6 +167,22 @@ TEST_F(ReportTest, ATrendGridPrintsOneNumberedLinePerRow)
     EXPECT_EQ(paper.pagesStarted, 1);
 }
 
+TEST(ReportOnPaper, EveryPageHasItsRulesInSolidBlack)
+{
+    GridModel grid;
+    statusGrid(grid, 100);
+    LineRecordingDevice paper;
+    PainterSurface printer(&paper);
+    PrintReport(printer, grid, "PUMP", 0);
+    printer.endDoc();
+    ASSERT_GE(paper.lines.size(), 6u); // a title rule and a footer rule on each of three pages or more
+    for (const auto& l : paper.lines) {
+        EXPECT_EQ(l.pen.color(), QColor(Qt::black));
+        EXPECT_EQ(l.pen.style(), Qt::SolidLine);
+        EXPECT_NEAR(l.widthInches(), 1.0 / 96, 1e-9);
+    }
+}
+
 TEST(ReportToPdf, ALongTableMakesAPdfOfItsPagesAndNoMore)
 {
     QTemporaryDir dir;
@@ -183,5 +202,41 @@ TEST(ReportToPdf, ALongTableMakesAPdfOfItsPagesAndNoMore)
     const auto count = QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]"));
     EXPECT_GE(pages, 3);
     EXPECT_EQ(count, pages);
+}
+TEST(ReportToPdf, AReportThatCannotBeWrittenWholeFailsTheJobAndLeavesTheOldFile)
+{
+    struct Case {
+        const char* what;
+        const char* file;
+        long sizeLimit; // 0: none
+    };
+    const Case cases[] = {
+        {"a full disk", "table.pdf", 12 * 1024},
+        {"a folder that does not exist", "none/table.pdf", 0},
+    };
+    GridModel grid;
+    statusGrid(grid, 150);
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(c.file);
+        QFile old(pdf);
+        if (old.open(QIODevice::WriteOnly))
+            old.write("old");
+        old.close();
+        PdfPrinting printer(pdf);
+        std::optional<ReportError> error;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.sizeLimit)
+                limit.emplace(c.sizeLimit);
+            error = RunReportJob(grid, "PUMP", 0, 1);
+        }
+        ASSERT_TRUE(error.has_value()) << c.what;
+        EXPECT_EQ(error->number, 482) << c.what;
+        EXPECT_EQ(error->description, "Printer error: " + pdf) << c.what;
+        ASSERT_TRUE(!old.exists() || old.open(QIODevice::ReadOnly)) << c.what;
+        EXPECT_EQ(old.exists() ? old.readAll() : QByteArray("old"), "old") << c.what;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), old.exists() ? 1 : 0) << c.what << ": no cut file beside it";
+    }
 }
 } // namespace

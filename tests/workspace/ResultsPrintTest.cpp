@@ -57,18 +57,6 @@ TEST_F(ResultsPrintTest, CancelInThePrinterDialogPrintsNothingAndSaysNothing)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-// The printer of a machine without one: a PDF file.
-class PdfPrinting : public Printing {
-public:
-    explicit PdfPrinting(QString path) : m_path(std::move(path)) { setPrinting(this); }
-    ~PdfPrinting() override { setPrinting(nullptr); }
-    std::optional<int> setupDialog() override { return 1; }
-    std::unique_ptr<PrintSurface> openDocument() override { return std::make_unique<PrinterSurface>(QString(), m_path); }
-
-private:
-    QString m_path;
-};
-
 TEST_F(ResultsPrintTest, ResultsPrintToAPdfOfSeveralPagesWhenNoPrinterIsThere)
 {
     QTemporaryDir dir;

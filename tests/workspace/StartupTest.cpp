@@ -14,9 +14,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
 class StartupTest : public ::testing::Test {
 protected:
@@ -127,16 +124,11 @@ TEST_F(StartupTest, AListThatCannotBeWrittenWholeKeepsTheOldOne)
     install.writeFile("support/KESTA.dat", old);
     start();
     main->MDIForm_QueryUnload();
-    // Files may grow to a few bytes only, so the new list fails half-way through its write.
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit tiny = saved;
-    tiny.rlim_cur = 8;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    main->MDIForm_Unload();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        // Files may grow to a few bytes only, so the new list fails half-way through its write.
+        FileSizeLimit tiny(8);
+        main->MDIForm_Unload();
+    }
     EXPECT_EQ(install.readFile("support/KESTA.dat"), old);
     EXPECT_EQ(QDir(install.path("support")).entryList({"*KESTA*"}, QDir::Files), QStringList({"KESTA.dat"}))
         << "no half-written copy is left beside it";
