@@ -42,9 +42,10 @@ test: build
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCORVANEX_TESTS=ON -DCORVANEX_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
-	for b in $(BENCH_BUILD)/bench/bench_*; do \
-	  if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" $(BENCH_BUILD)/tools/boardsim/boardsim || exit 1; fi; \
-	done
+	failed=""; for b in $(BENCH_BUILD)/bench/bench_*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" $(BENCH_BUILD)/tools/boardsim/boardsim || failed="$$failed $${b##*/}"; fi; \
+	done; \
+	if [ -n "$$failed" ]; then echo "missed a target or failed:$$failed"; exit 1; fi
 
 clean:
 	rm -rf $(BUILD) $(RUN_BUILD) $(BENCH_BUILD)

@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the benchmarks: a boardsim child process linked as port 1 of a temporary
-// installation, the real serial port counting its bytes, and wall and CPU clocks.
+// installation, the real serial port counting its bytes, wall and CPU clocks, and the share of the
+// line rate computed from the bytes counted on the wire.
 #include "platform/CommPort.h"
 #include "platform/Install.h"
 
@@ -36,6 +37,8 @@ public:
             std::fprintf(stderr, "bench: cannot start %s\n", qPrintable(boardsim));
             std::exit(1);
         }
+        if (pace > 0)
+            printPacing();
     }
     ~BenchBoard()
     {
@@ -45,6 +48,20 @@ public:
     }
 
 private:
+    // What the paced simulator takes off each reply's wire time, as it says on start (once a run).
+    void printPacing()
+    {
+        static bool printed = false;
+        m_process.setReadChannel(QProcess::StandardError);
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(2000)) {
+        }
+        const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        m_process.setReadChannel(QProcess::StandardOutput);
+        if (!printed && !line.isEmpty())
+            std::printf("(%s)\n", qPrintable(line));
+        printed = true;
+    }
+
     QTemporaryDir m_dir;
     QProcess m_process;
 };
@@ -89,3 +106,20 @@ private:
     double m_wall;
     double m_cpu;
 };
+
+// Every live view and transfer is to reach this share of its line-rate limit.
+constexpr double kLineShareTarget = 0.95;
+
+// The share of the line-rate limit reached: the wire time of the bytes counted on the line in the
+// run (10 bits a byte at `baud`) plus any pauses the protocol prescribes, over the wall time taken.
+// Printed with its figures; false below the target, and above 1.0, which means the measure is
+// wrong (the paced line never carries a reply sooner than the wire).
+inline bool reportLineShare(const char* what, long bytes, double seconds, int baud, double pauses = 0)
+{
+    const double limit = bytes * 10.0 / baud + pauses;
+    const double share = limit / seconds;
+    std::printf("%-34s %6ld bytes on the wire in %7.3f s, line-rate limit %7.3f s: %.3f of the line rate%s\n", what,
+                bytes, seconds, limit, share,
+                share > 1.0 ? " (ABOVE 1.0: the measure is wrong)" : share < kLineShareTarget ? " (below 0.95)" : "");
+    return share >= kLineShareTarget && share <= 1.0;
+}

@@ -17,7 +17,6 @@
 
 namespace {
 constexpr int kBaud = 19200;
-constexpr double kTarget = 0.90;
 
 // Any box is a failure of the run: it is printed and cancelled.
 class BenchPrompts : public Prompts {
@@ -32,14 +31,6 @@ public:
     int boxes = 0;
 };
 
-bool report(const char* what, long bytes, double seconds)
-{
-    const double limit = bytes * 10.0 / kBaud;
-    const double share = limit / seconds;
-    std::printf("%-38s %6ld bytes on the wire in %7.3f s, line-rate limit %7.3f s: %.3f of the line rate%s\n", what,
-                bytes, seconds, limit, share, share >= kTarget ? "" : " (below 0.90)");
-    return share >= kTarget;
-}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -80,7 +71,7 @@ int main(int argc, char* argv[])
     };
 
     const auto [upBytes, upSeconds] = timed(2);
-    bool ok = report("upload, code 50, B32-B8175", upBytes, upSeconds);
+    bool ok = reportLineShare("upload, code 50, B32-B8175", upBytes, upSeconds, kBaud);
     const LdtContents up = parseLdt(readWholeFile(ldt).value_or(QByteArray()), 50);
     if (up.bytes.size() != 8176 || up.bytes[32] != 17 || up.bytes[4000] != 200 || up.bytes[8175] != 171) {
         std::printf("  failed: the uploaded file does not hold the board's bytes\n");
@@ -93,7 +84,7 @@ int main(int argc, char* argv[])
         pattern[a] = static_cast<int>((a * 7 + 3) % 254);
     ItemWriter().printLine(ldtLine(pattern)).save(ldt);
     const auto [downBytes, downSeconds] = timed(1);
-    ok = report("download, code 50, B32-B8175", downBytes, downSeconds) && ok;
+    ok = reportLineShare("download, code 50, B32-B8175", downBytes, downSeconds, kBaud) && ok;
     for (const int a : {32, 4000, 8175})
         if (comm.RSRead(QStringLiteral("B") + QString::number(a)).toInt() != pattern[a]) {
             std::printf("  failed: B%d does not hold the downloaded byte\n", a);

@@ -3,10 +3,10 @@
 //
 //   bench_trending <path to boardsim> [seconds]
 //
-// (a) "Continuous" sampling of a word with Acquire checked, for 10 s: samples a second as a share
-//     of the line-rate limit (a word read after the handshake is four one-byte exchanges, eight
-//     bytes of 10 bits on the wire), with Graph Live off and on. The main window's status poll
-//     runs as it does for the user.
+// (a) "Continuous" sampling of a word with Acquire checked, for 10 s, with Graph Live off and on:
+//     samples a second, and the share of the line-rate limit (the wire time of the bytes counted on
+//     the line, 10 bits a byte; a word read after the handshake is four one-byte exchanges, eight
+//     bytes). The main window's status poll runs as it does for the user, and its bytes count.
 // (b) The time to redraw a 255-sample graph on the trending window's picture.
 #include "BenchSupport.h"
 #include "app/Features.h"
@@ -32,6 +32,7 @@ namespace {
 
 struct Sampling {
     long samples;
+    long bytes;
     double wallS;
     double cpuS;
 };
@@ -39,7 +40,9 @@ struct Sampling {
 Sampling sample(const QString& boardsim, int seconds, bool graphLive)
 {
     BenchBoard board(boardsim, 19200, {"--set", "100=232", "--set", "101=3"});
-    frmMDIMain main;
+    auto owned = std::make_unique<CountingPort>();
+    CountingPort* port = owned.get();
+    frmMDIMain main(std::move(owned));
     installFeatures(main);
     main.MDIForm_Load();
     main.mnuViewOnline_Click();
@@ -63,9 +66,10 @@ Sampling sample(const QString& boardsim, int seconds, bool graphLive)
     QTimer::singleShot(seconds * 1000, view, [view] { view->Form_Unload(); });
     // The activation queued the loop: it runs here until the view is closed.
     view->setSampleCounter(0);
+    port->bytes = 0;
     clock = BenchClock();
     view->RunTrending();
-    Sampling s{view->sampleCounter(), clock.wallSeconds(), clock.cpuSeconds()};
+    Sampling s{view->sampleCounter(), port->bytes, clock.wallSeconds(), clock.cpuSeconds()};
     if (view->grid->textMatrix(1, 2) != QLatin1String("1000")) {
         std::fprintf(stderr, "bench_trending: wrong value sampled: %s\n", qPrintable(view->grid->textMatrix(1, 2)));
         std::exit(1);
@@ -108,16 +112,15 @@ int main(int argc, char* argv[])
     }
     const QString boardsim = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
-    const double limitPerS = 19200.0 / (8 * 10);
 
+    bool ok = true;
     for (bool live : {false, true}) {
         const Sampling s = sample(boardsim, seconds, live);
-        const double rate = s.samples / s.wallS;
-        std::printf("trending, Continuous, W100 at 19200 baud, Graph Live %s: %ld samples in %.2f s: %.1f samples/s, "
-                    "%.3f of the line-rate limit (%.0f/s); CPU %.1f%% of wall time\n",
-                    live ? "on " : "off", s.samples, s.wallS, rate, rate / limitPerS, limitPerS,
-                    100.0 * s.cpuS / s.wallS);
+        const QByteArray what = QStringLiteral("trending, Continuous, Live %1").arg(live ? "on" : "off").toLatin1();
+        ok = reportLineShare(what.constData(), s.bytes, s.wallS, 19200) && ok;
+        std::printf("%-34s (%ld samples of W100: %.1f a second; CPU %.1f%% of wall time)\n", "", s.samples,
+                    s.samples / s.wallS, 100.0 * s.cpuS / s.wallS);
     }
     std::printf("graph redraw, 255 samples on a 1100x520 picture: %.2f ms\n", redrawMs(200));
-    return 0;
+    return ok ? 0 : 1;
 }

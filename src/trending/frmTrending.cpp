@@ -619,8 +619,23 @@ void frmTrending::gateRepaints()
     }
 }
 
+void frmTrending::plotLiveSample()
+{
+    // The graph's values come from every row of the grid: working them out for each sample takes
+    // a few hundredths of the line's time, and of the plots made while the gate holds only the
+    // last would ever be painted.
+    if (grid->signalsBlocked())
+        m_livePlotHeld = true;
+    else
+        GraphTrendData();
+}
+
 void frmTrending::openRepaintGate()
 {
+    if (m_livePlotHeld) {
+        m_livePlotHeld = false;
+        GraphTrendData();
+    }
     if (grid->signalsBlocked()) {
         grid->blockSignals(false);
         emit grid->aboutToReshape();

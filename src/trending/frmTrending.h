@@ -143,7 +143,11 @@ private:
     // come faster than that: the first sample paints at once, the rest wait for the gate's end.
     void gateRepaints();
     void openRepaintGate();
+    // Graph Live: the graph is worked out again for a sample only when it can be painted; while
+    // the gate holds, the gate's end plots it once with every sample that came meanwhile.
+    void plotLiveSample();
     QTimer* m_repaintGate = nullptr;
+    bool m_livePlotHeld = false;
     QWidget* m_controls = nullptr;
     bool m_loaded = false;
     bool m_running = false;

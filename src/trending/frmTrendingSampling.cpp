@@ -65,7 +65,7 @@ void frmTrending::AddTrendSample(const QString& Value)
         grid->removeRows(grid->rows() - 1, 1);
     numberVisibleRows();
     if (chkLiveData->isChecked())
-        GraphTrendData();
+        plotLiveSample();
 }
 
 void frmTrending::tmrTrending_Timer()

@@ -8,6 +8,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <climits>
+#include <fcntl.h>
+#include <poll.h>
+#include <time.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -90,3 +95,42 @@ TEST(PortDevice, PortNumberNamesASerialDeviceWithoutALink)
     EXPECT_EQ(settingsBaud("junk"), 9600);
 }
 } // namespace
+
+// A paced board is a line that is never faster than the wire: the last reply to bytes written
+// together reaches the PC no sooner than those bytes and that reply could cross at the baud rate
+// (10 bits a byte), in every exchange, whatever the pseudo-terminal's own delays. Load only makes
+// the replies later, so the bound holds on a busy machine too.
+TEST(PacedPtyBoard, NoReplyArrivesBeforeTheWireCouldCarryIt)
+{
+    constexpr int kBaud = 19200;
+    constexpr long kByteNs = 10L * 1000000000L / kBaud;
+    PtyBoard pty(std::make_shared<SimBoard>(), kBaud);
+    ASSERT_TRUE(pty.ok());
+    const int fd = ::open(pty.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    auto nowNs = [] {
+        timespec t{};
+        clock_gettime(CLOCK_MONOTONIC, &t);
+        return t.tv_sec * 1000000000L + t.tv_nsec;
+    };
+    for (const int together : {1, 2, 4}) {
+        long earliest = LONG_MAX;
+        for (int i = 0; i < 100; ++i) {
+            const QByteArray out(together, '\xFF'); // each FF is answered 55h
+            const long sent = nowNs();
+            ASSERT_EQ(::write(fd, out.constData(), out.size()), together);
+            int got = 0;
+            while (got < together) {
+                pollfd pfd{fd, POLLIN, 0};
+                ASSERT_GT(::poll(&pfd, 1, 1000), 0);
+                char in[8];
+                const ssize_t n = ::read(fd, in, sizeof in);
+                ASSERT_GT(n, 0);
+                got += static_cast<int>(n);
+            }
+            earliest = std::min(earliest, nowNs() - sent);
+        }
+        EXPECT_GE(earliest, (together + 1) * kByteNs) << together << " bytes written together";
+    }
+    ::close(fd);
+}

@@ -162,10 +162,11 @@ void PtyBoard::run()
             }
             if (!reply)
                 continue;
-            // The reply reaches the PC once the bytes in and the byte out have crossed the line;
-            // the pseudo-terminal's own round trip is part of that time.
+            // The reply leaves once the bytes in and the byte out have crossed the line. The
+            // bytes in were sent before they arrived here and the reply is read after it is
+            // written, so the pseudo-terminal's delays only ever add to the wire time.
             txDone = std::max(rxDone, txDone) + byteNs;
-            const long hold = byteNs > 0 ? std::max(0L, txDone - arrivedNs - m_roundTripNs) : 0;
+            const long hold = byteNs > 0 ? std::max(0L, txDone - arrivedNs - subtractedNs()) : 0;
             sleepUntil(addNs(arrived, hold + delayMs * 1000000L));
             const unsigned char out = *reply;
             while (::write(m_master, &out, 1) < 0 && errno == EINTR) {

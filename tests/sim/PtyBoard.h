@@ -11,11 +11,11 @@
 // path is exercised end to end. Open devicePath() as the serial device.
 class PtyBoard {
 public:
-    // `paceBaud` > 0 paces the line: each reply reaches the PC two byte times (10 bits a byte at
-    // that speed) after the PC sent the byte it answers, or, for bytes sent together (a program
-    // record), one byte time after the last of them has crossed. The pseudo-terminal is the wire
-    // here, and its own round trip (measured when the board starts) is part of that time, not
-    // added to it.
+    // `paceBaud` > 0 paces the line: each reply is held until two byte times (10 bits a byte at
+    // that speed) after the byte it answers reached the board, or, for bytes sent together (a
+    // program record), one byte time after the last of them has crossed. Nothing is taken off that
+    // hold: the pseudo-terminal's own delays come on top of it, so a reply never reaches the PC
+    // sooner than a real line could carry it.
     explicit PtyBoard(std::shared_ptr<SimBoard> board = std::make_shared<SimBoard>(), int paceBaud = 0);
     ~PtyBoard();
     PtyBoard(const PtyBoard&) = delete;
@@ -23,8 +23,11 @@ public:
 
     bool ok() const { return m_master >= 0; }
     QString devicePath() const { return m_slavePath; }
-    // The pseudo-terminal's measured round trip, in nanoseconds (paced boards only).
+    // The pseudo-terminal's round trip measured at start (median, nanoseconds; paced boards only).
+    // It is left in every exchange, not subtracted from the hold: a figure for reading the results.
     long roundTripNs() const { return m_roundTripNs; }
+    // What the pacing takes off each reply's wire time: nothing.
+    static constexpr long subtractedNs() { return 0; }
 
     // Runs f with the board locked (the board thread may be answering).
     template <typename F> auto withBoard(F&& f)

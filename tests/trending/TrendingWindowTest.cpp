@@ -9,6 +9,7 @@
 #include "trending/TrendingHost.h"
 #include "trending/frmTrending.h"
 #include "trending/frmTrendingPrint.h"
+#include "trending/modGraph.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
 
@@ -504,4 +505,36 @@ TEST_F(TrendingTest, OneLoopPerWindowAndTheLoopBeneathResumes)
     EXPECT_GT(otherPasses, 1002);
 }
 
+} // namespace
+
+namespace {
+// Counts the plots the graph is given, keeping the last.
+class PlotSpy : public GraphSurface {
+public:
+    void drawFrame() override {}
+    void plot(const std::vector<qint64>& values, const QColor&) override
+    {
+        ++plots;
+        last = values;
+    }
+    int plots = 0;
+    std::vector<qint64> last;
+};
+
+TEST_F(TrendingTest, LiveGraphIsPlottedWhenItCanBePaintedWithEverySample)
+{
+    view->chkLiveData->setChecked(true);
+    view->chkLiveData_Click();
+    PlotSpy spy;
+    GraphObject = &spy;
+    // The first sample paints at once; those within the repaint gate wait for its end, where one
+    // plot shows them all.
+    for (const char* value : {"5", "6", "7"})
+        view->AddTrendSample(QString::fromLatin1(value));
+    EXPECT_EQ(spy.plots, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spy.plots == 2; }, 5000));
+    ASSERT_GE(spy.last.size(), 3u);
+    EXPECT_EQ(std::vector<qint64>(spy.last.begin(), spy.last.begin() + 3), (std::vector<qint64>{7, 6, 5}));
+    forgetGraphSurface(&spy);
+}
 } // namespace

@@ -81,8 +81,10 @@ int main(int argc, char* argv[])
     }
     std::printf("%s\n", pty.devicePath().toLocal8Bit().constData());
     if (pace > 0)
-        std::fprintf(stderr, "boardsim: paced at %d baud; pseudo-terminal round trip %.1f us\n", pace,
-                     pty.roundTripNs() / 1000.0);
+        std::fprintf(stderr,
+                     "boardsim: paced at %d baud; %.1f us subtracted from each reply's wire time "
+                     "(pseudo-terminal round trip %.1f us, median, left in)\n",
+                     pace, PtyBoard::subtractedNs() / 1000.0, pty.roundTripNs() / 1000.0);
     std::fflush(stdout);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
