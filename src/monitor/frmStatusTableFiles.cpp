@@ -149,6 +149,9 @@ void frmStatusTable::SelectStatusTableProgram()
         giveGridFocus();
         return;
     }
+    // The values the old program's image put in the grid are not the new program's.
+    if (!OfflineImage.isEmpty())
+        dropOfflineImage();
     // A selection that fails on the way leaves no half-attached program behind.
     auto refuse = [this](const QString& text, Icon icon, const QString& title) {
         msgBox(text, Buttons::Ok, icon, title);

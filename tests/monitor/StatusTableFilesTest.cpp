@@ -395,6 +395,29 @@ TEST_F(StatusTableFilesTest, AProgramThatCannotBeAttachedLeavesTheTableDetached)
     }
 }
 
+TEST_F(StatusTableFilesTest, AttachingAnotherProgramTakesTheOldProgramsOfflineValuesOffTheGrid)
+{
+    for (const char* name : {"PUMP", "OTHER"}) {
+        writeProgram(name, 50);
+        writeProgramFile(QString(name) + ".nam", "");
+        writeProgramFile(QString(name) + ".doc", "");
+    }
+    writeProgramFile("PUMP.ldt", "0:?1\r\n");
+    open();
+    grid->setTextMatrix(2, 1, "B1");
+    dialogs.answers.push_back(programPath("PUMP.cvp"));
+    table->SelectStatusTableProgram();
+    table->chkViewOffline->click();
+    table->TableChanged = false; // the new table's change notice, taken
+    table->liveLoop()->runOnce();
+    ASSERT_EQ(grid->textMatrix(2, 2), "241");
+    dialogs.answers.push_back(programPath("OTHER.cvp"));
+    table->SelectStatusTableProgram();
+    EXPECT_EQ(table->fraProgram->title(), "Program: OTHER");
+    for (int col = 2; col <= 5; ++col)
+        EXPECT_EQ(grid->textMatrix(2, col), "") << "column " << col;
+}
+
 TEST_F(StatusTableFilesTest, PrintSendsTheTableWithItsCopiesAndCancelPrintsNothing)
 {
     RecordingPrinting printer;
