@@ -44,7 +44,9 @@ public:
     // The pseudo-terminal's round trip measured at start (median, nanoseconds; paced boards only).
     // It is left in every exchange, not subtracted from the hold: a figure for reading the results.
     long roundTripNs() const { return m_roundTripNs; }
-    // What the pacing takes off each reply's wire time: nothing.
+    // What the pacing takes off each reply's wire time: nothing. The pseudo-terminal's fastest
+    // delivery to the program is only a few microseconds, so no allowance for it is worth the risk
+    // of a reply that comes before the wire could carry it.
     static constexpr long subtractedNs() { return 0; }
 
     // Runs f with the board locked (the board thread may be answering).
