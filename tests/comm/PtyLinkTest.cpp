@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <climits>
 #include <fcntl.h>
 #include <poll.h>
@@ -96,41 +97,99 @@ TEST(PortDevice, PortNumberNamesASerialDeviceWithoutALink)
 }
 } // namespace
 
+namespace {
+constexpr int kBaud = 19200;
+constexpr long kByteNs = 10L * 1000000000L / kBaud;
+
+// Writes `together` FFh bytes (each answered 55h) and returns when the last reply came.
+long exchange(int fd, int together)
+{
+    const QByteArray out(together, '\xFF');
+    if (::write(fd, out.constData(), out.size()) != together)
+        return -1;
+    for (int got = 0; got < together;) {
+        pollfd pfd{fd, POLLIN, 0};
+        char in[8];
+        const ssize_t n = ::poll(&pfd, 1, 1000) > 0 ? ::read(fd, in, sizeof in) : -1;
+        if (n <= 0)
+            return -1;
+        got += static_cast<int>(n);
+    }
+    return monotonicNs();
+}
+
+int openLine(const PtyBoard& pty)
+{
+    return ::open(pty.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+}
+} // namespace
+
 // A paced board is a line that is never faster than the wire: the last reply to bytes written
 // together reaches the PC no sooner than those bytes and that reply could cross at the baud rate
 // (10 bits a byte), in every exchange, whatever the pseudo-terminal's own delays. Load only makes
 // the replies later, so the bound holds on a busy machine too.
 TEST(PacedPtyBoard, NoReplyArrivesBeforeTheWireCouldCarryIt)
 {
-    constexpr int kBaud = 19200;
-    constexpr long kByteNs = 10L * 1000000000L / kBaud;
     PtyBoard pty(std::make_shared<SimBoard>(), kBaud);
     ASSERT_TRUE(pty.ok());
-    const int fd = ::open(pty.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    const int fd = openLine(pty);
     ASSERT_GE(fd, 0);
-    auto nowNs = [] {
-        timespec t{};
-        clock_gettime(CLOCK_MONOTONIC, &t);
-        return t.tv_sec * 1000000000L + t.tv_nsec;
-    };
     for (const int together : {1, 2, 4}) {
         long earliest = LONG_MAX;
         for (int i = 0; i < 100; ++i) {
-            const QByteArray out(together, '\xFF'); // each FF is answered 55h
-            const long sent = nowNs();
-            ASSERT_EQ(::write(fd, out.constData(), out.size()), together);
-            int got = 0;
-            while (got < together) {
-                pollfd pfd{fd, POLLIN, 0};
-                ASSERT_GT(::poll(&pfd, 1, 1000), 0);
-                char in[8];
-                const ssize_t n = ::read(fd, in, sizeof in);
-                ASSERT_GT(n, 0);
-                got += static_cast<int>(n);
-            }
-            earliest = std::min(earliest, nowNs() - sent);
+            const long sent = monotonicNs();
+            const long replied = exchange(fd, together);
+            ASSERT_GT(replied, 0);
+            earliest = std::min(earliest, replied - sent);
         }
         EXPECT_GE(earliest, (together + 1) * kByteNs) << together << " bytes written together";
+    }
+    ::close(fd);
+}
+
+// Given the program's write times, the wire time of each byte starts when the program says it
+// wrote it: here a millisecond before the bytes really go, so the reply is due sooner after the
+// real write than the wire time, and comes then, never before it is due.
+TEST(PacedPtyBoard, WithWriteTimesTheWireStartsWhenTheProgramWrote)
+{
+    QTemporaryDir dir;
+    WriteTimesWriter times(dir.filePath("times").toStdString());
+    PtyBoard pty(std::make_shared<SimBoard>(), kBaud, dir.filePath("times").toStdString());
+    ASSERT_TRUE(pty.usesWriteTimes());
+    const int fd = openLine(pty);
+    ASSERT_GE(fd, 0);
+    for (const int together : {1, 2, 4}) {
+        long earliest = LONG_MAX;
+        for (int i = 0; i < 30; ++i) {
+            const long sent = monotonicNs();
+            times.record(together, sent);
+            usleep(1000);
+            const long replied = exchange(fd, together);
+            ASSERT_GT(replied, 0);
+            earliest = std::min(earliest, replied - sent);
+        }
+        EXPECT_GE(earliest, (together + 1) * kByteNs) << together << " bytes written together";
+        EXPECT_LT(earliest, (together + 1) * kByteNs + 500000) << together << " bytes written together";
+    }
+    ::close(fd);
+}
+
+// Write times out of step with the bytes (here the program recorded a write whose bytes never
+// reached the board) are not used: each byte's wire time starts when it arrived.
+TEST(PacedPtyBoard, WriteTimesOutOfStepWithTheBytesAreNotUsed)
+{
+    QTemporaryDir dir;
+    WriteTimesWriter times(dir.filePath("times").toStdString());
+    PtyBoard pty(std::make_shared<SimBoard>(), kBaud, dir.filePath("times").toStdString());
+    const int fd = openLine(pty);
+    ASSERT_GE(fd, 0);
+    times.record(1, monotonicNs() - 10000000); // lost on the way
+    for (int i = 0; i < 10; ++i) {
+        const long sent = monotonicNs();
+        times.record(1, sent - 5000000);
+        const long replied = exchange(fd, 1);
+        ASSERT_GT(replied, 0);
+        EXPECT_GE(replied - sent, 2 * kByteNs) << "exchange " << i;
     }
     ::close(fd);
 }

@@ -13,47 +13,31 @@
 #include <unistd.h>
 
 namespace {
-long diffNs(const timespec& a, const timespec& b)
-{
-    return (a.tv_sec - b.tv_sec) * 1000000000L + (a.tv_nsec - b.tv_nsec);
-}
-
-// Waits until t. A sleeping thread can wake tens of microseconds late (more in a virtual machine),
-// which would show up as the program's overhead; so the board sleeps to just short of t and spins
-// the rest. Only the simulated board does this; the program never spins.
-void sleepUntil(const timespec& t)
+// Waits until t (monotonic nanoseconds). A sleeping thread can wake tens of microseconds late
+// (more in a virtual machine), which would show up as the program's overhead; so the board sleeps
+// to just short of t and spins the rest. Only the simulated board does this; the program never spins.
+void sleepUntil(long t)
 {
     constexpr long kSpinNs = 200000;
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    if (diffNs(t, now) > kSpinNs) {
-        timespec early = t;
-        early.tv_nsec -= kSpinNs;
-        if (early.tv_nsec < 0) {
-            early.tv_nsec += 1000000000L;
-            --early.tv_sec;
-        }
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &early, nullptr) == EINTR) {
+    if (t - monotonicNs() > kSpinNs) {
+        const long early = t - kSpinNs;
+        const timespec ts{early / 1000000000L, early % 1000000000L};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
         }
     }
-    do {
-        clock_gettime(CLOCK_MONOTONIC, &now);
-    } while (diffNs(t, now) > 0);
-}
-
-timespec addNs(timespec t, long ns)
-{
-    t.tv_nsec += ns;
-    while (t.tv_nsec >= 1000000000L) {
-        t.tv_nsec -= 1000000000L;
-        ++t.tv_sec;
+    while (t - monotonicNs() > 0) {
     }
-    return t;
 }
 } // namespace
 
-PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud) : m_board(std::move(board)), m_paceBaud(paceBaud)
+PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud, const std::string& writeTimesPath)
+    : m_board(std::move(board)), m_paceBaud(paceBaud)
 {
+    if (!writeTimesPath.empty()) {
+        m_writeTimes = std::make_unique<WriteTimesReader>(writeTimesPath);
+        if (!m_writeTimes->ok())
+            m_writeTimes.reset();
+    }
     m_master = posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0)
         return;
@@ -95,8 +79,7 @@ long PtyBoard::measureRoundTrip()
     });
     std::vector<long> samples;
     for (int i = 0; i < 201; ++i) {
-        timespec t0{}, t1{};
-        clock_gettime(CLOCK_MONOTONIC, &t0);
+        const long t0 = monotonicNs();
         const unsigned char out = 0x5A;
         if (::write(m_slaveKeep, &out, 1) != 1)
             break;
@@ -106,8 +89,7 @@ long PtyBoard::measureRoundTrip()
         unsigned char in;
         if (::read(m_slaveKeep, &in, 1) != 1)
             break;
-        clock_gettime(CLOCK_MONOTONIC, &t1);
-        samples.push_back(diffNs(t1, t0));
+        samples.push_back(monotonicNs() - t0);
     }
     done = true;
     echo.join();
@@ -128,31 +110,38 @@ PtyBoard::~PtyBoard()
         ::close(m_master);
 }
 
+// The plausibility rule of PtyBoard.h: the program's write time of the byte, or its arrival here.
+long PtyBoard::sentAt(long index, long arrivedNs, bool countsInStep, long lastReplyNs)
+{
+    if (!m_writeTimes || !countsInStep)
+        return arrivedNs;
+    const long written = m_writeTimes->writeTime(index);
+    return written >= lastReplyNs && written <= arrivedNs ? written : arrivedNs;
+}
+
 void PtyBoard::run()
 {
     // Sleeps of a millisecond must be exact for the paced line.
     prctl(PR_SET_TIMERSLACK, 1UL);
-    const long byteNs = m_paceBaud > 0 ? 10L * 1000000000L / m_paceBaud : 0;
-    // The two directions of the line, each busy until the byte on it has crossed (nanoseconds on
-    // the monotonic clock): a byte the PC writes is in one byte time after the one before it, so a
-    // program record of many bytes written at once takes its whole length, and a reply has crossed
-    // one byte time after the byte it answers is in.
-    long rxDone = 0, txDone = 0;
+    WireModel line(m_paceBaud);
+    long received = 0;    // bytes received so far
+    long lastReplyNs = 0; // when the last reply was written
     pollfd pfd{m_master, POLLIN, 0};
     while (!m_stop) {
         pfd.revents = 0;
         const int n = poll(&pfd, 1, 20);
         if (n <= 0 || !(pfd.revents & POLLIN))
             continue;
-        timespec arrived{};
-        clock_gettime(CLOCK_MONOTONIC, &arrived);
-        const long arrivedNs = diffNs(arrived, timespec{});
+        const long arrivedNs = monotonicNs();
         unsigned char buf[256];
         const ssize_t got = ::read(m_master, buf, sizeof buf);
         if (got <= 0)
             continue;
+        const bool countsInStep = m_writeTimes && m_writeTimes->bytesRecorded() == received + got;
+        // Every byte of this read was written before any reply to it went out.
+        const long replyBefore = lastReplyNs;
         for (ssize_t i = 0; i < got; ++i) {
-            rxDone = std::max(rxDone, arrivedNs) + byteNs;
+            line.byteIn(sentAt(received++, arrivedNs, countsInStep, replyBefore));
             std::optional<uint8_t> reply;
             int delayMs = 0;
             {
@@ -163,12 +152,12 @@ void PtyBoard::run()
             if (!reply)
                 continue;
             // The reply leaves once the bytes in and the byte out have crossed the line. The
-            // bytes in were sent before they arrived here and the reply is read after it is
-            // written, so the pseudo-terminal's delays only ever add to the wire time.
-            txDone = std::max(rxDone, txDone) + byteNs;
-            const long hold = byteNs > 0 ? std::max(0L, txDone - arrivedNs - subtractedNs()) : 0;
-            sleepUntil(addNs(arrived, hold + delayMs * 1000000L));
+            // bytes in were sent no later than they arrived here and the reply is read after it
+            // is written, so the pseudo-terminal's delays only ever add to the wire time.
+            const long due = line.byteNs() > 0 ? std::max(arrivedNs, line.replyOut() - subtractedNs()) : arrivedNs;
+            sleepUntil(due + delayMs * 1000000L);
             const unsigned char out = *reply;
+            lastReplyNs = monotonicNs();
             while (::write(m_master, &out, 1) < 0 && errno == EINTR) {
             }
         }

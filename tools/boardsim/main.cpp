@@ -1,8 +1,11 @@
 // A simulated target board on a pseudo-terminal, for trying the program without hardware.
 //
-//   boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]
+//   boardsim [--pace BAUD] [--write-times PATH] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]
 //            [--scale N] [--offset N] [--position N] [--rpm N] [--busy N] [--pls-board CODE]
 //
+// With --write-times, PATH is the file in which the program on the other end records when it
+// writes each byte (tests/sim/WireModel.h): the paced line then starts each byte's wire time when
+// it was written rather than when the board's thread woke to it.
 // The limit-switch options set the board's scale, offset, resolver position and speed, how many
 // times its ready poll answers busy before ready, and its board code (69, or a brake-wear code such
 // as 62), which decides the layout its configuration is given back in.
@@ -23,7 +26,8 @@ void onSignal(int) { g_stop = 1; }
 
 int usage()
 {
-    std::fprintf(stderr, "usage: boardsim [--pace BAUD] [--link PATH] [--fault CODE] [--set ADDR=VALUE ...]\n"
+    std::fprintf(stderr, "usage: boardsim [--pace BAUD] [--write-times PATH] [--link PATH] [--fault CODE]\n"
+                         "                [--set ADDR=VALUE ...]\n"
                          "                [--scale N] [--offset N] [--position N] [--rpm N] [--busy N]\n"
                          "                [--pls-board CODE]\n");
     return 2;
@@ -34,6 +38,7 @@ int main(int argc, char* argv[])
 {
     int pace = 0;
     std::string link;
+    std::string writeTimes;
     auto board = std::make_shared<SimBoard>();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -42,6 +47,8 @@ int main(int argc, char* argv[])
         const std::string value = argv[++i];
         if (arg == "--pace") {
             pace = std::stoi(value);
+        } else if (arg == "--write-times") {
+            writeTimes = value;
         } else if (arg == "--link") {
             link = value;
         } else if (arg == "--fault") {
@@ -67,9 +74,13 @@ int main(int argc, char* argv[])
             return usage();
         }
     }
-    PtyBoard pty(board, pace);
+    PtyBoard pty(board, pace, writeTimes);
     if (!pty.ok()) {
         std::perror("boardsim: cannot open a pseudo-terminal");
+        return 1;
+    }
+    if (!writeTimes.empty() && !pty.usesWriteTimes()) {
+        std::fprintf(stderr, "boardsim: cannot read the write times in %s\n", writeTimes.c_str());
         return 1;
     }
     if (!link.empty()) {
@@ -82,9 +93,10 @@ int main(int argc, char* argv[])
     std::printf("%s\n", pty.devicePath().toLocal8Bit().constData());
     if (pace > 0)
         std::fprintf(stderr,
-                     "boardsim: paced at %d baud; %.1f us subtracted from each reply's wire time "
+                     "boardsim: paced at %d baud from %s; %.1f us subtracted from each reply's wire time "
                      "(pseudo-terminal round trip %.1f us, median, left in)\n",
-                     pace, PtyBoard::subtractedNs() / 1000.0, pty.roundTripNs() / 1000.0);
+                     pace, pty.usesWriteTimes() ? "the program's write times" : "the bytes' arrival",
+                     PtyBoard::subtractedNs() / 1000.0, pty.roundTripNs() / 1000.0);
     std::fflush(stdout);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
