@@ -243,6 +243,30 @@ TEST_F(TrendingTest, TheGridKeepsPaintingItsScrollBarWhileSamplesAreHeldBack)
     EXPECT_EQ(bar->maximum() + view->grid->visibleRows(), rows() - 1);
 }
 
+TEST_F(TrendingTest, HeldSamplesReachTheGridsViewOncePerRepaintAndTheNextWaitForTheNext)
+{
+    main->show();
+    QCoreApplication::processEvents();
+    const QAbstractItemModel* shown = view->fgTrend->model();
+    const auto shownData = [&](int row) { return shown->index(row, 2).data().toString(); };
+    // The first sample shows at once; those within the repaint period wait for its end, where the
+    // view takes them all.
+    view->AddTrendSample(QStringLiteral("1"));
+    EXPECT_EQ(shown->rowCount(), 12);
+    view->AddTrendSample(QStringLiteral("2"));
+    view->AddTrendSample(QStringLiteral("3"));
+    EXPECT_EQ(shown->rowCount(), 12);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown->rowCount() == 14; }, 5000));
+    EXPECT_EQ(shownData(0), "3");
+    EXPECT_EQ(shownData(2), "1");
+    // Samples still coming wait for the next period's end rather than repainting at once.
+    view->AddTrendSample(QStringLiteral("4"));
+    EXPECT_EQ(shown->rowCount(), 14);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown->rowCount() == 15; }, 5000));
+    EXPECT_EQ(shownData(0), "4");
+    EXPECT_EQ(shownData(3), "1");
+}
+
 TEST_F(TrendingTest, AddressEntryValidatesMapsAndKeepsTheLastGoodOne)
 {
     goOnline();
