@@ -93,6 +93,9 @@ void frmTrending::buildControls()
     // A fixed size: a new count repaints the label alone, without laying the window out again.
     lblSamples->setFixedSize(fontMetrics().horizontalAdvance(QStringLiteral("999,999,999")) + 12,
                              lblSamples->sizeHint().height());
+    // Filled with the window's own colour, the label is opaque: a new count repaints the label,
+    // not the window and its frame behind it.
+    lblSamples->setAutoFillBackground(true);
 
     fraTrendData = new QGroupBox(QStringLiteral("Trend Data"), this);
     grid = new GridModel(this);
