@@ -608,16 +608,14 @@ void frmTrending::gateRepaints()
     if (!m_repaintGate->isActive()) {
         m_repaintGate->start();
     } else if (!m_changesHeld) {
-        // Only what a sample changes is held: the grid's rows and cells, the counter, and the graph
-        // while it follows every sample. Holding more would repaint the untouched controls, and the
-        // graph when it is not live, each time the gate opens. The grid's view keeps its scroll
-        // bars and its rows as they were and learns of the new rows all at once when the gate
-        // opens: its scroll bars then change only while the grid still grows.
+        // Only what a sample changes is held: the grid's rows and cells, the counter, and a live
+        // graph's plot. Holding more would repaint the untouched controls each time the gate
+        // opens. The grid's view keeps its scroll bars and its rows as they were and learns of the
+        // new rows all at once when the gate opens: its scroll bars then change only while the
+        // grid still grows. The graph is not held from painting: its plot waits for the gate.
         m_changesHeld = true;
         fgTrend->holdChanges();
         lblSamples->setUpdatesEnabled(false);
-        if (chkLiveData->isChecked())
-            picGraph->setUpdatesEnabled(false);
     }
 }
 
@@ -644,7 +642,6 @@ void frmTrending::openRepaintGate()
     }
     fgTrend->showHeldChanges();
     lblSamples->setUpdatesEnabled(true);
-    picGraph->setUpdatesEnabled(true);
     // Samples still come: the next ones wait for the next repaint, so the screen is painted once
     // in each period rather than at its end and again for the first sample after it.
     m_repaintGate->start();

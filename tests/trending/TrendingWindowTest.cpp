@@ -247,15 +247,18 @@ TEST_F(TrendingTest, HeldSamplesReachTheGridsViewOncePerRepaintAndTheNextWaitFor
 {
     main->show();
     QCoreApplication::processEvents();
+    view->chkLiveData->setChecked(true);
+    view->chkLiveData_Click();
     const QAbstractItemModel* shown = view->fgTrend->model();
     const auto shownData = [&](int row) { return shown->index(row, 2).data().toString(); };
     // The first sample shows at once; those within the repaint period wait for its end, where the
-    // view takes them all.
+    // view takes them all. A live graph waits with its plot, never with its paints.
     view->AddTrendSample(QStringLiteral("1"));
     EXPECT_EQ(shown->rowCount(), 12);
     view->AddTrendSample(QStringLiteral("2"));
     view->AddTrendSample(QStringLiteral("3"));
     EXPECT_EQ(shown->rowCount(), 12);
+    EXPECT_TRUE(view->picGraph->updatesEnabled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown->rowCount() == 14; }, 5000));
     EXPECT_EQ(shownData(0), "3");
     EXPECT_EQ(shownData(2), "1");
