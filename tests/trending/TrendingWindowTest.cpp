@@ -270,6 +270,34 @@ TEST_F(TrendingTest, HeldSamplesReachTheGridsViewOncePerRepaintAndTheNextWaitFor
     EXPECT_EQ(shownData(3), "1");
 }
 
+TEST_F(TrendingTest, HeldSamplesOnAFullGridRepaintTheCounterButNotTheWindowBehindIt)
+{
+    main->show();
+    for (int i = 0; i < 300; ++i)
+        view->AddTrendSample(QString::number(i));
+    QTest::qWait(250);
+    struct PaintCounter : QObject {
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+        int paints = 0;
+    } window, counter;
+    view->AddTrendSample(QStringLiteral("a"));
+    QTest::qWait(20);
+    view->installEventFilter(&window);
+    view->lblSamples->installEventFilter(&counter);
+    // Held while the grid keeps its size: its scroll bar stays as it was, and the counter paints
+    // alone.
+    view->AddTrendSample(QStringLiteral("b"));
+    view->AddTrendSample(QStringLiteral("c"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.paints, 0);
+    EXPECT_EQ(cell(1, 2), "c");
+}
+
 TEST_F(TrendingTest, AddressEntryValidatesMapsAndKeepsTheLastGoodOne)
 {
     goOnline();
