@@ -77,6 +77,10 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
     connect(grid, &GridModel::cellsChanged, this, &GridTableAdapter::onCellsChanged);
     connect(grid, &GridModel::rowsAboutToBeInserted, this, [this](int at, int count) {
         const int f = m_grid->fixedRows();
+        if (m_held) {
+            m_fixedRowsMoved = m_fixedRowsMoved || at < f;
+            return;
+        }
         m_rowsChanging = true;
         if (at < f)
             beginResetModel();
@@ -84,6 +88,8 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
             beginInsertRows({}, at - f, at - f + count - 1);
     });
     connect(grid, &GridModel::rowsInserted, this, [this](int at, int) {
+        if (m_held)
+            return;
         if (at < m_grid->fixedRows())
             endResetModel();
         else
@@ -92,6 +98,10 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
     });
     connect(grid, &GridModel::rowsAboutToBeRemoved, this, [this](int at, int count) {
         const int f = m_grid->fixedRows();
+        if (m_held) {
+            m_fixedRowsMoved = m_fixedRowsMoved || at < f;
+            return;
+        }
         m_rowsChanging = true;
         if (at < f)
             beginResetModel();
@@ -99,6 +109,8 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
             beginRemoveRows({}, at - f, at - f + count - 1);
     });
     connect(grid, &GridModel::rowsRemoved, this, [this](int at, int) {
+        if (m_held)
+            return;
         // Removing rows never moves the fixed rows' count, so the same test pairs the calls.
         if (at < m_grid->fixedRows())
             endResetModel();
@@ -107,7 +119,12 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
         m_rowsChanging = false;
     });
     connect(grid, &GridModel::aboutToReshape, this, [this] { beginResetModel(); });
-    connect(grid, &GridModel::reshaped, this, [this] { endResetModel(); });
+    connect(grid, &GridModel::reshaped, this, [this] {
+        // A held view learns the new shape with every row the grid has now.
+        m_knownRows = gridRows();
+        m_fixedRowsMoved = false;
+        endResetModel();
+    });
     connect(grid, &GridModel::columnFormatChanged, this, [this](int col) {
         emit headerDataChanged(Qt::Horizontal, col, col);
         if (rowCount() > 0)
@@ -115,9 +132,59 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
     });
 }
 
+int GridTableAdapter::gridRows() const { return std::max(0, m_grid->rows() - m_grid->fixedRows()); }
+
+void GridTableAdapter::hold()
+{
+    if (m_held)
+        return;
+    m_knownRows = gridRows();
+    m_cellsChanged = m_headingsChanged = m_fixedRowsMoved = false;
+    m_held = true;
+}
+
+void GridTableAdapter::release()
+{
+    if (!m_held)
+        return;
+    if (m_fixedRowsMoved) {
+        // Rows went in or out above the scrollable ones: the view starts afresh, as it would have.
+        m_rowsChanging = true;
+        beginResetModel();
+        m_held = false;
+        endResetModel();
+        m_rowsChanging = false;
+        return;
+    }
+    // The rows the view lacks are added at the end (or the surplus taken off the end), so that the
+    // view's current index stays on the row index the grid kept; every cell is shown again below.
+    const int known = m_knownRows;
+    const int now = gridRows();
+    m_rowsChanging = true;
+    if (now > known)
+        beginInsertRows({}, known, now - 1);
+    else if (now < known)
+        beginRemoveRows({}, now, known - 1);
+    m_held = false;
+    if (now > known)
+        endInsertRows();
+    else if (now < known)
+        endRemoveRows();
+    m_rowsChanging = false;
+    if (m_headingsChanged && m_grid->cols() > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, m_grid->cols() - 1);
+    if (m_cellsChanged && now > 0 && m_grid->cols() > 0)
+        emit dataChanged(index(0, 0), index(now - 1, m_grid->cols() - 1), {Qt::DisplayRole});
+}
+
 void GridTableAdapter::onCellsChanged(int top, int left, int bottom, int right)
 {
     const int f = m_grid->fixedRows();
+    if (m_held) {
+        m_headingsChanged = m_headingsChanged || top < f;
+        m_cellsChanged = m_cellsChanged || bottom >= f;
+        return;
+    }
     if (top < f)
         emit headerDataChanged(Qt::Horizontal, left, right);
     top = std::max(top, f);
@@ -127,7 +194,9 @@ void GridTableAdapter::onCellsChanged(int top, int left, int bottom, int right)
 
 int GridTableAdapter::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : std::max(0, m_grid->rows() - m_grid->fixedRows());
+    if (parent.isValid())
+        return 0;
+    return m_held ? m_knownRows : gridRows();
 }
 
 int GridTableAdapter::columnCount(const QModelIndex& parent) const
@@ -203,11 +272,15 @@ GridView::GridView(GridModel* grid, QWidget* parent)
             m_grid->setTopRow(v + m_grid->fixedRows());
     });
     connect(grid, &GridModel::selectionChanged, this, [this] {
-        if (!m_syncing)
+        if (m_adapter->held())
+            m_syncHeld = true;
+        else if (!m_syncing)
             showModelSelection();
     });
     connect(grid, &GridModel::topRowChanged, this, [this] {
-        if (!m_syncing)
+        if (m_adapter->held())
+            m_syncHeld = true;
+        else if (!m_syncing)
             showModelTopRow();
     });
     connect(grid, &GridModel::reshaped, this, [this] {
@@ -216,11 +289,37 @@ GridView::GridView(GridModel* grid, QWidget* parent)
     });
     connect(grid, &GridModel::columnFormatChanged, this, [this] { applyColumnFormat(); });
     connect(grid, &GridModel::rowHeightChanged, this, [this] { applyRowHeight(); });
-    connect(grid, &GridModel::rowsInserted, this, [this] { showModelSelection(); });
-    connect(grid, &GridModel::rowsRemoved, this, [this] { showModelSelection(); });
+    connect(grid, &GridModel::rowsInserted, this, [this] { rowsMoved(); });
+    connect(grid, &GridModel::rowsRemoved, this, [this] { rowsMoved(); });
     applyColumnFormat();
     applyRowHeight();
     showModelSelection();
+}
+
+void GridView::rowsMoved()
+{
+    if (m_adapter->held())
+        m_syncHeld = true;
+    else
+        showModelSelection();
+}
+
+void GridView::holdChanges() { m_adapter->hold(); }
+
+void GridView::showHeldChanges()
+{
+    if (!m_adapter->held())
+        return;
+    m_adapter->release();
+    if (m_syncHeld) {
+        // The view shows the grid's selection and the grid's top row as they are now: showing the
+        // selection may scroll the view, and the grid's top row must not follow that scroll.
+        m_syncHeld = false;
+        const int top = m_grid->topRow();
+        showModelSelection();
+        m_grid->setTopRow(top);
+        showModelTopRow();
+    }
 }
 
 int GridView::toPixels(int twips) const

@@ -25,10 +25,25 @@ public:
     // itself (off a removed row), and the grid, which keeps its own, must not take that move.
     bool rowsChanging() const { return m_rowsChanging; }
 
+    // While held, the view keeps the rows it knows (showing their texts as they are now) and
+    // hears of no row or cell change; release() then tells it, in one step, of the rows added or
+    // removed at the end and of the cells and headings that changed. A change of the columns or
+    // the fixed rows still reaches the view at once.
+    void hold();
+    void release();
+    bool held() const { return m_held; }
+
 private:
+    int gridRows() const;
     void onCellsChanged(int top, int left, int bottom, int right);
     GridModel* m_grid;
     bool m_rowsChanging = false;
+    bool m_held = false;
+    // While held: the rows the view knows, and what changed since.
+    int m_knownRows = 0;
+    bool m_cellsChanged = false;
+    bool m_headingsChanged = false;
+    bool m_fixedRowsMoved = false;
 };
 
 // The grid control on screen. The model's current cell and selection follow the user's clicks,
@@ -45,6 +60,11 @@ public:
     // Pixels of `twips` on this screen, and back.
     int toPixels(int twips) const;
     int toTwips(int pixels) const;
+
+    // Holds back the grid's changes from the screen while they come faster than it can show
+    // them; showHeldChanges() shows all of them at once, with the grid's selection and top row.
+    void holdChanges();
+    void showHeldChanges();
 
 signals:
     // Every key, before anything else happens with it.
@@ -70,6 +90,7 @@ protected:
 private:
     void applyColumnFormat();
     void applyRowHeight();
+    void rowsMoved();
     void updateVisibleRows();
     void showModelSelection();
     void showModelTopRow();
@@ -78,6 +99,8 @@ private:
     GridModel* m_grid;
     GridTableAdapter* m_adapter;
     bool m_syncing = false;
+    // The grid moved its selection or top row while the changes were held.
+    bool m_syncHeld = false;
     // Inside a mouse or key handler the view moves its current index and its selection one after
     // the other; the grid takes both at once when the handler is done.
     int m_inInput = 0;

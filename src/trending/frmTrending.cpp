@@ -93,6 +93,9 @@ void frmTrending::buildControls()
     // A fixed size: a new count repaints the label alone, without laying the window out again.
     lblSamples->setFixedSize(fontMetrics().horizontalAdvance(QStringLiteral("999,999,999")) + 12,
                              lblSamples->sizeHint().height());
+    // Filled with the window's own colour, the label is opaque: a new count repaints the label,
+    // not the window and its frame behind it.
+    lblSamples->setAutoFillBackground(true);
 
     fraTrendData = new QGroupBox(QStringLiteral("Trend Data"), this);
     grid = new GridModel(this);
@@ -604,18 +607,15 @@ void frmTrending::gateRepaints()
 {
     if (!m_repaintGate->isActive()) {
         m_repaintGate->start();
-    } else if (!grid->signalsBlocked()) {
-        // The grid's view learns of the rows all at once when the gate opens.
-        // Only what a sample changes is held: the grid's cells, the counter, and the graph while it
-        // follows every sample. Holding more would repaint the untouched controls, and the graph
-        // when it is not live, each time the gate opens. The grid's scroll bars are not held: a
-        // held scroll bar misses the window's paint that comes after the gate opens and before
-        // the next sample closes it, and is left blank for as long as sampling goes on.
-        grid->blockSignals(true);
-        fgTrend->viewport()->setUpdatesEnabled(false);
+    } else if (!m_changesHeld) {
+        // Only what a sample changes is held: the grid's rows and cells, the counter, and a live
+        // graph's plot. Holding more would repaint the untouched controls each time the gate
+        // opens. The grid's view keeps its scroll bars and its rows as they were and learns of the
+        // new rows all at once when the gate opens: its scroll bars then change only while the
+        // grid still grows. The graph is not held from painting: its plot waits for the gate.
+        m_changesHeld = true;
+        fgTrend->holdChanges();
         lblSamples->setUpdatesEnabled(false);
-        if (chkLiveData->isChecked())
-            picGraph->setUpdatesEnabled(false);
     }
 }
 
@@ -624,7 +624,7 @@ void frmTrending::plotLiveSample()
     // The graph's values come from every row of the grid: working them out for each sample takes
     // a few hundredths of the line's time, and of the plots made while the gate holds only the
     // last would ever be painted.
-    if (grid->signalsBlocked())
+    if (m_changesHeld)
         m_livePlotHeld = true;
     else
         GraphTrendData();
@@ -632,19 +632,19 @@ void frmTrending::plotLiveSample()
 
 void frmTrending::openRepaintGate()
 {
+    // A gate that held nothing stays open: the next sample paints at once.
+    if (!m_changesHeld)
+        return;
+    m_changesHeld = false;
     if (m_livePlotHeld) {
         m_livePlotHeld = false;
         GraphTrendData();
     }
-    if (grid->signalsBlocked()) {
-        grid->blockSignals(false);
-        emit grid->aboutToReshape();
-        emit grid->reshaped();
-        emit grid->topRowChanged();
-    }
-    fgTrend->viewport()->setUpdatesEnabled(true);
+    fgTrend->showHeldChanges();
     lblSamples->setUpdatesEnabled(true);
-    picGraph->setUpdatesEnabled(true);
+    // Samples still come: the next ones wait for the next repaint, so the screen is painted once
+    // in each period rather than at its end and again for the first sample after it.
+    m_repaintGate->start();
 }
 
 // ---------------------------------------------------------------- graph

@@ -140,13 +140,15 @@ private:
     friend class frmTrendingPrint;
 
     // Holds the repaints of the grid, the counter and the graph to a screen's pace while samples
-    // come faster than that: the first sample paints at once, the rest wait for the gate's end.
+    // come faster than that: the first sample paints at once, the rest wait for the gate's end,
+    // and while they keep coming the screen shows them once in each period.
     void gateRepaints();
     void openRepaintGate();
     // Graph Live: the graph is worked out again for a sample only when it can be painted; while
     // the gate holds, the gate's end plots it once with every sample that came meanwhile.
     void plotLiveSample();
     QTimer* m_repaintGate = nullptr;
+    bool m_changesHeld = false;
     bool m_livePlotHeld = false;
     QWidget* m_controls = nullptr;
     bool m_loaded = false;

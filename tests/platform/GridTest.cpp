@@ -195,6 +195,40 @@ TEST_F(GridViewTest, GridMovesAndScrollsShowInTheViewAndScrollingMovesTopRow)
     EXPECT_EQ(view->verticalScrollBar()->value(), 138);
 }
 
+TEST_F(GridViewTest, HeldChangesReachTheViewAllAtOnceWhenShown)
+{
+    QAbstractItemModel* shown = view->model();
+    const auto shownText = [&](int row, int col) { return shown->index(row - 2, col).data().toString(); };
+    grid.setCurrentCell(3, 1);
+    view->holdChanges();
+    // Rows come in at the top, a heading changes, the cell and the top row move: the view keeps
+    // the rows it knows meanwhile.
+    for (int i = 0; i < 5; ++i) {
+        grid.insertRows(2, 1);
+        grid.setTextMatrix(2, 1, QString("new %1").arg(i));
+    }
+    grid.setTextMatrix(0, 1, "Heading");
+    grid.setCurrentCell(4, 2);
+    grid.setTopRow(30);
+    EXPECT_EQ(shown->rowCount(), 58);
+    view->showHeldChanges();
+    EXPECT_EQ(shown->rowCount(), 63);
+    EXPECT_EQ(shownText(2, 1), "new 4");
+    EXPECT_EQ(shownText(64, 1), "59,1");
+    EXPECT_EQ(shown->headerData(1, Qt::Horizontal).toString().section('\n', 0, 0), "Heading");
+    EXPECT_EQ(view->currentIndex(), shown->index(2, 2));
+    EXPECT_EQ(grid.row(), 4);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 28);
+    EXPECT_EQ(grid.topRow(), 30);
+
+    // Rows taken away while held go from the end of the view's rows.
+    view->holdChanges();
+    grid.setRows(12);
+    view->showHeldChanges();
+    EXPECT_EQ(shown->rowCount(), 10);
+    EXPECT_EQ(shownText(11, 1), "6,1");
+}
+
 TEST_F(GridViewTest, KeysReachTheWindowAsKeyDownAndKeyPress)
 {
     QList<int> downs, presses;

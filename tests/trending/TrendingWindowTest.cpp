@@ -243,6 +243,61 @@ TEST_F(TrendingTest, TheGridKeepsPaintingItsScrollBarWhileSamplesAreHeldBack)
     EXPECT_EQ(bar->maximum() + view->grid->visibleRows(), rows() - 1);
 }
 
+TEST_F(TrendingTest, HeldSamplesReachTheGridsViewOncePerRepaintAndTheNextWaitForTheNext)
+{
+    main->show();
+    QCoreApplication::processEvents();
+    view->chkLiveData->setChecked(true);
+    view->chkLiveData_Click();
+    const QAbstractItemModel* shown = view->fgTrend->model();
+    const auto shownData = [&](int row) { return shown->index(row, 2).data().toString(); };
+    // The first sample shows at once; those within the repaint period wait for its end, where the
+    // view takes them all. A live graph waits with its plot, never with its paints.
+    view->AddTrendSample(QStringLiteral("1"));
+    EXPECT_EQ(shown->rowCount(), 12);
+    view->AddTrendSample(QStringLiteral("2"));
+    view->AddTrendSample(QStringLiteral("3"));
+    EXPECT_EQ(shown->rowCount(), 12);
+    EXPECT_TRUE(view->picGraph->updatesEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown->rowCount() == 14; }, 5000));
+    EXPECT_EQ(shownData(0), "3");
+    EXPECT_EQ(shownData(2), "1");
+    // Samples still coming wait for the next period's end rather than repainting at once.
+    view->AddTrendSample(QStringLiteral("4"));
+    EXPECT_EQ(shown->rowCount(), 14);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown->rowCount() == 15; }, 5000));
+    EXPECT_EQ(shownData(0), "4");
+    EXPECT_EQ(shownData(3), "1");
+}
+
+TEST_F(TrendingTest, HeldSamplesOnAFullGridRepaintTheCounterButNotTheWindowBehindIt)
+{
+    main->show();
+    for (int i = 0; i < 300; ++i)
+        view->AddTrendSample(QString::number(i));
+    QTest::qWait(250);
+    struct PaintCounter : QObject {
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+        int paints = 0;
+    } window, counter;
+    view->AddTrendSample(QStringLiteral("a"));
+    QTest::qWait(20);
+    view->installEventFilter(&window);
+    view->lblSamples->installEventFilter(&counter);
+    // Held while the grid keeps its size: its scroll bar stays as it was, and the counter paints
+    // alone.
+    view->AddTrendSample(QStringLiteral("b"));
+    view->AddTrendSample(QStringLiteral("c"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.paints, 0);
+    EXPECT_EQ(cell(1, 2), "c");
+}
+
 TEST_F(TrendingTest, AddressEntryValidatesMapsAndKeepsTheLastGoodOne)
 {
     goOnline();
