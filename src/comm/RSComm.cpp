@@ -294,7 +294,8 @@ QString RSComm::RSRead(const QString& address)
     BusyGuard guard(*this);
     const QString result = ReadVariable(address);
     LastReadFailed = result.isEmpty();
-    return QString::number(valInt(result));
+    // ReadVariable gives the value's decimal text already, or nothing when the read failed.
+    return LastReadFailed ? QStringLiteral("0") : result;
 }
 
 void RSComm::WriteVariable(const QString& address, const QString& dataValue)

@@ -112,6 +112,8 @@ namespace {
 
 const QString kTransferTitle = QStringLiteral("TransferData");
 const QString kDatafileTitle = QStringLiteral("Download Datafile");
+constexpr QLatin1StringView kDownloading("Downloading ");
+constexpr QLatin1StringView kTo(" to ");
 
 void info(const QString& text, const QString& title) { msgBox(text, Buttons::Ok, Icon::Information, title); }
 
@@ -141,43 +143,58 @@ bool goOn(frmWaitDisplay& display)
     return !display.CancelFlag && gRSComm && !gRSComm->CommError;
 }
 
-// The line of the address in hand and the progress bar. Nobody reads them faster than a few times
-// a second, and painting them for every address would take longer than the address's exchanges on
-// the line: they are shown at most every 50 ms, and as they stand at the end.
+// The line of the address in hand and the progress bar. Each time they change the window is laid
+// out and painted again, which takes about half a millisecond, a quarter of an address's exchanges:
+// done for every address, or even every 50 ms, that was a percent or more of the transfer. A user
+// reads them a few times a second, so they are shown every 250 ms, and as they stand at the end;
+// the line is put together only when it is shown.
 class Progress {
 public:
     explicit Progress(frmWaitDisplay& display) : m_display(display), m_value(display.pbrWaitDisplay->value())
     {
+        // The label is wide enough for every line already: at a fixed size a new line is only
+        // painted, the window is not laid out again for it.
+        if (display.isVisible())
+            display.lblWaitDisplay->setFixedSize(display.lblWaitDisplay->size());
         m_clock.start();
     }
     ~Progress() { flush(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    void show(const QString& text)
+    // The line `verb value joiner address`, e.g. "Uploaded 17 from B32".
+    void show(QLatin1StringView verb, const QString& value, QLatin1StringView joiner, const QString& address)
     {
-        m_text = text;
-        if (m_clock.elapsed() >= 50)
+        m_line = {verb, value, joiner, address};
+        if (due())
             flush();
     }
     void advance()
     {
         ++m_value;
-        if (m_clock.elapsed() >= 50)
+        if (due())
             flush();
     }
 
 private:
+    static constexpr qint64 kIntervalMs = 250;
+    struct Line {
+        QLatin1StringView verb;
+        QString value;
+        QLatin1StringView joiner;
+        QString address;
+    };
+    bool due() const { return m_clock.elapsed() >= kIntervalMs; }
     void flush()
     {
         m_clock.restart();
-        if (!m_text.isEmpty())
-            m_display.lblWaitDisplay->setText(m_text);
+        if (!m_line.value.isNull())
+            m_display.lblWaitDisplay->setText(m_line.verb + m_line.value + m_line.joiner + m_line.address);
         m_display.pbrWaitDisplay->setValue(m_value);
     }
     frmWaitDisplay& m_display;
     int m_value;
-    QString m_text;
+    Line m_line;
     QElapsedTimer m_clock;
 };
 
@@ -225,7 +242,7 @@ void downloadBoardData(frmWaitDisplay& display)
         if (!skippedOnDownload(code, a) && index >= 0 && index < static_cast<long>(image->size())) {
             const QString value = QString::number((*image)[static_cast<std::size_t>(index)]);
             const QString address = QStringLiteral("B") + QString::number(a);
-            progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
+            progress.show(kDownloading, value, kTo, address);
             gRSComm->RSWrite(address, value);
             if (!written(QStringLiteral("Data Download"), address))
                 return;
@@ -252,18 +269,18 @@ void uploadBoardData(frmWaitDisplay& display)
             bytes.push_back(index < kept->size() ? (*kept)[index] : 0);
             continue;
         }
-        const QString value = gRSComm->RSRead(QStringLiteral("B") + QString::number(a));
+        const QString address = QStringLiteral("B") + QString::number(a);
+        const QString value = gRSComm->RSRead(address);
         // A failed read is no byte of the board's: the file keeps what it held.
         if (gRSComm->CommError)
             return;
         if (gRSComm->LastReadFailed) {
-            halted(QStringLiteral("Data Upload"), QStringLiteral("Reading B") + QString::number(a) +
-                                                      QStringLiteral(" failed; ") +
-                                                      QFileInfo(findCaseInsensitive(gDataXferFile)).fileName() +
-                                                      QStringLiteral(" not changed."));
+            halted(QStringLiteral("Data Upload"),
+                   QStringLiteral("Reading ") + address + QStringLiteral(" failed; ") +
+                       QFileInfo(findCaseInsensitive(gDataXferFile)).fileName() + QStringLiteral(" not changed."));
             return;
         }
-        progress.show(QStringLiteral("Uploaded ") + value + QStringLiteral(" from B") + QString::number(a));
+        progress.show(QLatin1StringView("Uploaded "), value, QLatin1StringView(" from "), address);
         bytes.push_back(value.toInt() & 0xFF);
         progress.advance();
     }
@@ -360,7 +377,7 @@ void downloadDatafile(frmWaitDisplay& display)
         if (!goOn(display))
             return;
         const QString address = QString(start->letter) + QString::number(n);
-        progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
+        progress.show(kDownloading, value, kTo, address);
         gRSComm->RSWrite(address, value);
         if (!written(QStringLiteral("Datafile Download"), address))
             return;

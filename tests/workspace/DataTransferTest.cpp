@@ -12,7 +12,9 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTest>
 #include <QRadioButton>
 #include <QTimer>
@@ -238,6 +240,43 @@ TEST_F(DataTransferTest, CancelOrALinkFailureStopsAtTheNextAddress)
         }
     }
     EXPECT_EQ(prompts.unanswered(), 0u);
+}
+
+// The display is brought up to date only now and then while a transfer runs; when it ends it
+// shows the line of the last address and the bar as far as it went.
+TEST_F(DataTransferTest, ATransferEndsShowingItsLastAddressAndItsProgress)
+{
+    struct Case {
+        int mode;
+        const char* line;
+        int bar; // of the range 0 to gDataXferTo + 1
+    };
+    const Case cases[] = {{2, "Uploaded 119 from B219", 220}, {1, "Downloading 219 to B219", 220},
+                          {3, "Downloading 3 to W104", 3}};
+    writeProgram("PUMP", 52);
+    std::array<uint8_t, 65536> image{};
+    for (int a = 70; a <= 219; ++a)
+        image[a] = static_cast<uint8_t>(a);
+    board().memory[219] = 119;
+    writeProgramFile("VALUES.TXT", "1\r\n2\r\n3\r\n");
+    frmWaitDisplay::SetupFileDownload(QStringLiteral("W100"));
+    main->mnuViewOnline_Click();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        writeProgramFile("PUMP.LDT", ldtOf(image, 70, 219));
+        gDataXferMode = c.mode;
+        gDataXferBoardType = 52;
+        gDataXferFrom = c.mode == 3 ? 0 : 70;
+        gDataXferTo = c.mode == 3 ? 3 : 219;
+        gDataXferFile = programPath(c.mode == 3 ? "VALUES.TXT" : "PUMP.LDT");
+        gWaitDisplayMode = 4;
+        frmWaitDisplay w;
+        w.Form_Load();
+        w.show();
+        TransferData(w);
+        EXPECT_EQ(w.lblWaitDisplay->text(), c.line);
+        EXPECT_EQ(w.pbrWaitDisplay->value(), c.bar);
+    }
 }
 
 TEST_F(DataTransferTest, AWrongEchoStopsTheTransferThereWithABox)
