@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <time.h>
@@ -248,21 +249,22 @@ constexpr double kLineShareTarget = 0.95;
 
 // The share of the line-rate limit reached: the wire time of the bytes counted on the line in the
 // run (10 bits a byte at `baud`) plus any pauses the protocol prescribes, over the wall time taken.
-// Printed with its figures and the replies of the run checked so far; false below the target,
+// Printed with its figures and the replies checked since the share before it; false below the target,
 // above 1.0 (the paced line never carries a reply sooner than the wire, so the measure would be
 // wrong), and when any reply came early (the share is then invalid).
 inline bool reportLineShare(const char* what, long bytes, double seconds, int baud, double pauses = 0)
 {
     const double limit = bytes * 10.0 / baud + pauses;
     const double share = limit / seconds;
-    const ReplyTally& t = replyTally();
+    // Each share answers for its own replies: the tally starts afresh for the next one.
+    const ReplyTally t = std::exchange(replyTally(), ReplyTally{});
     std::printf("%-34s %6ld bytes on the wire in %7.3f s, line-rate limit %7.3f s: %.3f of the line rate%s\n", what,
                 bytes, seconds, limit, share,
                 t.early > 0       ? " (INVALID: replies came early)"
                 : share > 1.0     ? " (ABOVE 1.0: the measure is wrong)"
                 : share < kLineShareTarget ? " (below 0.95)"
                                            : "");
-    std::printf("%-34s (%ld replies of the run checked against the line, %ld early; came %.1f us after due at "
+    std::printf("%-34s (%ld replies checked against the line, %ld early; came %.1f us after due at "
                 "least, %.1f us on average)\n",
                 "", t.checked, t.early, t.leastMarginNs / 1000.0, t.checked ? t.sumMarginNs / t.checked / 1000.0 : 0.0);
     return share >= kLineShareTarget && share <= 1.0 && t.early == 0;
