@@ -150,7 +150,9 @@ bool goOn(frmWaitDisplay& display)
 // the line is put together only when it is shown.
 class Progress {
 public:
-    explicit Progress(frmWaitDisplay& display) : m_display(display), m_value(display.pbrWaitDisplay->value())
+    explicit Progress(frmWaitDisplay& display)
+        : m_display(display), m_value(display.pbrWaitDisplay->value()),
+          m_labelMin(display.lblWaitDisplay->minimumSize()), m_labelMax(display.lblWaitDisplay->maximumSize())
     {
         // The label is wide enough for every line already: at a fixed size a new line is only
         // painted, the window is not laid out again for it.
@@ -158,7 +160,13 @@ public:
             display.lblWaitDisplay->setFixedSize(display.lblWaitDisplay->size());
         m_clock.start();
     }
-    ~Progress() { flush(); }
+    // The wait display serves other operations afterwards: its label gets its own size back.
+    ~Progress()
+    {
+        flush();
+        m_display.lblWaitDisplay->setMinimumSize(m_labelMin);
+        m_display.lblWaitDisplay->setMaximumSize(m_labelMax);
+    }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
@@ -194,6 +202,8 @@ private:
     }
     frmWaitDisplay& m_display;
     int m_value;
+    QSize m_labelMin;
+    QSize m_labelMax;
     Line m_line;
     QElapsedTimer m_clock;
 };

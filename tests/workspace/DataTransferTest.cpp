@@ -273,9 +273,12 @@ TEST_F(DataTransferTest, ATransferEndsShowingItsLastAddressAndItsProgress)
         frmWaitDisplay w;
         w.Form_Load();
         w.show();
+        const QSize labelMax = w.lblWaitDisplay->maximumSize();
         TransferData(w);
         EXPECT_EQ(w.lblWaitDisplay->text(), c.line);
         EXPECT_EQ(w.pbrWaitDisplay->value(), c.bar);
+        // The label is held at its size only while the transfer runs.
+        EXPECT_EQ(w.lblWaitDisplay->maximumSize(), labelMax);
     }
 }
 
