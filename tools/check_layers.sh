@@ -1,8 +1,8 @@
 #!/bin/sh
-# Checks that the source folders form floors: every `#include "..."` under the source tree names a
-# header of its own folder or of a folder below it, and the feature folders (monitor, trending,
-# limitswitch) include nothing from each other. Prints each include that breaks this, with its file,
-# and fails when there is one.
+# Checks that the source folders form floors: every include of a header of the source tree (in quotes,
+# or in angle brackets naming a folder of the floors) names a header of its own folder or of a folder
+# below it, and the feature folders (monitor, trending, limitswitch) include nothing from each other.
+# Prints each include that breaks this, with its file, and fails when there is one.
 #
 #   tools/check_layers.sh [SOURCE_DIR]    (default: the src folder beside tools)
 #
@@ -15,16 +15,7 @@ ACROSS=""
 src=${1:-$(dirname "$0")/../src}
 cd "$src" || exit 2
 
-find . -name '*.h' -o -name '*.cpp' | sed 's|^\./||' | LC_ALL=C sort |
-while IFS= read -r file; do
-  awk -v file="$file" '/^[ \t]*#[ \t]*include[ \t]*"/ {
-    inc = $0
-    sub(/^[^"]*"/, "", inc)
-    sub(/".*$/, "", inc)
-    print file " " inc
-  }' "$file"
-done |
-awk -v across=" $ACROSS " '
+out=$(find . \( -name '*.h' -o -name '*.cpp' \) -exec awk -v across=" $ACROSS " '
 function floor(folder) {
   if (folder == "platform") return 0
   if (folder == "comm") return 1
@@ -33,11 +24,16 @@ function floor(folder) {
   if (folder == "app" || folder == "") return 4
   return -1
 }
-{
-  file = $1; inc = $2
-  from = (index(file, "/") ? substr(file, 1, index(file, "/") - 1) : "")
-  if (!index(inc, "/")) next                       # a header beside the file
+/^[ \t]*#[ \t]*include[ \t]*["<]/ {
+  file = FILENAME; sub(/^\.\//, "", file)
+  inc = $0
+  quoted = (inc ~ /include[ \t]*"/)
+  sub(/^[^"<]*["<]/, "", inc)
+  sub(/[">].*$/, "", inc)
+  if (!index(inc, "/")) next                       # a header beside the file, or a library header
   to = substr(inc, 1, index(inc, "/") - 1)
+  if (!quoted && floor(to) < 0) next               # <sys/...>, <QtCore/...>: not ours
+  from = (index(file, "/") ? substr(file, 1, index(file, "/") - 1) : "")
   if (from == to) next
   if (floor(to) < 0) why = "\"" to "\" is no folder of the floors"
   else if (floor(to) > floor(from)) why = (from == "" ? "top" : from) " may not include from " to ", a floor above it"
@@ -47,7 +43,8 @@ function floor(folder) {
   printf "%s: includes \"%s\": %s\n", file, inc, why
   bad = 1
 }
-END { exit bad }'
+END { exit bad }' {} +)
 status=$?
+[ -n "$out" ] && printf '%s\n' "$out" | LC_ALL=C sort
 [ "$status" -eq 0 ] && echo "Include floors: every include goes down or stays in its folder."
 exit "$status"

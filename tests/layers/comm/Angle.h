@@ -1,0 +1,3 @@
+#include <sys/types.h>
+#include <QString>
+#include <workspace/Main.h>
