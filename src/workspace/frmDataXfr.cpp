@@ -61,8 +61,9 @@ frmDataXfr::frmDataXfr(QWidget* parent) : QDialog(parent)
                 return;
             // Checked once the focus has moved: a refusal box shown from inside the focus change
             // would be followed by the rest of it (the box left deselects its text).
+            // By then Standard may have been chosen and the boxes emptied: nothing is left to check.
             QTimer::singleShot(0, this, [this, i] {
-                if (isVisible())
+                if (isVisible() && optRange[1]->isChecked() && txtRange[i]->isEnabled())
                     txtRange_LostFocus(i);
             });
         });

@@ -547,6 +547,13 @@ TEST_F(DataTransferTest, ARangeBoxThatGetsTheFocusHasItsWholeTextSelected)
         },
         1, "219");
     EXPECT_EQ(prompts.unanswered(), 0u);
+    // Standard clicked as the box is left: the boxes it empties are not checked afterwards.
+    const std::size_t shown = prompts.shown.size();
+    dialog.optRange[0]->setFocus();
+    dialog.optRange[0]->setChecked(true);
+    dialog.optRange_Click(0);
+    QApplication::processEvents();
+    EXPECT_EQ(prompts.shown.size(), shown);
 }
 
 TEST_F(DataTransferTest, ALimitSwitchProgramGoesToTheLimitSwitchTransfers)
