@@ -217,8 +217,8 @@ void frmMDIMain::createPopups()
     connect(mnuFileListPopupCompile, &QAction::triggered, this, [this] { SpawnRequest(3, true); });
     connect(mnuFileListPopupSearch, &QAction::triggered, this, [this] { procs.runGlobalSearch(true, false); });
     connect(mnuFileListPopupDownloadProg, &QAction::triggered, this, [this] { procs.downloadProgramToBoard(true); });
-    connect(mnuFileListPopupDownloadToPLS, &QAction::triggered, this, [this] { procs.plsDownload(); });
-    connect(mnuFileListPopupUploadFromPLS, &QAction::triggered, this, [this] { procs.plsUpload(); });
+    connect(mnuFileListPopupDownloadToPLS, &QAction::triggered, this, &frmMDIMain::mnuFileListPopupDownloadToPLS_Click);
+    connect(mnuFileListPopupUploadFromPLS, &QAction::triggered, this, &frmMDIMain::mnuFileListPopupUploadFromPLS_Click);
     connect(mnuFileListPopupDelete, &QAction::triggered, this, [this] { procs.deleteProgramFiles(true); });
     connect(mnuFileListPopupRename, &QAction::triggered, this, [this] { procs.renameProgramFiles(true); });
     connect(mnuFileListPopupPrint, &QAction::triggered, this, [this] { SpawnRequest(4, true); });
@@ -288,10 +288,10 @@ void frmMDIMain::refreshCommandStates()
     set(mnuFileDownloadProgram, bool(p.downloadProgramToBoard));
     set(mnuFileDownloadData, bool(p.transferDataFile));
     set(mnuFileDownloadFile, bool(p.downloadDatafile));
-    set(mnuFileDownloadToPLS, bool(p.plsDownload));
+    set(mnuFileDownloadToPLS, bool(p.plsDownloadOpen));
     set(mnuFileUploadData, bool(p.transferDataFile));
     set(mnuFileUploadProgram, bool(p.uploadProgram));
-    set(mnuFileUploadFromPLS, bool(p.plsUpload));
+    set(mnuFileUploadFromPLS, bool(p.plsUploadOpen));
     set(mnuFilePrintStatusTable, bool(p.printStatusTable));
     set(mnuFilePrintResults, bool(p.printResults));
     set(mnuFilePrintTrendData, bool(p.printTrendData));

@@ -374,7 +374,8 @@ TEST_F(MainWindowCommandsTest, EntriesWhoseProcedureIsMissingStayDisabled)
     EXPECT_TRUE(main->Toolbar1Buttons[14]->isEnabled());
     EXPECT_TRUE(main->mnuFileDelete->isEnabled());
     EXPECT_TRUE(main->mnuEditCommPort->isEnabled());
-    main->procs.plsUpload = nullptr;
+    main->procs.plsUpload = nullptr;     // the browser's Upload From PLS
+    main->procs.plsUploadOpen = nullptr; // File > Upload from PLS
     main->mnuFileListPopup_Click();
     main->refreshCommandStates();
     EXPECT_FALSE(main->mnuFileUploadFromPLS->isEnabled());
