@@ -78,7 +78,10 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
     connect(grid, &GridModel::rowsAboutToBeInserted, this, [this](int at, int count) {
         const int f = m_grid->fixedRows();
         if (m_held) {
+            // Rows that move under the view change their cells' texts even when the count ends up
+            // as it was.
             m_fixedRowsMoved = m_fixedRowsMoved || at < f;
+            m_cellsChanged = true;
             return;
         }
         m_rowsChanging = true;
@@ -99,7 +102,10 @@ GridTableAdapter::GridTableAdapter(GridModel* grid, QObject* parent) : QAbstract
     connect(grid, &GridModel::rowsAboutToBeRemoved, this, [this](int at, int count) {
         const int f = m_grid->fixedRows();
         if (m_held) {
+            // Rows that move under the view change their cells' texts even when the count ends up
+            // as it was.
             m_fixedRowsMoved = m_fixedRowsMoved || at < f;
+            m_cellsChanged = true;
             return;
         }
         m_rowsChanging = true;
