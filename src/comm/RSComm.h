@@ -8,14 +8,6 @@
 
 class CommPort;
 
-// The only path between the system and a target board. One instance, gRSComm, lives from the main
-// window's load to its unload. Every exchange is one byte written and a blocking wait for one reply
-// byte on the GUI thread; nothing is driven by port events.
-//
-// The class is split over several files by family of operations: RSComm.cpp (port, one-byte
-// exchange, mode handshake, variable read and write), RSCommTables.cpp (board table, address rules,
-// conversions, fault lookup), RSCommProgram.cpp (program download and upload with the identity,
-// revision, configuration and HEX files), RSCommPLS.cpp (the limit-switch commands).
 // The controller boards a status table or a trend is set up for, in the order of their lists; row 0,
 // "(none)", is no board (code 0).
 struct ControllerBoardRow {
@@ -26,6 +18,14 @@ std::span<const ControllerBoardRow> controllerBoardRows();
 // The board code of a list row; 0 for a row outside the list.
 int controllerBoardCode(int row);
 
+// The only path between the system and a target board. One instance, gRSComm, lives from the main
+// window's load to its unload. Every exchange is one byte written and a blocking wait for one reply
+// byte on the GUI thread; nothing is driven by port events.
+//
+// The class is split over several files by family of operations: RSComm.cpp (port, one-byte
+// exchange, mode handshake, variable read and write), RSCommTables.cpp (board table, address rules,
+// conversions, fault lookup), RSCommProgram.cpp (program download and upload with the identity,
+// revision, configuration and HEX files), RSCommPLS.cpp (the limit-switch commands).
 class RSComm {
 public:
     RSComm();

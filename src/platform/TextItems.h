@@ -62,5 +62,6 @@ std::optional<QByteArray> readWholeFile(const QString& path, QString* error = nu
 // Writes a whole file through QSaveFile.
 bool writeWholeFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 // Writes files that belong together: each is written in full beside its old one first, and the old
-// ones are replaced only when every new one was written; a failure leaves every old file.
+// ones are replaced only when every new one was written; a failure while writing leaves every old
+// file (the replacing itself is a rename per file, which is not undone if a later one fails).
 bool writeWholeFiles(const std::vector<std::pair<QString, QByteArray>>& files, QString* error = nullptr);

@@ -112,8 +112,6 @@ namespace {
 
 const QString kTransferTitle = QStringLiteral("TransferData");
 const QString kDatafileTitle = QStringLiteral("Download Datafile");
-constexpr QLatin1StringView kDownloading("Downloading ");
-constexpr QLatin1StringView kTo(" to ");
 
 void info(const QString& text, const QString& title) { msgBox(text, Buttons::Ok, Icon::Information, title); }
 
@@ -146,8 +144,7 @@ bool goOn(frmWaitDisplay& display)
 // The line of the address in hand and the progress bar. Each time they change the window is laid
 // out and painted again, which takes about half a millisecond, a quarter of an address's exchanges:
 // done for every address, or even every 50 ms, that was a percent or more of the transfer. A user
-// reads them a few times a second, so they are shown every 250 ms, and as they stand at the end;
-// the line is put together only when it is shown.
+// reads them a few times a second, so they are shown every 250 ms, and as they stand at the end.
 class Progress {
 public:
     explicit Progress(frmWaitDisplay& display)
@@ -170,10 +167,9 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    // The line `verb value joiner address`, e.g. "Uploaded 17 from B32".
-    void show(QLatin1StringView verb, const QString& value, QLatin1StringView joiner, const QString& address)
+    void show(const QString& line)
     {
-        m_line = {verb, value, joiner, address};
+        m_line = line;
         if (due())
             flush();
     }
@@ -186,25 +182,19 @@ public:
 
 private:
     static constexpr qint64 kIntervalMs = 250;
-    struct Line {
-        QLatin1StringView verb;
-        QString value;
-        QLatin1StringView joiner;
-        QString address;
-    };
     bool due() const { return m_clock.elapsed() >= kIntervalMs; }
     void flush()
     {
         m_clock.restart();
-        if (!m_line.value.isNull())
-            m_display.lblWaitDisplay->setText(m_line.verb + m_line.value + m_line.joiner + m_line.address);
+        if (!m_line.isEmpty())
+            m_display.lblWaitDisplay->setText(m_line);
         m_display.pbrWaitDisplay->setValue(m_value);
     }
     frmWaitDisplay& m_display;
     int m_value;
     QSize m_labelMin;
     QSize m_labelMax;
-    Line m_line;
+    QString m_line;
     QElapsedTimer m_clock;
 };
 
@@ -252,7 +242,7 @@ void downloadBoardData(frmWaitDisplay& display)
         if (!skippedOnDownload(code, a) && index >= 0 && index < static_cast<long>(image->size())) {
             const QString value = QString::number((*image)[static_cast<std::size_t>(index)]);
             const QString address = QStringLiteral("B") + QString::number(a);
-            progress.show(kDownloading, value, kTo, address);
+            progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
             gRSComm->RSWrite(address, value);
             if (!written(QStringLiteral("Data Download"), address))
                 return;
@@ -290,7 +280,7 @@ void uploadBoardData(frmWaitDisplay& display)
                        QFileInfo(findCaseInsensitive(gDataXferFile)).fileName() + QStringLiteral(" not changed."));
             return;
         }
-        progress.show(QLatin1StringView("Uploaded "), value, QLatin1StringView(" from "), address);
+        progress.show(QStringLiteral("Uploaded ") + value + QStringLiteral(" from ") + address);
         bytes.push_back(value.toInt() & 0xFF);
         progress.advance();
     }
@@ -387,7 +377,7 @@ void downloadDatafile(frmWaitDisplay& display)
         if (!goOn(display))
             return;
         const QString address = QString(start->letter) + QString::number(n);
-        progress.show(kDownloading, value, kTo, address);
+        progress.show(QStringLiteral("Downloading ") + value + QStringLiteral(" to ") + address);
         gRSComm->RSWrite(address, value);
         if (!written(QStringLiteral("Datafile Download"), address))
             return;

@@ -24,7 +24,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
-#include <QRegularExpression>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStyle>
