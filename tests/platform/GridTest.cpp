@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -227,6 +228,15 @@ TEST_F(GridViewTest, HeldChangesReachTheViewAllAtOnceWhenShown)
     view->showHeldChanges();
     EXPECT_EQ(shown->rowCount(), 10);
     EXPECT_EQ(shownText(11, 1), "6,1");
+
+    // A row in and a row out leave the count as it was, but every row below has moved.
+    view->holdChanges();
+    grid.insertRows(2, 1);
+    grid.removeRows(grid.rows() - 1, 1);
+    QSignalSpy repainted(shown, &QAbstractItemModel::dataChanged);
+    view->showHeldChanges();
+    EXPECT_EQ(shown->rowCount(), 10);
+    EXPECT_FALSE(repainted.isEmpty());
 }
 
 TEST_F(GridViewTest, KeysReachTheWindowAsKeyDownAndKeyPress)
