@@ -117,7 +117,7 @@ void RSComm::OpenRSComm(CommPort& port)
     CommObj->clearInput();
     CurrentMode = 0;
     CommError = false;
-    SendByte(0xFF);
+    SendSync();
     OnlineMode = !CommError;
 }
 
@@ -126,14 +126,18 @@ void RSComm::CloseRSComm()
     BusyGuard guard(*this);
     if (portOpen()) {
         if (!CommError)
-            SendByte(0xFF);
+            SendSync();
         CommObj->close();
     }
     CurrentMode = 0;
     OnlineMode = false;
 }
 
-int RSComm::SendByte(int value, bool noReply, bool clearInput)
+int RSComm::SendByte(int value, bool noReply, bool clearInput) { return exchangeByte(value, noReply, clearInput, false); }
+
+int RSComm::SendSync(bool clearInput) { return exchangeByte(0xFF, false, clearInput, true); }
+
+int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync)
 {
     if (CommError)
         return NoReply;
@@ -151,10 +155,19 @@ int RSComm::SendByte(int value, bool noReply, bool clearInput)
 
     qint64 deadline = monotonicMs() + timeouts().replyMs;
     int timeoutCount = 0;
+    bool resent = false;
     for (;;) {
         if (CommObj->waitForByte(deadline)) {
             CommErrorAlert = false;
-            return CommObj->readByte();
+            const int reply = CommObj->readByte();
+            if (!resent || sync)
+                return reply;
+            // The board answers the FFh sent again with 55h, and a reply that was only late may
+            // come ahead of it: no byte that arrives now can be told to answer the one sent. The
+            // exchange has failed; the board waits for a handshake, which the next exchange makes.
+            CommObj->clearInput();
+            ReplyLost = true;
+            return NoReply;
         }
         CurrentMode = 0;
         CommError = true;
@@ -166,6 +179,7 @@ int RSComm::SendByte(int value, bool noReply, bool clearInput)
             CommError = false;
             CommObj->clearInput();
             CommObj->write(QByteArray(1, static_cast<char>(0xFF)));
+            resent = true;
             continue;
         }
         const Answer a = msgBox(QStringLiteral("Cannot Communicate with Target Board.") + CR +
@@ -201,7 +215,7 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
             }
             deadline = monotonicMs() + timeouts().handshakeMs;
         }
-        int reply = SendByte(0xFF, false, true);
+        int reply = SendSync(true);
         if (reply == NoReply)
             return false;
         if (reply != 0x55)
@@ -382,14 +396,19 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
         return;
     }
 
-    if (CurrentMode != 2 && !SetPLCMode(2, 0x02))
+    if (CurrentMode != 2 && !SetPLCMode(2, 0x02)) {
+        WriteEchoError = !CommError;
         return;
+    }
     for (int k = 0; k < bytes.size() && !WriteEchoError; ++k) {
         const long addr = ByteAddress + k;
         for (const int sent : {static_cast<int>(addr / 256), static_cast<int>(addr % 256), bytes[k]}) {
             const int reply = SendByte(sent);
-            if (reply == NoReply)
+            if (reply == NoReply) {
+                // A reply lost on the line leaves the byte unconfirmed, as a wrong echo does.
+                WriteEchoError = !CommError;
                 return;
+            }
             if (reply != sent) {
                 WriteEchoError = true;
                 CurrentMode = 0;

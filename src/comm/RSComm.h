@@ -45,6 +45,10 @@ public:
     // True when the last RSWrite's echo was still wrong after its one repeat: the board may not
     // hold the value. A value refused before sending, or a link failure (CommError), leaves it false.
     bool LastWriteFailed = false;
+    // True when a reply was lost during the last public operation and FFh had to be sent again: what
+    // came back may answer that FFh rather than the byte sent, so the exchange gave no answer. The
+    // link itself is not in error; the next exchange starts with a fresh handshake.
+    bool ReplyLost = false;
 
     // True while a public operation is running. Message boxes inside an exchange run the event loop,
     // so timer ticks and polling passes test this and skip rather than re-enter the link.
@@ -128,7 +132,11 @@ protected:
     // Holds the busy flag for the length of a public operation.
     class BusyGuard {
     public:
-        explicit BusyGuard(RSComm& c) : m_c(c) { ++m_c.m_busy; }
+        explicit BusyGuard(RSComm& c) : m_c(c)
+        {
+            if (m_c.m_busy++ == 0)
+                m_c.ReplyLost = false;
+        }
         ~BusyGuard() { --m_c.m_busy; }
         BusyGuard(const BusyGuard&) = delete;
         BusyGuard& operator=(const BusyGuard&) = delete;
@@ -138,7 +146,12 @@ protected:
     };
 
     bool InitializeRSComm(CommPort& CommObj);
+    // One byte and its reply. A reply that comes only after FFh was sent again counts as none
+    // (NoReply with CommError clear, ReplyLost set).
     int SendByte(int value, bool NoReply = false, bool ClearInput = false);
+    // The resynchronising FFh of a handshake: the bytes sent again are the same FFh, so whatever
+    // answers one of them answers it.
+    int SendSync(bool ClearInput = false);
     bool SetPLCMode(int mode, int modeByte);
     QString ReadVariable(const QString& Address);
     void WriteVariable(const QString& Address, const QString& DataValue);
@@ -184,6 +197,7 @@ protected:
 
 private:
     bool readSettings(int& port, QString& speed);
+    int exchangeByte(int value, bool noReply, bool clearInput, bool sync);
     int m_busy = 0;
 
     // Program transfer helpers (RSCommProgram.cpp).
@@ -192,7 +206,7 @@ private:
     bool readLcfFile();
     void yieldOnce();
     bool writeByteVariable(long address, int value);
-    bool readByteForUpload(long address, int& value);
+    bool readBoardByte(long address, int& value);
     bool sendRecord(const QByteArray& record, int& reply);
     void endDump(bool online);
     bool readUploadConfig();

@@ -65,9 +65,14 @@ bool RSComm::readyPoll()
             }
             deadline = monotonicMs() + timeouts().readyRetryMs;
         }
-        if (SendByte(kReadyByte) != kAck)
+        const int reply = SendByte(kReadyByte);
+        const int state = reply == kAck ? SendByte(kAck) : reply;
+        // A reply lost on the line: the FFh sent again took the board out of the poll, so whether
+        // the command was carried out cannot be told.
+        if (state == NoReply && !CommError)
+            return false;
+        if (reply != kAck)
             continue;
-        const int state = SendByte(kAck);
         if (state == 0x00) {
             SendByte(kAck);
             return !CommError;

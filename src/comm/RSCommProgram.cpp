@@ -374,7 +374,7 @@ void RSComm::DumpProgram()
     QString boardIdent;
     int boardBytes[10] = {};
     for (int k = 0; k < 10 && !CommError; ++k) {
-        boardBytes[k] = static_cast<int>(valInt(ReadVariable(QStringLiteral("B") + QString::number(kIdentAddress + k))));
+        readBoardByte(kIdentAddress + k, boardBytes[k]);
         if (k < kIdentLength && boardBytes[k] > 31)
             boardIdent += QChar(boardBytes[k]);
     }
@@ -443,7 +443,7 @@ void RSComm::DumpProgram()
         writeByteVariable(8176, 0);
     if (!CommError) {
         QThread::msleep(static_cast<unsigned long>(timeouts().settleMs));
-        SendByte(0xFF);
+        SendSync();
         CurrentMode = 0;
     }
     if (hasConfigBytes(ProgramBoardType)) {
@@ -455,9 +455,16 @@ void RSComm::DumpProgram()
                    QStringLiteral("Program Config Download"));
     }
     if (!CommError) {
-        SendByte(0xFF);
+        SendSync();
         CurrentMode = 0;
-        SendByte(0x03);
+        // The answer is not examined, but one that came only after FFh was sent again means that
+        // FFh took the board back out of program-load mode: it would take the records for
+        // something else.
+        if (SendByte(0x03) == NoReply && !CommError) {
+            msgBox(QStringLiteral("Program Download Not Complete!"), Buttons::Ok, Icon::Critical, kDownloadTitle);
+            endDump(false);
+            return;
+        }
     }
 
     for (const HexRecord& record : *records) {
@@ -478,7 +485,7 @@ void RSComm::DumpProgram()
         }
     }
     CurrentMode = 0;
-    if (!CommError && SendByte(0xFF) != 0x55) {
+    if (!CommError && SendSync() != 0x55) {
         msgBox(QStringLiteral("PLC did not Exit Program Mode!"), Buttons::Ok, Icon::Critical, kDownloadTitle);
         endDump(false);
         return;
@@ -520,9 +527,10 @@ void RSComm::DumpProgram()
     m_writingIdent = false;
 }
 
-// Reads one byte for the upload. A byte that could not be read is never stored: a wrong echo is
-// tried once more with a fresh handshake; a communication error the user cancelled is not.
-bool RSComm::readByteForUpload(long address, int& value)
+// Reads one byte of the board's. A byte that could not be read is never stored: a wrong echo or a
+// reply lost on the line is tried once more with a fresh handshake; a communication error the user
+// cancelled is not.
+bool RSComm::readBoardByte(long address, int& value)
 {
     const QString a = QStringLiteral("B") + QString::number(address);
     for (int attempt = 0; attempt < 2 && !CommError; ++attempt) {
@@ -541,7 +549,7 @@ bool RSComm::readByteForUpload(long address, int& value)
 bool RSComm::readUploadConfig()
 {
     int a = 0, b = 0, c = 0;
-    if (!readByteForUpload(8190, a) || !readByteForUpload(8189, b) || !readByteForUpload(8188, c))
+    if (!readBoardByte(8190, a) || !readBoardByte(8189, b) || !readBoardByte(8188, c))
         return false;
     ConfigA = configADigit(a);
     ConfigB = b;
@@ -583,7 +591,7 @@ void RSComm::UploadProgram()
     QString ident;
     int identBytes[10] = {};
     for (int k = 0; k < 10; ++k) {
-        if (!readByteForUpload(kIdentAddress + k, identBytes[k])) {
+        if (!readBoardByte(kIdentAddress + k, identBytes[k])) {
             // A cancelled communication box has said enough here; a board that keeps answering
             // wrongly has not.
             if (CommError) {
@@ -629,7 +637,7 @@ void RSComm::UploadProgram()
         QString record = QStringLiteral(":10") + hex4(address) + QStringLiteral("00");
         for (long a = address; a < address + 16; ++a) {
             int value = 0;
-            if (!readByteForUpload(a, value)) {
+            if (!readBoardByte(a, value)) {
                 fail();
                 return;
             }

@@ -308,16 +308,20 @@ void frmTiming::UploadPLSConfig()
 {
     if (!onlineMode())
         return;
+    // What a reply lost on the line cut short is not shown: the window keeps what it showed.
+    const auto lost = [this] { return commError() || gRSComm->ReplyLost; };
     const std::array<int, 19> v = gRSComm->PLSConfigUpload();
-    if (commError())
+    if (lost())
         return;
-    gPLSData.Scale = integerValue(gRSComm->PLSScaleFactor());
-    if (commError())
+    const int scale = integerValue(gRSComm->PLSScaleFactor());
+    if (lost())
         return;
+    gPLSData.Scale = scale;
     showPanel(4, QStringLiteral("Scale: ") + QString::number(gPLSData.Scale));
-    gPLSData.Offset = integerValue(gRSComm->PLSOffset());
-    if (commError())
+    const int offset = integerValue(gRSComm->PLSOffset());
+    if (lost())
         return;
+    gPLSData.Offset = offset;
     auto show = [this](int i, int value) { txtPLS_CFG[i]->setText(QString::number(value)); };
     const int lastPosition = gPLSData.Scale - 1;
     if (cboTargetBoard->currentIndex() == kMultiChannelRow) {

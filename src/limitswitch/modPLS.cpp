@@ -218,10 +218,10 @@ std::array<int, 24> GetPLSConfigData(int TargetboardType)
 // the last: state 1 turns the output ON, state 0 OFF, anything else is no point (a channel without
 // setpoints). Two points make a pass; every pair begins with an ON point, and the first pair's ON
 // position, seen again, ends the recall.
-void RecallChannelSetpoints(int Chan, QLabel* Status)
+bool RecallChannelSetpoints(int Chan, QLabel* Status)
 {
     if (!gRSComm || Chan < 0 || Chan >= kPLSMaxChannels)
-        return;
+        return true;
     RSComm& comm = *gRSComm;
     const QString channelName = QString::number(comm.Dec2Octal(Chan));
     int endMarker = gPLSData.Scale; // no position equals the scale
@@ -233,9 +233,13 @@ void RecallChannelSetpoints(int Chan, QLabel* Status)
         for (int j = 0; j < 2 && !last; ++j) {
             if (!comm.RecallChannel(Chan)) {
                 if (comm.CommError)
-                    return;
+                    return true;
                 msgBox(QStringLiteral("Unable to Recall Channel CH") + channelName, Buttons::Ok, Icon::Information,
                        QStringLiteral("Channel Recall"));
+                // A reply lost on the line may have moved the board on to its next point: the points
+                // read so far may not be the channel's first, so the channel keeps what it held.
+                if (comm.ReplyLost)
+                    return false;
                 pair = SetpointPair{};
                 last = true;
                 break;
@@ -277,6 +281,7 @@ void RecallChannelSetpoints(int Chan, QLabel* Status)
     // Equal ON positions keep the order the board gave them in.
     std::stable_sort(list.begin(), list.end(), [](const SetpointPair& a, const SetpointPair& b) { return a.on < b.on; });
     gPLSData.ChannelSetpoints[Chan] = list;
+    return true;
 }
 
 QString BuildPCFLine(const PLSFileData& d, bool multi)

@@ -107,13 +107,19 @@ void UploadPLSConfiguration(const PLSTransferDisplay& display)
     PLSFileData& d = gPLSData;
     const int code = uploadBoardCode();
     const bool multi = !isBrakeWearPLS(code);
+    // A reply lost on the line ends the upload unfinished, so the program's files stay as they were.
+    const auto lost = [&comm] { return comm.CommError || comm.ReplyLost; };
     const std::array<int, 19> block = comm.PLSConfigUpload();
-    if (!comm.CommError)
-        d.Scale = static_cast<int>(valInt(comm.PLSScaleFactor()));
-    if (!comm.CommError)
-        d.Offset = static_cast<int>(valInt(comm.PLSOffset()));
-    if (comm.CommError)
+    if (lost())
         return;
+    const int scale = static_cast<int>(valInt(comm.PLSScaleFactor()));
+    if (lost())
+        return;
+    const int offset = static_cast<int>(valInt(comm.PLSOffset()));
+    if (lost())
+        return;
+    d.Scale = scale;
+    d.Offset = offset;
     decodeBlock(d, block, code);
     d.PCFLine = BuildPCFLine(d, multi);
     d.CHLText = CHLHeadLines(d, multi);
@@ -130,8 +136,7 @@ void UploadPLSConfiguration(const PLSTransferDisplay& display)
         if (!inUse)
             continue;
         progress(display.pbrWaitDisplay, c + 1);
-        RecallChannelSetpoints(c, display.lblSetpointRecall);
-        if (comm.CommError)
+        if (!RecallChannelSetpoints(c, display.lblSetpointRecall) || comm.CommError)
             return;
         if (d.ChannelSetpoints[c])
             d.CHLText += CHLSetpointLines(*d.ChannelSetpoints[c], multi);

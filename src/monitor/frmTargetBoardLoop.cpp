@@ -96,8 +96,9 @@ void frmTargetBoard::UpdateSetupDisplay()
         if (comm.CommError)
             return;
         const bool shows = i < 2 ? setupShown(i) : txtSetup[i]->isEnabled();
-        // Padded to two digits, never cut: a byte of 120 shows "120".
-        if (shows && !SetupEditing[i])
+        // Padded to two digits, never cut: a byte of 120 shows "120". A read that failed keeps the
+        // value last read.
+        if (shows && !SetupEditing[i] && !comm.LastReadFailed)
             txtSetup[i]->setText(V.rightJustified(2, QLatin1Char('0')));
         if (!yieldOnce())
             return;
@@ -131,8 +132,12 @@ void frmTargetBoard::FirstPass()
         if (!goOn())
             return;
         int value = 0;
-        if (!comm.CommError)
+        if (!comm.CommError) {
             value = comm.RSRead(QString::fromLatin1(faultTable[k])).toInt();
+            // No code was read: the code shown before stays, with its description.
+            if (comm.LastReadFailed && !comm.CommError)
+                continue;
+        }
         CodeText[k] = comm.CommError ? QStringLiteral("42")
                                      : QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
         if (k != 2 && !comm.CommError && value != 0)
@@ -164,7 +169,8 @@ void frmTargetBoard::FirstPass()
         showCodeDescriptions(QStringLiteral("FaultErrCodes.txt"), 0, 1, CodeText);
         if (slotLabelShown() && !comm.CommError)
             lblTargetBoard[2]->setText(QStringLiteral("CO-CPU Slot: ") + comm.RSRead(QStringLiteral("B8175")));
-        txtTargetBoard[3]->setPlainText(correctiveAction(CodeText[3].toInt(nullptr, 16)));
+        if (!CodeText[3].isEmpty())
+            txtTargetBoard[3]->setPlainText(correctiveAction(CodeText[3].toInt(nullptr, 16)));
         showCodeDescriptions(QStringLiteral("CommErrCodes.txt"), 4, 5, CodeText);
     } catch (const std::exception& e) {
         // Reported once per on-line period; the next pass tries again without a box, so a file
@@ -177,18 +183,25 @@ void frmTargetBoard::FirstPass()
         return;
     }
 
-    // The identity block: eight ident characters (pad bytes included), checksum, revision.
+    // The identity block: eight ident characters (pad bytes included), checksum, revision. What
+    // could not be read keeps what was shown: an ident is shown only when all eight were read.
+    QString ident;
+    bool identRead = true;
     for (int k = 0; k < 10; ++k) {
         if (!goOn())
             return;
         if (comm.CommError)
             continue;
         const QString V = comm.RSRead(QStringLiteral("B") + QString::number(61424 + k));
-        if (k == 0)
-            lblRevIdentInPLC[0]->setText(QString(QChar(V.toInt())));
-        else if (k <= 7)
-            lblRevIdentInPLC[0]->setText(lblRevIdentInPLC[0]->text() + QChar(V.toInt()));
-        else if (k == 8)
+        if (comm.LastReadFailed) {
+            identRead = identRead && k > 7;
+            continue;
+        }
+        if (k <= 7) {
+            ident += QChar(V.toInt());
+            if (k == 7 && identRead)
+                lblRevIdentInPLC[0]->setText(ident);
+        } else if (k == 8)
             lblRevIdentInPLC[2]->setText(V);
         else
             lblRevIdentInPLC[1]->setText(V);
@@ -199,7 +212,8 @@ void frmTargetBoard::FirstPass()
 }
 
 // The descriptions of codes `first` and `second` of the fault table from a code file of the support
-// folder; a code the file does not list leaves its box as it was, and so does a missing file.
+// folder; a code the file does not list, or that was not read, leaves its box as it was, and so
+// does a missing file.
 void frmTargetBoard::showCodeDescriptions(const QString& fileName, int first, int second,
                                           const std::array<QString, 6>& CodeText)
 {
@@ -211,7 +225,7 @@ void frmTargetBoard::showCodeDescriptions(const QString& fileName, int first, in
     if (!data)
         throw std::runtime_error(error.toStdString());
     for (int j : {first, second})
-        if (const auto text = codeFileText(*data, CodeText[j]))
+        if (const auto text = CodeText[j].isEmpty() ? std::nullopt : codeFileText(*data, CodeText[j]))
             txtTargetBoard[j]->setPlainText(*text);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 
 #include <QDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -205,6 +206,44 @@ TEST_F(LinkTest, ReadEchoMismatchGivesZeroThatTheCallerCanTellFromARealZero)
     // The mismatch cleared the mode. The board still waits for the low byte, so it takes the first
     // FFh as that byte; the second one brings it back to the handshake.
     EXPECT_EQ(wire(), "FF FF 01 00 64");
+}
+
+// The line drops out past the communication box, answered Retry: the first byte back answers an FFh
+// sent again, not the byte the exchange sent, so the exchange gives no value; the next one, after a
+// fresh handshake, gives the board's.
+TEST_F(LinkTest, AReplyThatComesOnlyAfterFFhWasSentAgainAnswersNothing)
+{
+    scaleTimeouts(1, kDropOutScaleDen);
+    board().memory[100] = 7;
+    for (int k = 0; k < 4; ++k)
+        board().memory[300 + k] = bytesOf({0x85, 0x1A, 0x39, 0x30})[k]; // D300 = 123456789
+    board().pls.scale = 360;
+    struct Case {
+        const char* what;
+        int lostFrom; // the byte, counted from the first of the call, whose reply is lost first
+        std::function<QString()> call;
+        QString failed, value;
+    };
+    const Case cases[] = {
+        {"mode byte of a read", 1, [&] { return comm.RSRead("B100"); }, "0", "7"},
+        {"data byte of a double word", 3, [&] { return comm.RSRead("D300"); }, "0", "123456789"},
+        {"fault code of the status poll", 3, [&] { return QString::number(comm.FaultCode()); }, "0", "0"},
+        {"low byte of a limit-switch word", 2, [&] { return comm.PLSScaleFactor(); }, "-9999", "360"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        comm.CloseRSComm();
+        goOnline();
+        prompts.shown.clear();
+        board().loseRepliesFrom(board().receivedCount() + c.lostFrom, kDropOutMs);
+        prompts.answer(Answer::Retry);
+        EXPECT_EQ(c.call(), c.failed);
+        EXPECT_TRUE(comm.ReplyLost);
+        EXPECT_FALSE(comm.CommError) << "the link itself is still up";
+        EXPECT_EQ(c.call(), c.value);
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
+    }
 }
 
 TEST_F(LinkTest, WritesPutTheBytesInAddressOrderAndKeepTheMode)

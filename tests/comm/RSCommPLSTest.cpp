@@ -55,6 +55,19 @@ TEST_F(PLSTest, SetpointsAreWrittenWithTheChannelCommand)
     EXPECT_TRUE(board().pls.setpoints[5].empty());
 }
 
+// The FFh sent after the flag's acknowledgement was lost starts a handshake on the board, and its
+// 55h is no acknowledgement of the flag: the command is not confirmed, and no ready poll is sent to a
+// board that waits for a mode byte.
+TEST_F(PLSTest, ACommandWhoseAcknowledgementWasLostOnTheLineIsNotConfirmed)
+{
+    dropOutFrom(11); // the flag, after the scale read, the handshake and five arguments
+    prompts.answer(Answer::Retry);
+    EXPECT_FALSE(comm.SingleSetpoint(5, 100, 200, false));
+    EXPECT_FALSE(comm.CommError);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, kCommTitle);
+}
+
 TEST_F(PLSTest, ASetpointBeyondTheScaleIsRefusedUnsent)
 {
     prompts.answer(Answer::Ok);

@@ -400,6 +400,8 @@ TEST_F(ProgramTest, RefusedConfigurationAndIdentWritesAreReported)
     };
     comm.OnlineMode = true;
     prompts.shown.clear();
+    comm.CloseRSComm();
+    comm.OpenRSComm(port);
     comm.DownloadFile(writeProgram("CFG", '4', "CFG00000102\r\n", ":0120000055\r\n:00000001FF\r\n"));
     prompts.answer(Answer::Yes).answer(Answer::Ok).answer(Answer::Ok);
     comm.DumpProgram();
@@ -536,6 +538,31 @@ TEST_F(ProgramTest, AWrongEchoIsReadAgainAndNeverStored)
     upload("ONCE", '4');
     EXPECT_EQ(prompts.shown.back().text, "Program Upload Complete!");
     EXPECT_TRUE(install.readFile("prog/ONCE.hex").startsWith(":10200000AB"));
+}
+
+// A line that drops out past the communication box, answered Retry, costs a read, never a byte.
+TEST_F(ProgramTest, ALineThatDropsOutNeverPutsAByteIntoTheProgram)
+{
+    // Upload: bytes 0 to 21 read the ident; 23 is the low address byte of the program's first byte.
+    board().memory[0x2000] = 0xAB;
+    dropOutFrom(23);
+    prompts.answer(Answer::Retry);
+    upload("DROP", '4');
+    EXPECT_EQ(prompts.shown.back().text, "Program Upload Complete!");
+    EXPECT_TRUE(install.readFile("prog/DROP.hex").startsWith(":10200000AB"));
+
+    // Download: byte 32 is 03h, program-load mode. The FFh sent again takes the board back out of it,
+    // so no record may follow.
+    prompts.shown.clear();
+    comm.CloseRSComm();
+    comm.OpenRSComm(port);
+    comm.DownloadFile(writeProgram("PUMP", '4', "PROG00011?02\r\n", ":03200000010203D7\r\n:00000001FF\r\n"));
+    dropOutFrom(32);
+    prompts.answer(Answer::Yes).answer(Answer::Retry).answer(Answer::Ok);
+    comm.DumpProgram();
+    EXPECT_EQ(prompts.shown.back().text, "Program Download Not Complete!");
+    EXPECT_EQ(board().recordsLoaded, 0);
+    EXPECT_FALSE(comm.InProgramMode());
 }
 
 TEST_F(ProgramTest, AWrongEchoTwiceEndsTheUploadWithoutAHexFile)

@@ -22,6 +22,12 @@ private:
     QString m_previousCwd;
 };
 
+// A line that drops out (SimBoard::loseRepliesFrom) for kDropOutMs at time-outs of 1/kDropOutScaleDen:
+// replies stop past the communication box (after three waits, at 250 ms) and come back before FFh
+// is sent again after its Retry (at 350 ms), with room on both sides for a loaded machine.
+constexpr int kDropOutScaleDen = 20;
+constexpr int kDropOutMs = 300;
+
 // Puts at `relative` a file that exists but cannot be read, even by root; false when this machine
 // has none to offer.
 bool makeUnreadable(TestInstall& install, const QString& relative);

@@ -1,5 +1,7 @@
 #include "SimBoard.h"
 
+#include "platform/Clock.h"
+
 SimBoard::SimBoard() = default;
 
 QByteArray SimBoard::received() const
@@ -61,6 +63,12 @@ std::optional<uint8_t> SimBoard::receive(uint8_t byte)
         reply = replyHook(index, byte, reply);
     if (m_silentFrom >= 0 && index >= m_silentFrom)
         reply.reset();
+    if (index == m_lossFrom)
+        m_lossUntil = monotonicMs() + m_lossMs;
+    if (reply && monotonicMs() < m_lossUntil) {
+        reply.reset();
+        ++repliesLost;
+    }
     if (reply)
         m_log.push_back({false, *reply});
     return reply;

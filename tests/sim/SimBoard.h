@@ -59,6 +59,17 @@ public:
     std::function<std::optional<uint8_t>(long, uint8_t, std::optional<uint8_t>)> replyHook;
     // Milliseconds the board holds every reply (a late reply); used by the port wrappers.
     int replyDelayMs = 0;
+    // A line that drops out: every reply is lost for `ms` milliseconds from received byte number
+    // `index` on. The board still takes every byte and acts on it, as a board whose replies are lost
+    // on the way back would.
+    void loseRepliesFrom(long index, int ms)
+    {
+        m_lossFrom = index;
+        m_lossMs = ms;
+    }
+    // The same from the next byte received.
+    void loseRepliesFor(int ms) { loseRepliesFrom(m_received, ms); }
+    long repliesLost = 0;
 
     // --- program load
     long recordsLoaded = 0; // records whose sum was answered
@@ -168,6 +179,9 @@ private:
     std::vector<Corruption> m_corrupt;
     long m_received = 0;
     long m_silentFrom = -1;
+    long m_lossFrom = -1;
+    int m_lossMs = 0;
+    qint64 m_lossUntil = 0;
     int m_badHandshakes = 0;
     uint8_t m_badHandshakeReply = 0;
 };
