@@ -1,5 +1,6 @@
 #include "PLSFixture.h"
 
+#include "platform/Clock.h"
 #include "platform/Prompts.h"
 
 #include <QFile>
@@ -241,6 +242,47 @@ TEST_F(PLSTransferTest, AnUploadThatDidNotReadTheBoardLeavesTheFilesAlone)
     EXPECT_EQ(prompts.shown[2].text, "Limit-switch data was not uploaded; the program's files are unchanged.");
     EXPECT_EQ(programFile("PRESS.PCF"), "08");
     EXPECT_EQ(programFile("PRESS.CHL"), chl);
+}
+
+// A reply lost on the line past the communication box, answered Retry: the byte that comes back
+// answers an FFh sent again, so the upload stops there and the files keep the last upload.
+TEST_F(PLSTransferTest, AnUploadThatLosesAReplyLeavesTheFilesAlone)
+{
+    struct Case {
+        const char* what;
+        int command, which, after;
+        const char* box;
+    } cases[] = {{"configuration block", 0x0C, 1, 3, "Not able to Upload Configuration from PLS."},
+                 {"channel recall", 0x09, 2, 2, "Unable to Recall Channel CH0"}};
+    scaleTimeouts(1, kDropOutScaleDen);
+    useProgram("PRESS", 69);
+    const QByteArray pcf = "020360000000000000000000000000000000000000000000%\r\n";
+    const QByteArray chl = ":0360\r\n:0000\r\n:001:000:000:000\r\n|00100020\r\n%\r\n";
+    setBoardPairs(0, {{10, 20}, {30, 40}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeProgramFile("PRESS.PCF", pcf);
+        writeProgramFile("PRESS.CHL", chl);
+        // The drop-out starts `after` bytes into the `which`th command `command`.
+        board().replyHook = [&, prev = -1, seen = 0](long index, uint8_t byte, std::optional<uint8_t> reply) mutable {
+            if (prev == 0xFF && byte == c.command && ++seen == c.which)
+                board().loseRepliesFrom(index + c.after, kDropOutMs);
+            prev = byte;
+            return reply;
+        };
+        prompts.shown.clear();
+        confirm();
+        prompts.answer(Answer::Retry).answerOk(2);
+        main->mnuFileListPopupUploadFromPLS_Click();
+        board().replyHook = nullptr;
+        ASSERT_EQ(prompts.shown.size(), 4u);
+        EXPECT_EQ(prompts.shown[1].title, "WARNING - Communication Error!");
+        EXPECT_EQ(prompts.shown[2].text, c.box);
+        EXPECT_EQ(prompts.shown[3].text, "Limit-switch data was not uploaded; the program's files are unchanged.");
+        EXPECT_EQ(programFile("PRESS.PCF"), pcf);
+        EXPECT_EQ(programFile("PRESS.CHL"), chl);
+        EXPECT_FALSE(gRSComm->CommError);
+    }
 }
 
 // The two files are one set-up: a new PCF file beside the old CHL file would describe no board.
