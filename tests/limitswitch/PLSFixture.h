@@ -5,6 +5,7 @@
 #include "WorkspaceFixture.h"
 
 #include "comm/RSComm.h"
+#include "platform/Clock.h"
 #include "limitswitch/TimingState.h"
 #include "limitswitch/modPLS.h"
 #include "workspace/frmMDIMain.h"
@@ -47,6 +48,19 @@ protected:
         browser().RefreshFileList(gProgramFile);
     }
     QByteArray programFile(const QString& name) const { return install.readFile(QStringLiteral("progs/") + name); }
+    // The line drops out past the communication box from `after` bytes into the `which`th command
+    // `command` the board receives from now on.
+    void dropOutInCommand(int command, int which, int after)
+    {
+        scaleTimeouts(1, kDropOutScaleDen);
+        board().replyHook = [this, command, which, after, prev = -1,
+                             seen = 0](long index, uint8_t byte, std::optional<uint8_t> reply) mutable {
+            if (prev == 0xFF && byte == command && ++seen == which)
+                board().loseRepliesFrom(index + after, kDropOutMs);
+            prev = byte;
+            return reply;
+        };
+    }
     // Channel c's pairs (ON, OFF) on the board.
     void setBoardPairs(int c, std::vector<std::pair<int, int>> pairs) { board().pls.setpoints[c] = std::move(pairs); }
 

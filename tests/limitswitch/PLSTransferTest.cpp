@@ -1,6 +1,5 @@
 #include "PLSFixture.h"
 
-#include "platform/Clock.h"
 #include "platform/Prompts.h"
 
 #include <QFile>
@@ -254,7 +253,6 @@ TEST_F(PLSTransferTest, AnUploadThatLosesAReplyLeavesTheFilesAlone)
         const char* box;
     } cases[] = {{"configuration block", 0x0C, 1, 3, "Not able to Upload Configuration from PLS."},
                  {"channel recall", 0x09, 2, 2, "Unable to Recall Channel CH0"}};
-    scaleTimeouts(1, kDropOutScaleDen);
     useProgram("PRESS", 69);
     const QByteArray pcf = "020360000000000000000000000000000000000000000000%\r\n";
     const QByteArray chl = ":0360\r\n:0000\r\n:001:000:000:000\r\n|00100020\r\n%\r\n";
@@ -263,13 +261,7 @@ TEST_F(PLSTransferTest, AnUploadThatLosesAReplyLeavesTheFilesAlone)
         SCOPED_TRACE(c.what);
         writeProgramFile("PRESS.PCF", pcf);
         writeProgramFile("PRESS.CHL", chl);
-        // The drop-out starts `after` bytes into the `which`th command `command`.
-        board().replyHook = [&, prev = -1, seen = 0](long index, uint8_t byte, std::optional<uint8_t> reply) mutable {
-            if (prev == 0xFF && byte == c.command && ++seen == c.which)
-                board().loseRepliesFrom(index + c.after, kDropOutMs);
-            prev = byte;
-            return reply;
-        };
+        dropOutInCommand(c.command, c.which, c.after);
         prompts.shown.clear();
         confirm();
         prompts.answer(Answer::Retry).answerOk(2);

@@ -34,6 +34,22 @@ TEST_F(TimingTest, OpenedOffLineEverythingShowsADash)
     EXPECT_TRUE(board().received().isEmpty());
 }
 
+// The window's own read of the scale loses its reply past the communication box: what comes back
+// answers an FFh sent again, and no scale is shown from it.
+TEST_F(TimingTest, AScaleWhoseReplyWasLostOnTheLineIsNotShown)
+{
+    frmTiming& f = open(69);
+    f.onlinePass();
+    dropOutInCommand(0x18, 2, 2); // the low byte of the second scale read: the wait display's is the first
+    prompts.answer(Answer::Retry);
+    online();
+    f.onlinePass();
+    board().replyHook = nullptr;
+    EXPECT_EQ(f.sbrPanel[3]->text(), "Scale: -");
+    EXPECT_EQ(gPLSData.Scale, 360);
+    EXPECT_EQ(prompts.shown.size(), 1u);
+}
+
 TEST_F(TimingTest, GoingOnLineAtStandstillUploadsOnceAndOpensTheGroups)
 {
     setBoardPairs(0, {{10, 20}});
