@@ -4,6 +4,7 @@
 #include "ScriptedPrompts.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
+#include "platform/Clock.h"
 #include "platform/CommPort.h"
 
 #include <QDir>
@@ -71,6 +72,25 @@ TEST_F(PtyLinkTest, SilentBoardTimesOutThroughTheRealPort)
     EXPECT_EQ(prompts.shown.size(), 1u);
     EXPECT_FALSE(comm.OnlineMode);
     EXPECT_TRUE(comm.CommError);
+}
+
+// The line drops out during a read past the communication box, answered Retry: the byte that comes
+// back through the real port answers an FFh sent again, so the read gives no value; the next gives
+// the board's.
+TEST_F(PtyLinkTest, AReadThroughALineThatDropsOutGivesNoValueThenTheBoards)
+{
+    scaleTimeouts(1, kDropOutScaleDen);
+    pty.withBoard([](SimBoard& b) { b.memory[100] = 42; });
+    comm.OpenRSComm(port);
+    ASSERT_TRUE(comm.OnlineMode);
+    // FFh, 01h, the high byte, then the low byte whose data reply is lost.
+    pty.withBoard([](SimBoard& b) { b.loseRepliesFrom(b.receivedCount() + 3, kDropOutMs); });
+    prompts.answer(Answer::Retry);
+    EXPECT_EQ(comm.RSRead("B100"), "0");
+    EXPECT_TRUE(comm.LastReadFailed);
+    EXPECT_FALSE(comm.CommError);
+    EXPECT_EQ(comm.RSRead("B100"), "42");
+    EXPECT_EQ(prompts.shown.size(), 1u);
 }
 
 TEST_F(PtyLinkTest, MissingDeviceGivesTheCommPortErrorWithTheSystemsReason)
