@@ -162,9 +162,10 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync)
             const int reply = CommObj->readByte();
             if (!resent || sync)
                 return reply;
-            // The board answers the FFh sent again with 55h, and a reply that was only late may
-            // come ahead of it: no byte that arrives now can be told to answer the one sent. The
-            // exchange has failed; the board waits for a handshake, which the next exchange makes.
+            // The FFh sent again is answered too (55h, or as data where it falls inside an
+            // exchange), and a reply that was only late may come ahead of that answer: no byte that
+            // arrives now can be told to answer the one sent. The exchange has failed; the mode is
+            // cleared, so the next exchange starts with a handshake.
             CommObj->clearInput();
             ReplyLost = true;
             return NoReply;
