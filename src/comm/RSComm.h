@@ -235,6 +235,10 @@ private:
 std::optional<QString> codeFileText(const QByteArray& data, const QString& code);
 // True for the board type codes of the limit-switch boards.
 bool isLimitSwitchBoard(int code);
+// A program ident as every window shows it: without the characters whose codes are up to 31, such
+// as the NUL bytes that pad a short ident or make up one uploaded from a blank board. The files
+// and the board keep the bytes as they are.
+QString shownIdent(const QString& ident);
 // The board type code the bytes of a Corvane file name: the character code of its first item's
 // first character; 0 when that item is empty.
 int cvpBoardCode(const QByteArray& cvpData);

@@ -214,6 +214,15 @@ std::optional<int> markHexPair(QStringView pair)
 
 } // namespace
 
+QString shownIdent(const QString& ident)
+{
+    QString shown;
+    for (const QChar c : ident)
+        if (c.unicode() > 31)
+            shown += c;
+    return shown;
+}
+
 void RSComm::setProgramFiles(const QString& cvpFileName, QString* readError)
 {
     const QString stem = cvpFileName.left(cvpFileName.size() - 3);
@@ -375,14 +384,11 @@ void RSComm::DumpProgram()
     int boardBytes[10] = {};
     for (int k = 0; k < 10 && !CommError; ++k) {
         readBoardByte(kIdentAddress + k, boardBytes[k]);
-        if (k < kIdentLength && boardBytes[k] > 31)
+        if (k < kIdentLength)
             boardIdent += QChar(boardBytes[k]);
     }
-    // An ident uploaded from a blank board is padding bytes; they are shown as the board's are, left out.
-    QString diskIdent;
-    for (const QChar c : ProgramIdent)
-        if (c.unicode() > 31)
-            diskIdent += c;
+    boardIdent = shownIdent(boardIdent);
+    const QString diskIdent = shownIdent(ProgramIdent);
     const QString TAB = QStringLiteral("\t");
     const QString text =
         QStringLiteral("Program to be loaded into module (on disk):") + CRLF +

@@ -365,7 +365,7 @@ void frmTargetBoard::readDiskIdentity(const QString& CorvaneFile)
 
 void frmTargetBoard::showDiskIdentity()
 {
-    lblRevIdentOnDisk[0]->setText(DiskIdent);
+    lblRevIdentOnDisk[0]->setText(shownIdent(DiskIdent));
     lblRevIdentOnDisk[1]->setText(QString::number(DiskRevision));
     lblRevIdentOnDisk[2]->setText(QString::number(DiskChecksum));
     lblRevIdentOnDisk[3]->setText(DiskBoardType == 0 ? kNoValue : boardTables().TargetboardName(DiskBoardType));

@@ -8,7 +8,6 @@
 #include "platform/ShortNames.h"
 #include "workspace/ProgramFiles.h"
 #include "workspace/frmMDIMain.h"
-#include "workspace/frmMain.h"
 #include "workspace/modUtility.h"
 
 #include <QApplication>
@@ -370,10 +369,8 @@ void frmCopyFile::setIdle()
     cmdCopy->setEnabled(true);
     m_idle = true;
     lblCopyStatus->hide();
-    if (gMDIMain && gMDIMain->programBrowser()) {
-        gMDIMain->programBrowser()->dirDirList_Change();
-        gMDIMain->programBrowser()->RefreshFileList(m_remembered);
-    }
+    if (gMDIMain)
+        gMDIMain->showProgramInBrowser(m_remembered);
 }
 
 void frmCopyFile::cmdCancel_Click()

@@ -59,12 +59,15 @@ frmDataXfr::frmDataXfr(QWidget* parent) : QDialog(parent)
             const QWidget* next = QApplication::focusWidget();
             if (m_refocusing || next == cmdOk || next == cmdCancel)
                 return;
+            // To left for From is the pair still being edited: the user may be on the way to lower
+            // From, so the order waits for To being left elsewhere, or for OK.
+            const bool withOrder = !(i == 1 && next && txtRange[0]->isAncestorOf(next));
             // Checked once the focus has moved: a refusal box shown from inside the focus change
             // would be followed by the rest of it (the box left deselects its text).
             // By then Standard may have been chosen and the boxes emptied: nothing is left to check.
-            QTimer::singleShot(0, this, [this, i] {
+            QTimer::singleShot(0, this, [this, i, withOrder] {
                 if (isVisible() && optRange[1]->isChecked() && txtRange[i]->isEnabled())
-                    txtRange_LostFocus(i);
+                    txtRange_LostFocus(i, withOrder);
             });
         });
     }
@@ -126,32 +129,43 @@ void frmDataXfr::focusBox(int Index)
     m_refocusing = false;
 }
 
-bool frmDataXfr::txtRange_LostFocus(int Index)
+bool frmDataXfr::refuse(int Index, const QString& text)
+{
+    msgBox(text, Buttons::Ok, Icon::Information, QStringLiteral("Entry Error"));
+    focusBox(Index);
+    return false;
+}
+
+bool frmDataXfr::txtRange_LostFocus(int Index, bool withOrder)
 {
     UpDownEdit* box = txtRange[Index];
-    auto refuse = [&](const QString& text) {
-        msgBox(text, Buttons::Ok, Icon::Information, QStringLiteral("Entry Error"));
-        focusBox(Index);
-        return false;
-    };
     const auto value = numberIn(box);
     if (!value)
-        return refuse(QStringLiteral("Only Numerical Data Allowed."));
+        return refuse(Index, QStringLiteral("Only Numerical Data Allowed."));
     if (box->text().contains(QLatin1Char('.')))
-        return refuse(QStringLiteral("Please Use Whole Numbers Only."));
-    UpDownEdit* other = txtRange[1 - Index];
-    if (isWhole(other)) {
-        const double from = Index == 0 ? *value : *numberIn(other);
-        const double to = Index == 1 ? *value : *numberIn(other);
-        if (to < from)
-            return refuse(QStringLiteral("'To' must not be below 'From'."));
-    }
+        return refuse(Index, QStringLiteral("Please Use Whole Numbers Only."));
+    if (Index == 1 && withOrder && !orderAccepted())
+        return false;
     const AddressSpan limits = standardRange(gDataXferBoardType);
     if (*value < limits.first || *value > limits.last) {
         box->setText(QString::number(Index == 0 ? limits.first : limits.last));
-        return refuse(QStringLiteral("Entry is out of Range ") + QStringLiteral("(") + QString::number(limits.first) +
-                      QStringLiteral("-") + QString::number(limits.last) + QStringLiteral(")"));
+        return refuse(Index, QStringLiteral("Entry is out of Range ") + QStringLiteral("(") +
+                                 QString::number(limits.first) + QStringLiteral("-") + QString::number(limits.last) +
+                                 QStringLiteral(")"));
     }
+    return true;
+}
+
+// The order is the pair's, and To is the box refused for it: From has passed its own range check
+// when it was left, so some To within the limits always fits, and To can always be reached.
+// Refusing From instead would hold the focus in a box that no value may satisfy (To below the
+// lowest limit).
+bool frmDataXfr::orderAccepted()
+{
+    if (!isWhole(txtRange[0]) || !isWhole(txtRange[1]))
+        return true;
+    if (*numberIn(txtRange[1]) < *numberIn(txtRange[0]))
+        return refuse(1, QStringLiteral("'To' must not be below 'From'."));
     return true;
 }
 
@@ -159,7 +173,8 @@ void frmDataXfr::cmdOk_Click()
 {
     AddressSpan range = standardRange(gDataXferBoardType);
     if (optRange[1]->isChecked()) {
-        // A value confirmed with Enter in the last box may never have lost the focus.
+        // A value confirmed with Enter in the last box may never have lost the focus, and the
+        // order waits for OK when To was left for From.
         if (!txtRange_LostFocus(0) || !txtRange_LostFocus(1))
             return;
         range = {static_cast<int>(*numberIn(txtRange[0])), static_cast<int>(*numberIn(txtRange[1]))};

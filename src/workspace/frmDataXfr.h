@@ -21,8 +21,9 @@ public:
     void optRange_Click(int Index);
     void txtRange_GotFocus(int Index);
     // Checks box Index; false (after the box that says why, and with the focus back in it) when
-    // its entry is refused.
-    bool txtRange_LostFocus(int Index);
+    // its entry is refused. To (box 1) is also checked against From unless `withOrder` is false;
+    // the order refused puts the focus in To.
+    bool txtRange_LostFocus(int Index, bool withOrder = true);
     void cmdOk_Click();
     void cmdCancel_Click();
     void Form_Unload();
@@ -44,6 +45,10 @@ private:
     // nobody gives the window back its focus after a box, and the events that do come may come in
     // any order.
     void focusBox(int Index);
+    // The "Entry Error" box with `text`, then the focus back in box Index; false.
+    bool refuse(int Index, const QString& text);
+    // To not below From (when both are whole numbers); refused in To.
+    bool orderAccepted();
 
     // A refusal moves the focus back into its box; the other box's focus-out that this causes is
     // not the user leaving it.

@@ -183,6 +183,9 @@ public:
     void showProgramBrowser();
     void unloadProgramBrowser();
     void resizeProgramBrowser();
+    // The browser reads its folder again and selects `program` there: a program just written,
+    // renamed or copied is seen at once.
+    void showProgramInBrowser(const QString& program);
 
     // Chooses a program: the open dialog unless BypassOpen (then gProgramFile, when it names an
     // existing Corvane file). True when gProgramFile now names the chosen program.

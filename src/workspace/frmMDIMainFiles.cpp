@@ -125,6 +125,14 @@ void frmMDIMain::resizeProgramBrowser()
         m_browser->Form_Resize();
 }
 
+void frmMDIMain::showProgramInBrowser(const QString& program)
+{
+    if (!m_browser)
+        return;
+    m_browser->dirDirList_Change();
+    m_browser->RefreshFileList(program);
+}
+
 frmViewResults* frmMDIMain::viewResults()
 {
     if (!m_viewResults) {
@@ -246,10 +254,7 @@ void frmMDIMain::RenameProgramFiles(bool BypassOpen)
     } else {
         reportFileAccessError(QStringLiteral("File Rename"), error);
     }
-    if (m_browser) {
-        m_browser->dirDirList_Change();
-        m_browser->RefreshFileList(gProgramFile);
-    }
+    showProgramInBrowser(gProgramFile);
 }
 
 // ---------------------------------------------------------------- menu commands

@@ -57,13 +57,9 @@ bool frmMDIMain::showNewFileDialog(int mode)
 
 void frmMDIMain::mnuFileNew_Click()
 {
-    if (!showNewFileDialog(0))
-        return;
-    UpdateRecentFile();
-    if (m_browser) {
-        m_browser->dirDirList_Change();
-        m_browser->RefreshFileList(gProgramFile);
-    }
+    // The dialog has shown the program in the browser as soon as it was written.
+    if (showNewFileDialog(0))
+        UpdateRecentFile();
 }
 
 void frmMDIMain::mnuFileSaveAs_Click()

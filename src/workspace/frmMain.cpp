@@ -515,7 +515,7 @@ void frmMain::showRevision(const QString& path)
         checksum = hexValue(item.mid(item.size() - 4, 2));
     }
     const QString tab = QStringLiteral("\t");
-    msgBox(QStringLiteral("Program Ident: ") + tab + ident + CRLF + QStringLiteral("Revision: ") + tab + tab +
+    msgBox(QStringLiteral("Program Ident: ") + tab + shownIdent(ident) + CRLF + QStringLiteral("Revision: ") + tab + tab +
                QString::number(revision) + CRLF + QStringLiteral("Checksum: ") + tab + QString::number(checksum),
            Buttons::Ok, Icon::None, QFileInfo(path).fileName());
 }

@@ -10,6 +10,7 @@
 #include "platform/TextItems.h"
 #include "platform/ToolLauncher.h"
 #include "workspace/ProgramFiles.h"
+#include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
 
 #include <QComboBox>
@@ -291,6 +292,11 @@ bool frmNewFile::createProgram(const QString& folder, const QString& base)
         failed(error);
         return false;
     }
+    // The program exists from here on, whatever its tool does: both lists show it, also when the
+    // tool cannot start and the dialog stays open to be cancelled.
+    filNew->refresh();
+    if (gMDIMain)
+        gMDIMain->showProgramInBrowser(path);
     gProgramFile = path;
     return m_mode != 0 || startTool(code, programStem(path));
 }

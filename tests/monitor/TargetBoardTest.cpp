@@ -117,6 +117,9 @@ TEST_F(TargetBoardTest, OnDiskIdentityComesFromTheRevisionFile)
             EXPECT_EQ(f.lblRevIdentOnDisk[4]->text() != QLatin1String("-"), row.dated) << row.rev;
         });
     }
+    // An ident uploaded from a blank board (NUL bytes) is blank here too.
+    writeProgramFile(QStringLiteral("P50.REV"), QByteArray("\0\0\0\0\0\0\0\0" "0102\r\n", 14));
+    open(QStringLiteral("P50"), 0, [](frmTargetBoard& f) { EXPECT_EQ(f.lblRevIdentOnDisk[0]->text(), ""); });
     // A program that is gone shows no identity, not the last program's.
     open(QStringLiteral("GONE"), 0, [](frmTargetBoard& f) {
         for (QLabel* l : f.lblRevIdentOnDisk)

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QRadioButton>
 #include <QTimer>
@@ -460,7 +461,8 @@ TEST_F(DataTransferTest, TheRangeDialogRefusesWhatIsNotARangeOfTheBoard)
         {"", "100", 0, "Only Numerical Data Allowed.", "", "100"},
         {"12.5", "100", 0, "Please Use Whole Numbers Only.", "12.5", "100"},
         {"150", "100", 1, "'To' must not be below 'From'.", "150", "100"},
-        {"300", "100", 0, "'To' must not be below 'From'.", "300", "100"},
+        // The order is refused in To: From is checked on its own.
+        {"300", "100", 0, "Entry is out of Range (70-219)", "70", "100"},
         {"80", "100", 1, nullptr, "80", "100"},
     };
     for (const Case& c : cases) {
@@ -554,6 +556,92 @@ TEST_F(DataTransferTest, ARangeBoxThatGetsTheFocusHasItsWholeTextSelected)
     dialog.optRange_Click(0);
     QApplication::processEvents();
     EXPECT_EQ(prompts.shown.size(), shown);
+}
+
+// Sequences of keys and clicks through the range boxes, with after each step the box shown (if
+// any) and the box that has the focus. To below From is refused in To, where any To from From up
+// fits; To may be left for From to lower it instead; no step returns for ever to one refusal.
+TEST_F(DataTransferTest, EverySequenceThroughTheRangeBoxesCanReachTheBoxToCorrect)
+{
+    gDataXferBoardType = 52; // limits 70-219
+    const QString order = "'To' must not be below 'From'.";
+    const QString range = "Entry is out of Range (70-219)";
+    constexpr int kClosed = -1; // OK took the range and the dialog is gone
+    struct Step {
+        const char* input; // digits typed over the focused box, a key, or a click on a control
+        QString message;
+        int focus;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        int from, to;
+    };
+    const Case cases[] = {
+        {"To below From at OK, corrected in To",
+         {{"From", "", 0}, {"100", "", 0}, {"Tab", "", 1}, {"50", "", 1}, {"Ok", order, 1}, {"150", "", 1},
+          {"Ok", "", kClosed}},
+         100, 150},
+        {"From lowered after To was typed below it",
+         {{"From", "", 0}, {"100", "", 0}, {"Tab", "", 1}, {"80", "", 1}, {"From", "", 0}, {"75", "", 0},
+          {"Tab", "", 1}, {"Ok", "", kClosed}},
+         75, 80},
+        {"To below From and below the limits, left for From",
+         {{"To", "", 1}, {"50", "", 1}, {"Ok", order, 1}, {"Backtab", range, 1}, {"Backtab", "", 0},
+          {"Ok", "", kClosed}},
+         70, 219},
+        {"From raised above To, then lowered again",
+         {{"To", "", 1}, {"90", "", 1}, {"From", "", 0}, {"120", "", 0}, {"Ok", order, 1}, {"From", "", 0},
+          {"80", "", 0}, {"Ok", "", kClosed}},
+         80, 90},
+    };
+    prompts.answerAllWith(Answer::Ok);
+    // A failed step ends its own case only.
+    auto run = [&](const Case& c) {
+        gDataXferMode = 0; // OK runs no transfer
+        gDataXferFrom = gDataXferTo = 0;
+        frmDataXfr dialog;
+        dialog.Form_Load();
+        dialog.show();
+        dialog.optRange_Click(1);
+        QApplication::processEvents();
+        for (const Step& s : c.steps) {
+            SCOPED_TRACE(s.input);
+            const std::size_t before = prompts.shown.size();
+            const QString input = s.input;
+            auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            if (input == "Tab" || input == "Backtab") {
+                ASSERT_NE(box, nullptr);
+                QTest::keyClick(box, input == "Tab" ? Qt::Key_Tab : Qt::Key_Backtab);
+            } else if (input == "Ok") {
+                QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+            } else if (input == "From" || input == "To") {
+                QTest::mouseClick(dialog.txtRange[input == "To"]->edit(), Qt::LeftButton, {}, QPoint(4, 4));
+            } else {
+                ASSERT_NE(box, nullptr);
+                box->selectAll();
+                QTest::keyClicks(box, input);
+            }
+            QApplication::processEvents();
+            QApplication::processEvents();
+            ASSERT_EQ(prompts.shown.size(), before + (s.message.isEmpty() ? 0 : 1));
+            if (!s.message.isEmpty()) {
+                EXPECT_EQ(prompts.shown.back().text, s.message);
+            }
+            if (s.focus == kClosed) {
+                EXPECT_FALSE(dialog.isVisible());
+            } else {
+                ASSERT_TRUE(dialog.isVisible());
+                ASSERT_EQ(QApplication::focusWidget(), dialog.txtRange[s.focus]->edit());
+            }
+        }
+        EXPECT_EQ(gDataXferFrom, c.from);
+        EXPECT_EQ(gDataXferTo, c.to);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        run(c);
+    }
 }
 
 TEST_F(DataTransferTest, ALimitSwitchProgramGoesToTheLimitSwitchTransfers)

@@ -197,7 +197,7 @@ TEST_F(NewProgramTest, TheNewProgramGoesToTheToolOfItsBoardFamily)
     }
 }
 
-TEST_F(NewProgramTest, AToolThatCannotStartKeepsTheDialogOpenWithTheNameReset)
+TEST_F(NewProgramTest, AToolThatCannotStartKeepsTheDialogOpenWithTheNameResetAndTheProgramShown)
 {
     struct Failing : ToolLauncher {
         bool start(const ToolStart&, QString* error) override
@@ -208,13 +208,18 @@ TEST_F(NewProgramTest, AToolThatCannotStartKeepsTheDialogOpenWithTheNameReset)
         bool openDocument(const QString&) override { return false; }
     } failing;
     setToolLauncher(&failing);
+    // The browser elsewhere: the program is made in another folder than the one it shows.
+    browser().dirDirList->setPath(install.path(QStringLiteral("support")));
     bool stayedOpen = false;
+    QStringList listed;
     modals.then([&](QDialog& d) {
         auto& f = dynamic_cast<frmNewFile&>(d);
         f.dirNew->setPath(folder);
         f.txtNew->setText(QStringLiteral("PUMP"));
         f.cmdOk_Click();
         stayedOpen = f.result() != QDialog::Accepted && f.txtNew->text() == "*.cvp";
+        for (int i = 0; i < f.filNew->listCount(); ++i)
+            listed << f.filNew->listItem(i);
         f.cmdCancel_Click();
     });
     prompts.answerOk();
@@ -222,6 +227,10 @@ TEST_F(NewProgramTest, AToolThatCannotStartKeepsTheDialogOpenWithTheNameReset)
     setToolLauncher(&tools);
     EXPECT_TRUE(stayedOpen);
     EXPECT_FALSE(gNewFileCreated);
+    // The file was written: the dialog lists it, and after Cancel the browser shows it selected.
+    EXPECT_EQ(listed, QStringList{"PUMP.CVP"});
+    EXPECT_EQ(browser().folderPath(), folder);
+    EXPECT_EQ(GetSelectedFile(), programPath("PUMP.CVP"));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, "New File");
     EXPECT_EQ(prompts.shown[0].icon, Icon::Critical);

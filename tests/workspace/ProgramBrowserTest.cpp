@@ -142,6 +142,20 @@ TEST_F(BrowserTest, RevisionAndImageBoxesShowIdentChecksumDatesAndSize)
     EXPECT_TRUE(prompts.shown[1].text.endsWith("\r\nSize: \t\t12.3 KB")) << prompts.shown[1].text.toStdString();
 }
 
+// Uploaded from a blank board, the ident is eight NUL bytes: no glyphs for them.
+TEST_F(BrowserTest, AnIdentTheBoardLeftBlankIsShownBlankAndKeptInTheFile)
+{
+    const QByteArray rev("\0\0\0\0\0\0\0\0" "0102\r\n", 14);
+    writeProgram("PUMP", '1');
+    writeProgramFile("PUMP.REV", rev);
+    start("PUMP.CVP");
+    prompts.answerOk();
+    doubleClickNode("REVISION");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Program Ident: \t\r\nRevision: \t\t2\r\nChecksum: \t1");
+    EXPECT_EQ(install.readFile("progs/PUMP.REV"), rev);
+}
+
 TEST_F(BrowserTest, ShortRevisionLineIsReportedAndTheCurrentProgramStaysTheSelection)
 {
     writeProgram("PUMP", '1');
