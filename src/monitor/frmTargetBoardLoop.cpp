@@ -127,6 +127,9 @@ void frmTargetBoard::FirstPass()
     // the reset must not be shown over it.
     const unsigned pass = ++m_firstPassesBegun;
     auto goOn = [&] { return yieldOnce() && m_firstPassesBegun == pass; };
+    // A read that failed leaves what was shown; the next pass runs the first pass again, so that the
+    // page shows the board's once the line is back.
+    bool allRead = true;
     std::array<QString, 6> CodeText;
     for (int k = 0; k < 6; ++k) {
         if (!goOn())
@@ -135,8 +138,10 @@ void frmTargetBoard::FirstPass()
         if (!comm.CommError) {
             value = comm.RSRead(QString::fromLatin1(faultTable[k])).toInt();
             // No code was read: the code shown before stays, with its description.
-            if (comm.LastReadFailed && !comm.CommError)
+            if (comm.LastReadFailed && !comm.CommError) {
+                allRead = false;
                 continue;
+            }
         }
         CodeText[k] = comm.CommError ? QStringLiteral("42")
                                      : QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
@@ -167,8 +172,13 @@ void frmTargetBoard::FirstPass()
     }
     try {
         showCodeDescriptions(QStringLiteral("FaultErrCodes.txt"), 0, 1, CodeText);
-        if (slotLabelShown() && !comm.CommError)
-            lblTargetBoard[2]->setText(QStringLiteral("CO-CPU Slot: ") + comm.RSRead(QStringLiteral("B8175")));
+        if (slotLabelShown() && !comm.CommError) {
+            const QString slot = comm.RSRead(QStringLiteral("B8175"));
+            if (comm.LastReadFailed)
+                allRead = false;
+            else
+                lblTargetBoard[2]->setText(QStringLiteral("CO-CPU Slot: ") + slot);
+        }
         if (!CodeText[3].isEmpty())
             txtTargetBoard[3]->setPlainText(correctiveAction(CodeText[3].toInt(nullptr, 16)));
         showCodeDescriptions(QStringLiteral("CommErrCodes.txt"), 4, 5, CodeText);
@@ -195,6 +205,7 @@ void frmTargetBoard::FirstPass()
         const QString V = comm.RSRead(QStringLiteral("B") + QString::number(61424 + k));
         if (comm.LastReadFailed) {
             identRead = identRead && k > 7;
+            allRead = false;
             continue;
         }
         if (k <= 7) {
@@ -208,7 +219,7 @@ void frmTargetBoard::FirstPass()
     }
     if (!comm.CommError)
         cmdGoOnline->hide();
-    FaultsShown = true;
+    FaultsShown = allRead;
 }
 
 // The descriptions of codes `first` and `second` of the fault table from a code file of the support

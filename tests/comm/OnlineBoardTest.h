@@ -3,7 +3,6 @@
 #include "SimCommPort.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
-#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +20,7 @@ protected:
     SimBoard& board() { return port.board(); }
     // The line drops out from the `n`th byte the board receives from now on (0: the next), past
     // the communication box.
-    void dropOutFrom(long n)
-    {
-        scaleTimeouts(1, kDropOutScaleDen);
-        board().loseRepliesFrom(board().receivedCount() + n, kDropOutMs);
-    }
+    void dropOutFrom(long n) { ::dropOutFrom(board(), n); }
     QString wire() { return hexBytes(board().received()); }
 
     TestInstall install;

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "SimBoard.h"
 #include "platform/Clock.h"
 #include "platform/Install.h"
 
@@ -45,6 +46,18 @@ QByteArray TestInstall::readFile(const QString& relative) const
 {
     QFile f(path(relative));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void dropOutFrom(SimBoard& board, long n)
+{
+    scaleTimeouts(1, kDropOutScaleDen);
+    board.loseRepliesFrom(board.receivedCount() + n, kDropOutMs);
+}
+
+void dropOutAt(SimBoard& board, int address, int nth)
+{
+    scaleTimeouts(1, kDropOutScaleDen);
+    board.loseRepliesFromAddress(address, kDropOutMs, nth);
 }
 
 QString hexBytes(const QByteArray& bytes)

@@ -27,6 +27,13 @@ private:
 // is sent again after its Retry (at 350 ms), with room on both sides for a loaded machine.
 constexpr int kDropOutScaleDen = 20;
 constexpr int kDropOutMs = 300;
+class SimBoard;
+// Such a drop-out from the `n`th byte `board` receives from now on (0: the next); the test answers
+// the communication box Retry.
+void dropOutFrom(SimBoard& board, long n);
+// The same from the reply to the address low byte of the `nth` read or write of byte `address`:
+// a read's data byte, a write's echo of its address.
+void dropOutAt(SimBoard& board, int address, int nth = 1);
 
 // Puts at `relative` a file that exists but cannot be read, even by root; false when this machine
 // has none to offer.

@@ -494,6 +494,42 @@ TEST_F(StatusTableTest, AFailedReadLeavesTheValuesAsTheyWere)
     EXPECT_EQ(grid->textMatrix(2, 2), "42");
 }
 
+// The line drops out past the communication box, answered Retry, at the last byte of a row's read:
+// the 55h that answers FFh sent again is no byte of the board's, so the row keeps what it showed,
+// and the next pass shows the board's value again.
+TEST_F(StatusTableTest, ALineThatDropsOutLeavesTheValuesAsTheyWere)
+{
+    struct Case {
+        int lost; // the byte whose read loses its reply
+        int row, newByte;
+        const char* after; // the row once the board's byte is `newByte`
+    };
+    const Case cases[] = {
+        {100, 2, 8, "8|8||00001000"},
+        {303, 3, 0x31, "126016789|782DD15|11011101|00010101"}, // D300's high word 3139h
+    };
+    goOnline();
+    board().memory[100] = 7;
+    for (int k = 0; k < 4; ++k)
+        board().memory[300 + k] = bytesOf({0x85, 0x1A, 0x39, 0x30})[k]; // D300 = 123456789
+    addresses({"B100", "D300"});
+    table->liveLoop()->runOnce();
+    ASSERT_EQ(values(3), "123456789|75BCD15|11001101|00010101");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lost);
+        const QString shown = values(2) + " / " + values(3);
+        dropOutAt(board(), c.lost);
+        prompts.answer(Answer::Retry);
+        table->liveLoop()->runOnce();
+        EXPECT_EQ(values(2) + " / " + values(3), shown);
+        EXPECT_FALSE(gRSComm->CommError);
+        board().memory[c.lost] = static_cast<uint8_t>(c.newByte);
+        table->liveLoop()->runOnce();
+        EXPECT_EQ(values(c.row), c.after);
+    }
+    EXPECT_EQ(prompts.unanswered(), 0u);
+}
+
 TEST_F(StatusTableTest, OffLineTheImageGivesTheValues)
 {
     table->OfflineImage = QStringList(8193, QString());

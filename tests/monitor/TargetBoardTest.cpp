@@ -308,6 +308,48 @@ TEST_F(TargetBoardTest, AfterAResetEveryCodeAndDescriptionIsTheBoardsNew)
     }
 }
 
+// The line drops out past the communication box, answered Retry, at one read of the first pass or of
+// the set-up: the 55h that answers FFh sent again is no byte of the board's. Each part of the page
+// keeps what it showed or shows the board's (no "Code = 55H" with its description, no "U" in the
+// ident), and the next pass shows the board's everywhere.
+TEST_F(TargetBoardTest, ALineThatDropsOutShowsOnlyWhatTheBoardHolds)
+{
+    struct Case {
+        const char* what;
+        int address, nth; // the nth read of the byte at address loses its reply
+    };
+    const Case cases[] = {
+        {"current fault", 8176, 1},
+        {"slot read after the codes", 8175, 2},
+        {"ident character", 61426, 1},
+        {"network address", 8180, 1},
+    };
+    install.writeFile(QStringLiteral("support/FaultErrCodes.txt"), "55,Not a fault of this board\r\n");
+    board().setIdentity("PROGNAME", 11, 21);
+    board().memory[8175] = 3;
+    const QStringList boards{"Current Fault: Code = 00H", "", "CO-CPU Slot: 3", "PROGNAME", "07"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        open(QStringLiteral("P50"), 0, [&](frmTargetBoard& f) {
+            auto page = [&f] {
+                return QStringList{f.lblTargetBoard[0]->text(), text(f, 0), f.lblTargetBoard[2]->text(),
+                                   f.lblRevIdentInPLC[0]->text(), f.txtSetup[0]->text()};
+            };
+            const QStringList before = page();
+            dropOutAt(board(), c.address, c.nth);
+            prompts.answer(Answer::Retry);
+            f.pollPass();
+            const QStringList shown = page();
+            for (int i = 0; i < shown.size(); ++i)
+                EXPECT_TRUE(shown[i] == before[i] || shown[i] == boards[i]) << shown[i].toStdString();
+            EXPECT_FALSE(gRSComm->CommError);
+            f.pollPass();
+            EXPECT_EQ(page().join(" | "), boards.join(" | "));
+        });
+    }
+    EXPECT_EQ(prompts.unanswered(), 0u);
+}
+
 TEST_F(TargetBoardTest, ASetupEntryIsCheckedAndWrittenOnceWhenChanged)
 {
     struct Row {

@@ -74,6 +74,14 @@ std::optional<uint8_t> SimBoard::receive(uint8_t byte)
     return reply;
 }
 
+void SimBoard::addressReceived()
+{
+    if (m_address == m_lossAddress && --m_lossAddressCount == 0) {
+        m_lossFrom = m_received - 1;
+        m_lossAddress = -1;
+    }
+}
+
 std::optional<uint8_t> SimBoard::enterMode(uint8_t modeByte)
 {
     m_step = 0;
@@ -105,6 +113,7 @@ std::optional<uint8_t> SimBoard::exchange(uint8_t byte)
             return byte;
         }
         m_address |= byte;
+        addressReceived();
         m_step = 0;
         accesses.push_back("R" + std::to_string(m_address));
         return memory[m_address];
@@ -117,6 +126,7 @@ std::optional<uint8_t> SimBoard::exchange(uint8_t byte)
             return byte;
         case 1:
             m_address |= byte;
+            addressReceived();
             m_step = 2;
             return byte;
         default:

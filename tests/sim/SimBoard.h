@@ -69,6 +69,14 @@ public:
     }
     // The same from the next byte received.
     void loseRepliesFor(int ms) { loseRepliesFrom(m_received, ms); }
+    // The same from the reply to the address low byte of the `nth` read or write of byte `address`
+    // from now on: the data byte of a read, the echo of the address of a write.
+    void loseRepliesFromAddress(int address, int ms, int nth = 1)
+    {
+        m_lossAddress = address;
+        m_lossAddressCount = nth;
+        m_lossMs = ms;
+    }
     long repliesLost = 0;
 
     // --- program load
@@ -156,6 +164,10 @@ private:
     int m_recordCount = 0;
     int m_recordSum = 0;
 
+    // Starts the loss of loseRepliesFromAddress at the byte just received when it completes the
+    // address awaited.
+    void addressReceived();
+
     // Limit-switch commands.
     std::optional<uint8_t> enterPLSCommand(uint8_t command);
     std::optional<uint8_t> plsExchange(uint8_t byte);
@@ -180,6 +192,8 @@ private:
     long m_received = 0;
     long m_silentFrom = -1;
     long m_lossFrom = -1;
+    int m_lossAddress = -1;
+    int m_lossAddressCount = 0;
     int m_lossMs = 0;
     qint64 m_lossUntil = 0;
     int m_badHandshakes = 0;

@@ -187,6 +187,33 @@ TEST_F(TrendingTest, NothingIsRecordedOffLineOrFromAFailedRead)
     EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
 }
 
+// The line drops out past the communication box, answered Retry, at the sampled byte: the 55h that
+// answers FFh sent again is no value of the board's, so neither the loop nor the interval timer
+// adds a sample from that read; the next read samples the board's value.
+TEST_F(TrendingTest, ALineThatDropsOutAddsNoSample)
+{
+    goOnline();
+    board().memory[100] = 7;
+    sampleContinuously(QStringLiteral("B100"));
+    const std::pair<const char*, std::function<void()>> samplers[] = {
+        {"loop", [this] { passes(1); }},
+        {"timer", [this] { view->tmrTrending_Timer(); }},
+    };
+    for (const auto& [name, sample] : samplers) {
+        SCOPED_TRACE(name);
+        const long counted = view->sampleCounter();
+        dropOutAt(board(), 100);
+        prompts.answer(Answer::Retry);
+        sample();
+        EXPECT_EQ(view->sampleCounter(), counted);
+        EXPECT_FALSE(gRSComm->CommError);
+        sample();
+        EXPECT_EQ(view->sampleCounter(), counted + 1);
+        EXPECT_EQ(cell(1, 2), "7");
+    }
+    EXPECT_EQ(prompts.unanswered(), 0u);
+}
+
 TEST_F(TrendingTest, SamplesKeepTheNewestOnTopWithinTheGridsBounds)
 {
     view->AddTrendSample(QStringLiteral("5"));

@@ -343,6 +343,46 @@ TEST_F(DataTransferTest, AWrongEchoStopsTheTransferThereWithABox)
     }
 }
 
+// The line drops out past the communication box, answered Retry, at the reply to B85's low address
+// byte (55h). An upload stops with its box and leaves the file as it was. A download writes the value
+// again: the 55h that answers FFh sent again would pass for the echo of that byte, and the FFh that
+// the board took as the data byte would stay in the board.
+TEST_F(DataTransferTest, ALineThatDropsOutPutsNoByteTheBoardNeverHeldIntoTheFileOrTheBoard)
+{
+    const int modes[] = {2, 1, 3};
+    writeProgram("PUMP", 52);
+    const QByteArray ldt = ldtOf({}, 70, 219); // B85 is 0
+    writeProgramFile("VALUES.TXT", "0\r\n");
+    for (const int mode : modes) {
+        SCOPED_TRACE(mode);
+        resetBoard();
+        writeProgramFile("PUMP.LDT", ldt);
+        const std::size_t boxes = prompts.shown.size();
+        dropOutAt(board(), 85);
+        prompts.answer(Answer::Retry);
+        if (mode == 2)
+            prompts.answerOk();
+        if (mode == 3) {
+            dialogs.answers.push_back(programPath("VALUES.TXT"));
+            prompts.answerInput(QStringLiteral("B85"));
+            main->mnuFileDownloadFile_Click();
+        } else {
+            transfer(mode, 52, 85, 85);
+        }
+        EXPECT_EQ(prompts.unanswered(), 0u);
+        ASSERT_GE(prompts.shown.size(), boxes + 1);
+        EXPECT_EQ(prompts.shown.back().title,
+                  mode == 2 ? QStringLiteral("TransferData") : QStringLiteral("WARNING - Communication Error!"));
+        if (mode == 2) {
+            EXPECT_EQ(prompts.shown.back().text,
+                      QStringLiteral("Data Upload Not Complete!\r\n\r\nReading B85 failed; PUMP.LDT not changed."));
+            EXPECT_EQ(install.readFile("progs/PUMP.LDT"), ldt);
+        } else {
+            EXPECT_EQ(board().memory[85], 0);
+        }
+    }
+}
+
 TEST_F(DataTransferTest, ADownloadWritesOnlyWhatACheckedFileHolds)
 {
     struct Case {
