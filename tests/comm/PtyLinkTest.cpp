@@ -4,7 +4,6 @@
 #include "ScriptedPrompts.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
-#include "platform/Clock.h"
 #include "platform/CommPort.h"
 
 #include <QDir>
@@ -79,12 +78,11 @@ TEST_F(PtyLinkTest, SilentBoardTimesOutThroughTheRealPort)
 // the board's.
 TEST_F(PtyLinkTest, AReadThroughALineThatDropsOutGivesNoValueThenTheBoards)
 {
-    scaleTimeouts(1, kDropOutScaleDen);
     pty.withBoard([](SimBoard& b) { b.memory[100] = 42; });
     comm.OpenRSComm(port);
     ASSERT_TRUE(comm.OnlineMode);
     // FFh, 01h, the high byte, then the low byte whose data reply is lost.
-    pty.withBoard([](SimBoard& b) { b.loseRepliesFrom(b.receivedCount() + 3, kDropOutMs); });
+    pty.withBoard([](SimBoard& b) { dropOutFrom(b, 3); });
     prompts.answer(Answer::Retry);
     EXPECT_EQ(comm.RSRead("B100"), "0");
     EXPECT_TRUE(comm.LastReadFailed);
