@@ -1,7 +1,9 @@
 #include "platform/GridView.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -67,6 +69,14 @@ int asciiOf(const QKeyEvent* e)
             return u;
     }
     return -1;
+}
+
+// The view a widget belongs to: its child view inside the main window, or its own window.
+const QWidget* viewOf(const QWidget* w)
+{
+    while (w && !w->isWindow() && !qobject_cast<const QMdiSubWindow*>(w))
+        w = w->parentWidget();
+    return w;
 }
 } // namespace
 
@@ -297,10 +307,15 @@ GridView::GridView(GridModel* grid, QWidget* parent)
     connect(grid, &GridModel::rowHeightChanged, this, [this] { applyRowHeight(); });
     connect(grid, &GridModel::rowsInserted, this, [this] { rowsMoved(); });
     connect(grid, &GridModel::rowsRemoved, this, [this] { rowsMoved(); });
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
     applyColumnFormat();
     applyRowHeight();
     showModelSelection();
 }
+
+// A focused grid gives up the focus in the widget's own destructor, after this one.
+GridView::~GridView() { disconnect(m_focusWatch); }
 
 void GridView::rowsMoved()
 {
@@ -498,8 +513,26 @@ void GridView::updateGeometries()
     updateVisibleRows();
 }
 
+void GridView::focusMoved(QWidget* now)
+{
+    // The focus going to another view, to a popup or out of the program leaves the grid the
+    // control its view gives the focus back to; the view's own frame takes it only on the way.
+    const QWidget* view = viewOf(this);
+    if (now && now != this && now != view && viewOf(now) == view)
+        m_holdsViewFocus = false;
+}
+
 void GridView::focusInEvent(QFocusEvent* event)
 {
     QTableView::focusInEvent(event);
-    emit gotFocus();
+    const Qt::FocusReason reason = event->reason();
+    const bool givenBack =
+        m_holdsViewFocus || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+    // The right button opens the popup on what the grid shows: the focus that its press brings
+    // moves nothing, as the press itself does not.
+    const bool forPopup =
+        reason == Qt::MouseFocusReason && (QGuiApplication::mouseButtons() & ~Qt::LeftButton) != 0;
+    m_holdsViewFocus = true;
+    if (!givenBack && !forPopup)
+        emit gotFocus();
 }

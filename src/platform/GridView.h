@@ -55,6 +55,7 @@ class GridView : public QTableView {
     Q_OBJECT
 public:
     explicit GridView(GridModel* grid, QWidget* parent = nullptr);
+    ~GridView() override;
 
     GridModel* grid() const { return m_grid; }
     // Pixels of `twips` on this screen, and back.
@@ -74,6 +75,10 @@ signals:
     // A left click released on a cell, after the current cell moved there.
     void gridClicked();
     void mouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    // The grid took the focus from another control of its view (a left click, Tab, the window's
+    // code), or had it never yet. The focus that comes back to the grid when its popup menu
+    // closes, or when its view or the program's window is activated again, is the focus it
+    // already had; the focus that a right click brings with the popup moves nothing either.
     void gotFocus();
 
 protected:
@@ -95,6 +100,7 @@ private:
     void showModelSelection();
     void showModelTopRow();
     void takeViewSelection();
+    void focusMoved(QWidget* now);
 
     GridModel* m_grid;
     GridTableAdapter* m_adapter;
@@ -104,4 +110,7 @@ private:
     // Inside a mouse or key handler the view moves its current index and its selection one after
     // the other; the grid takes both at once when the handler is done.
     int m_inInput = 0;
+    // The grid is the control of its view that has, or will get back, the view's focus.
+    bool m_holdsViewFocus = false;
+    QMetaObject::Connection m_focusWatch;
 };

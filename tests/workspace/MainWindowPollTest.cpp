@@ -1,18 +1,26 @@
+// The test's mouse events go the way of the window system's, so the program knows the buttons held.
+#define QTEST_QPA_MOUSE_HANDLING
 #include "ScriptedPrompts.h"
 #include "SimCommPort.h"
 #include "TestSupport.h"
 #include "WorkspaceFixture.h"
 #include "comm/RSComm.h"
+#include "platform/GridModel.h"
+#include "platform/GridView.h"
+#include "platform/PollingLoop.h"
 #include "platform/ToolLauncher.h"
 #include "workspace/frmMDIMain.h"
 #include "workspace/modUtility.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -447,5 +455,95 @@ TEST_F(MainWindowCommandsTest, StatusTableFindSearchesTheTablesProgramAndRestore
     EXPECT_EQ(calls, QStringList({"RunGlobalSearch 1 1 TABLE.cvp", "RunGlobalSearch 1 0 TABLE.cvp",
                                   "RunGlobalSearch 0 0 PUMP.cvp"}));
     EXPECT_EQ(gProgramFile, install.path(QStringLiteral("PUMP.cvp")));
+}
+} // namespace
+
+namespace {
+// A right click on the grid's cell (row, col) opens its popup; `key` is pressed in it.
+void popupAndPress(GridView* view, int row, int col, Qt::Key key)
+{
+    QTimer::singleShot(0, [key] {
+        QWidget* menu = QApplication::activePopupWidget();
+        if (!menu)
+            return;
+        QTest::keyClick(menu, key);
+        if (QApplication::activePopupWidget() == menu)
+            menu->close();
+    });
+    const QModelIndex cell = view->model()->index(row - view->grid()->fixedRows(), col);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->visualRect(cell).center());
+}
+
+bool activate(QWidget* window)
+{
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+// The windows whose grid has a popup with Copy. The focus that a right click brings, the focus that
+// the popup gives back when it closes, and the focus that comes back with the view or the main
+// window activated again, are not the grid's got-focus: the selected block stays, and Copy copies it.
+TEST_F(MainWindowTest, AGridKeepsItsSelectedBlockThroughItsPopupAndWhenItsWindowIsActivatedAgain)
+{
+    struct NoLoops {
+        NoLoops() { PollingLoop::setAutoStart(false); }
+        ~NoLoops() { PollingLoop::setAutoStart(true); }
+    } noLoops;
+    struct Window {
+        QAction* open;
+        int rowAfterGotFocus; // the current row after the grid's got-focus
+    };
+    const Window windows[] = {{main->mnuToolsStatusTable, 4}, {main->mnuToolsTrending, 1}};
+    main->show();
+    ASSERT_TRUE(activate(main.get()));
+    QMdiSubWindow* browser = main->mdiArea->activeSubWindow();
+    QWidget elsewhere;
+    for (const Window& w : windows) {
+        SCOPED_TRACE(w.open->text().toStdString());
+        w.open->trigger();
+        QMdiSubWindow* sub = main->mdiArea->activeSubWindow();
+        ASSERT_NE(sub, browser);
+        auto* view = sub->findChild<GridView*>();
+        GridModel* grid = view->grid();
+        grid->setCurrentCell(4, 2);
+        for (int r = 1; r <= 6; ++r)
+            for (int c = 1; c <= 2; ++c)
+                grid->setTextMatrix(r, c, QStringLiteral("B%1%2").arg(r).arg(c));
+        // The focus comes to the grid from the control of its view that had it, while another
+        // view was active.
+        sub->widget()->setFocus();
+        main->mdiArea->setActiveSubWindow(browser);
+        view->setFocus(Qt::MouseFocusReason);
+        EXPECT_EQ(grid->row(), w.rowAfterGotFocus);
+
+        // A block selected, the focus on another control: the right click brings it back.
+        grid->select(2, 1, 5, 2);
+        sub->widget()->setFocus();
+        auto block = [grid] {
+            return QStringLiteral("%1,%2 to %3,%4, top %5")
+                .arg(grid->row())
+                .arg(grid->col())
+                .arg(grid->rowSel())
+                .arg(grid->colSel())
+                .arg(grid->topRow());
+        };
+        const QString selected = block();
+        popupAndPress(view, 3, 1, Qt::Key_Escape);
+        EXPECT_EQ(block(), selected) << "popup closed without a choice";
+        QApplication::clipboard()->clear();
+        popupAndPress(view, 3, 1, Qt::Key_C);
+        EXPECT_EQ(QApplication::clipboard()->text(), "B21\tB22\nB31\tB32\nB41\tB42\nB51\tB52");
+        EXPECT_EQ(block(), selected) << "Copy";
+
+        elsewhere.show();
+        ASSERT_TRUE(activate(&elsewhere));
+        ASSERT_TRUE(activate(main.get()));
+        EXPECT_EQ(block(), selected) << "main window activated again";
+        // A click on the view's title bar.
+        main->mdiArea->setActiveSubWindow(browser);
+        QTest::mouseClick(sub, Qt::LeftButton, {}, QPoint(sub->width() / 2, sub->widget()->y() / 2));
+        ASSERT_EQ(main->mdiArea->activeSubWindow(), sub);
+        EXPECT_EQ(block(), selected) << "view activated again";
+    }
 }
 } // namespace
