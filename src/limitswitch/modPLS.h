@@ -86,7 +86,9 @@ QString CHLChannelHeader(const PLSFileData& data, int c, bool multi);
 QString CHLSetpointLines(const SetpointList& pairs, bool multi);
 
 // Writes PCFLine and CHLText of gPLSData, each with a line end, as the PCF and CHL files of the
-// program whose Corvane file is FileName: both files are replaced, or neither.
+// program whose Corvane file is FileName. Both are written in full beside the old ones first, so a
+// failed write leaves both old files; they then replace the old ones one by one, PCF first, and a
+// failed rename of the CHL is not undone (the new PCF stays beside the old CHL).
 bool WritePLSFiles(const QString& FileName, QString* error);
 
 // --- the transfers, each run inside the wait display (modes 6, 7 and 8). The controls are the wait

@@ -47,7 +47,7 @@ public:
             for (int c = 0; c < g.cols(); ++c) {
                 p.setCurrentX(columnX(c));
                 // A trend line starts with its row's number, printed as a number alone.
-                const QString text = m_trend && c == 0 ? QStringLiteral(" %1 ").arg(r) : g.textMatrix(r, c);
+                const QString text = m_trend && c == 0 ? QStringLiteral(" %1 ").arg(r) : paperText(r, c);
                 p.print(text, c == g.cols() - 1);
             }
             checkPrinter();
@@ -68,6 +68,16 @@ private:
         // With descriptions shown, the status table's names column is two inches wide.
         const double wide = !m_trend && gViewDescriptions && col >= 1 ? 1.0 : 0.0;
         return kLeftMargin + col + wide;
+    }
+
+    // A cell's text as the report prints it. The status table's new-entry row marks itself with
+    // "*", and its names heading is a blank when no names are shown; both belong to the screen, and
+    // the blank, underlined, would print as a stray rule.
+    QString paperText(int row, int col) const
+    {
+        const QString text = g.textMatrix(row, col);
+        const bool newEntryMarker = !m_trend && row == g.rows() - 1 && col == 0 && text == QLatin1String("*");
+        return newEntryMarker || text.trimmed().isEmpty() ? QString() : text;
     }
 
     void checkPrinter()
@@ -117,7 +127,7 @@ private:
     {
         for (int c = 0; c < g.cols(); ++c) {
             p.setCurrentX(columnX(c));
-            p.print(g.textMatrix(row, c), c == g.cols() - 1);
+            p.print(paperText(row, c), c == g.cols() - 1);
         }
     }
 

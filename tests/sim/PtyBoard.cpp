@@ -35,8 +35,10 @@ PtyBoard::PtyBoard(std::shared_ptr<SimBoard> board, int paceBaud, const std::str
 {
     if (!writeTimesPath.empty()) {
         m_writeTimes = std::make_unique<WriteTimesReader>(writeTimesPath);
-        if (!m_writeTimes->ok())
+        if (!m_writeTimes->ok()) {
+            m_writeTimesError = m_writeTimes->error();
             m_writeTimes.reset();
+        }
     }
     m_master = posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0)

@@ -40,6 +40,8 @@ public:
     bool ok() const { return m_master >= 0; }
     // Whether the program's write times were given and could be read.
     bool usesWriteTimes() const { return m_writeTimes != nullptr; }
+    // Why the write-times file given was not taken (empty when it was, or when none was given).
+    const std::string& writeTimesError() const { return m_writeTimesError; }
     QString devicePath() const { return m_slavePath; }
     // The pseudo-terminal's round trip measured at start (median, nanoseconds; paced boards only).
     // It is left in every exchange, not subtracted from the hold: a figure for reading the results.
@@ -65,6 +67,7 @@ private:
     std::shared_ptr<SimBoard> m_board;
     int m_paceBaud;
     std::unique_ptr<WriteTimesReader> m_writeTimes;
+    std::string m_writeTimesError;
     long m_roundTripNs = 0;
     int m_master = -1;
     int m_slaveKeep = -1;

@@ -1,6 +1,9 @@
 #include "WireModel.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -42,16 +45,32 @@ void WriteTimesWriter::record(long count, long ns)
 WriteTimesReader::WriteTimesReader(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
+    if (fd < 0) {
+        m_error = std::strerror(errno);
         return;
+    }
+    // A mapping reaches past the end of a shorter file, and reading there is a bus error.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        m_error = std::strerror(errno);
+    else if (st.st_size < static_cast<off_t>(sizeof(WriteTimesFile)))
+        m_error = "it holds " + std::to_string(st.st_size) + " bytes, not the " + std::to_string(sizeof(WriteTimesFile)) +
+                  " of a write-times file";
+    if (!m_error.empty()) {
+        ::close(fd);
+        return;
+    }
     void* p = ::mmap(nullptr, sizeof(WriteTimesFile), PROT_READ, MAP_SHARED, fd, 0);
     ::close(fd);
-    if (p == MAP_FAILED)
+    if (p == MAP_FAILED) {
+        m_error = std::strerror(errno);
         return;
+    }
     m_file = static_cast<const WriteTimesFile*>(p);
     if (m_file->magic != WriteTimesFile::kMagic) {
         ::munmap(p, sizeof(WriteTimesFile));
         m_file = nullptr;
+        m_error = "it is not a write-times file";
     }
 }
 

@@ -89,6 +89,8 @@ public:
     WriteTimesReader(const WriteTimesReader&) = delete;
     WriteTimesReader& operator=(const WriteTimesReader&) = delete;
     bool ok() const { return m_file != nullptr; }
+    // Why the file was not taken (empty when it was).
+    const std::string& error() const { return m_error; }
     // Bytes the program has recorded as written, in total (-1 without a file).
     long bytesRecorded() const;
     // The recorded write time of byte number `index` (0-based, counting every byte the program
@@ -97,5 +99,6 @@ public:
 
 private:
     const WriteTimesFile* m_file = nullptr;
+    std::string m_error;
     uint64_t m_cursor = 0; // the record the last byte looked up was in
 };

@@ -590,9 +590,11 @@ TEST_F(TrendingTest, OneLoopPerWindowAndTheLoopBeneathResumes)
 } // namespace
 
 namespace {
-// Counts the plots the graph is given, keeping the last.
+// Counts the plots the graph is given, keeping the last. The graph lets go of it when it goes, also
+// when a failed assertion ends the test early.
 class PlotSpy : public GraphSurface {
 public:
+    ~PlotSpy() override { forgetGraphSurface(this); }
     void drawFrame() override {}
     void plot(const std::vector<qint64>& values, const QColor&) override
     {
@@ -617,6 +619,5 @@ TEST_F(TrendingTest, LiveGraphIsPlottedWhenItCanBePaintedWithEverySample)
     EXPECT_TRUE(QTest::qWaitFor([&] { return spy.plots == 2; }, 5000));
     ASSERT_GE(spy.last.size(), 3u);
     EXPECT_EQ(std::vector<qint64>(spy.last.begin(), spy.last.begin() + 3), (std::vector<qint64>{7, 6, 5}));
-    forgetGraphSurface(&spy);
 }
 } // namespace

@@ -321,6 +321,7 @@ TEST_F(DataTransferTest, AWrongEchoStopsTheTransferThereWithABox)
             };
         }
         prompts.answerOk();
+        const std::size_t boxesBefore = prompts.shown.size();
         if (c.mode == 3) {
             dialogs.answers.push_back(programPath("VALUES.TXT"));
             prompts.answerInput(QString::fromLatin1(c.start));
@@ -330,14 +331,17 @@ TEST_F(DataTransferTest, AWrongEchoStopsTheTransferThereWithABox)
         }
         b->replyHook = nullptr;
         EXPECT_EQ(prompts.unanswered(), 0u);
+        ASSERT_GT(prompts.shown.size(), boxesBefore) << "no box";
         EXPECT_EQ(prompts.shown.back().text, c.text);
         EXPECT_EQ(prompts.shown.back().title, "TransferData");
+        const std::vector<int> addresses = exchangedAddresses(board(), c.mode == 2 ? 1 : 2);
+        ASSERT_FALSE(addresses.empty());
         if (c.mode == 2) {
             // The read of B75 ends at its high byte's echo.
-            EXPECT_EQ(exchangedAddresses(board(), 1).back(), 74);
+            EXPECT_EQ(addresses.back(), 74);
             EXPECT_EQ(install.readFile("progs/PUMP.LDT"), ldt);
         } else {
-            EXPECT_EQ(exchangedAddresses(board(), 2).back(), 75);
+            EXPECT_EQ(addresses.back(), 75);
             EXPECT_EQ(board().memory[76], (76 * 7 + 5) % 250);
         }
     }

@@ -129,6 +129,22 @@ TEST_F(ReportTest, ATableThatFillsItsLastPageExactlyPrintsNoPageOfHeadingsAfterI
     EXPECT_EQ(pagesWithText(full), 1);
 }
 
+TEST_F(ReportTest, TheNewEntryMarkerAndABlankNamesHeadingStayOffThePaper)
+{
+    // As the window shows a table without names: a blank names heading, "*" on the new-entry row.
+    statusGrid(grid, 3);
+    grid.setTextMatrix(1, 0, " ");
+    grid.setTextMatrix(2, 0, "*"); // a nickname that happens to be a star is the user's
+    grid.setTextMatrix(grid.rows() - 1, 0, "*");
+    grid.setTextMatrix(grid.rows() - 1, 1, "");
+    PrintReport(paper, grid, "T", 0);
+    QStringList printed;
+    for (const auto& t : paper.texts)
+        printed << t.text;
+    EXPECT_EQ(printed.count("*"), 1) << printed.join('|').toStdString();
+    EXPECT_EQ(printed.filter(QRegularExpression("^\\s+$")), QStringList());
+}
+
 TEST_F(ReportTest, DescriptionsMoveTheStatusTableColumnsOneInchRight)
 {
     for (bool descriptions : {false, true}) {

@@ -80,7 +80,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     if (!writeTimes.empty() && !pty.usesWriteTimes()) {
-        std::fprintf(stderr, "boardsim: cannot read the write times in %s\n", writeTimes.c_str());
+        std::fprintf(stderr, "boardsim: cannot read the write times in %s: %s\n", writeTimes.c_str(),
+                     pty.writeTimesError().c_str());
         return 1;
     }
     if (!link.empty()) {

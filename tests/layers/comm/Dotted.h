@@ -1,0 +1,1 @@
+#include "comm/../workspace/Main.h"
