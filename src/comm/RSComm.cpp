@@ -168,6 +168,7 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync)
             // cleared, so the next exchange starts with a handshake.
             CommObj->clearInput();
             ReplyLost = true;
+            m_argumentsMayBePending = true;
             return NoReply;
         }
         CurrentMode = 0;
@@ -204,6 +205,11 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
 {
     CurrentMode = 0;
     qint64 deadline = monotonicMs() + timeouts().handshakeMs;
+    // A limit-switch board still taking the arguments of a command cut short by a lost reply answers
+    // each FFh with 55h as an argument's acknowledgement, and would take the mode byte and what
+    // follows as its last arguments. The FFh sent again took at least one of them; only more 55h
+    // answers in a row than the rest can hold say that an FFh reached the handshake.
+    int answers = 0;
     while (CurrentMode != mode) {
         if (monotonicMs() >= deadline) {
             const Answer a = msgBox(QStringLiteral("Cannot Set PLC Mode Within Target Board."),
@@ -219,8 +225,10 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
         int reply = SendSync(true);
         if (reply == NoReply)
             return false;
-        if (reply != 0x55)
+        answers = reply == 0x55 ? answers + 1 : 0;
+        if (answers < (m_argumentsMayBePending ? kLongestArguments : 1))
             continue;
+        m_argumentsMayBePending = false;
         reply = SendByte(modeByte);
         if (reply == 0x55) {
             CurrentMode = mode;

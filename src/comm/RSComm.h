@@ -199,6 +199,10 @@ private:
     bool readSettings(int& port, QString& speed);
     int exchangeByte(int value, bool noReply, bool clearInput, bool sync);
     int m_busy = 0;
+    // Set when a reply was lost inside an exchange, until a handshake has made sure of the board.
+    bool m_argumentsMayBePending = false;
+    // The most argument bytes a command takes (the channel commands and configuration blocks).
+    static constexpr int kLongestArguments = 6;
 
     // Program transfer helpers (RSCommProgram.cpp).
     void setProgramFiles(const QString& cvpFileName, QString* readError = nullptr);

@@ -68,6 +68,23 @@ TEST_F(PLSTest, ACommandWhoseAcknowledgementWasLostOnTheLineIsNotConfirmed)
     EXPECT_EQ(prompts.shown[0].title, kCommTitle);
 }
 
+// A command cut short by a lost reply leaves the board taking its last arguments, each acknowledged
+// with 55h: the next command's handshake must not take those for its own answers, nor read the
+// board's answers to its last arguments and ready poll as a value.
+TEST_F(PLSTest, ACommandCutShortOnTheLineLeavesNoArgumentsForTheNextCommand)
+{
+    board().pls.speed = 1750;
+    for (int lostFrom = 5; lostFrom <= 8; ++lostFrom) { // the command byte to the ON high byte, after the scale read
+        SCOPED_TRACE(lostFrom);
+        prompts.shown.clear();
+        dropOutFrom(lostFrom);
+        prompts.answer(Answer::Retry);
+        EXPECT_FALSE(comm.SingleSetpoint(5, 100, 200, false));
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(comm.PLSRpm(), "1750");
+    }
+}
+
 TEST_F(PLSTest, ASetpointBeyondTheScaleIsRefusedUnsent)
 {
     prompts.answer(Answer::Ok);
