@@ -204,7 +204,8 @@ void frmTargetBoard::FirstPass()
             continue;
         const QString V = comm.RSRead(QStringLiteral("B") + QString::number(61424 + k));
         if (comm.LastReadFailed) {
-            identRead = identRead && k > 7;
+            if (k <= 7)
+                identRead = false;
             allRead = false;
             continue;
         }

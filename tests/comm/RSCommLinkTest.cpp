@@ -213,7 +213,6 @@ TEST_F(LinkTest, ReadEchoMismatchGivesZeroThatTheCallerCanTellFromARealZero)
 // fresh handshake, gives the board's.
 TEST_F(LinkTest, AReplyThatComesOnlyAfterFFhWasSentAgainAnswersNothing)
 {
-    scaleTimeouts(1, kDropOutScaleDen);
     board().memory[100] = 7;
     for (int k = 0; k < 4; ++k)
         board().memory[300 + k] = bytesOf({0x85, 0x1A, 0x39, 0x30})[k]; // D300 = 123456789
@@ -235,7 +234,7 @@ TEST_F(LinkTest, AReplyThatComesOnlyAfterFFhWasSentAgainAnswersNothing)
         comm.CloseRSComm();
         goOnline();
         prompts.shown.clear();
-        board().loseRepliesFrom(board().receivedCount() + c.lostFrom, kDropOutMs);
+        dropOutFrom(board(), c.lostFrom);
         prompts.answer(Answer::Retry);
         EXPECT_EQ(c.call(), c.failed);
         EXPECT_TRUE(comm.ReplyLost);

@@ -55,31 +55,21 @@ TEST_F(PLSTest, SetpointsAreWrittenWithTheChannelCommand)
     EXPECT_TRUE(board().pls.setpoints[5].empty());
 }
 
-// The FFh sent after the flag's acknowledgement was lost starts a handshake on the board, and its
-// 55h is no acknowledgement of the flag: the command is not confirmed, and no ready poll is sent to a
-// board that waits for a mode byte.
-TEST_F(PLSTest, ACommandWhoseAcknowledgementWasLostOnTheLineIsNotConfirmed)
-{
-    dropOutFrom(11); // the flag, after the scale read, the handshake and five arguments
-    prompts.answer(Answer::Retry);
-    EXPECT_FALSE(comm.SingleSetpoint(5, 100, 200, false));
-    EXPECT_FALSE(comm.CommError);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title, kCommTitle);
-}
-
-// A command cut short by a lost reply leaves the board taking its last arguments, each acknowledged
-// with 55h: the next command's handshake must not take those for its own answers, nor read the
-// board's answers to its last arguments and ready poll as a value.
-TEST_F(PLSTest, ACommandCutShortOnTheLineLeavesNoArgumentsForTheNextCommand)
+// A reply lost inside a command, past the communication box: what answers the FFh sent again (55h,
+// as to an argument or a handshake) acknowledges nothing, so the command is not confirmed. A board
+// left taking the last arguments acknowledges each byte with 55h: the next command's handshake must
+// not take those for its own answers, nor read the answers to its last bytes as a value.
+TEST_F(PLSTest, ACommandCutShortOnTheLineIsNotConfirmedAndLeavesNothingForTheNextCommand)
 {
     board().pls.speed = 1750;
-    for (int lostFrom = 5; lostFrom <= 8; ++lostFrom) { // the command byte to the ON high byte, after the scale read
+    // After the scale read: the command byte, the channel, the ON low and high bytes, and the flag.
+    for (const int lostFrom : {5, 6, 7, 8, 11}) {
         SCOPED_TRACE(lostFrom);
         prompts.shown.clear();
         dropOutFrom(lostFrom);
         prompts.answer(Answer::Retry);
         EXPECT_FALSE(comm.SingleSetpoint(5, 100, 200, false));
+        EXPECT_FALSE(comm.CommError);
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(comm.PLSRpm(), "1750");
     }

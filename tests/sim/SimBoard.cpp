@@ -65,10 +65,8 @@ std::optional<uint8_t> SimBoard::receive(uint8_t byte)
         reply.reset();
     if (index == m_lossFrom)
         m_lossUntil = monotonicMs() + m_lossMs;
-    if (reply && monotonicMs() < m_lossUntil) {
+    if (monotonicMs() < m_lossUntil)
         reply.reset();
-        ++repliesLost;
-    }
     if (reply)
         m_log.push_back({false, *reply});
     return reply;

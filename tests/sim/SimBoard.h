@@ -67,8 +67,6 @@ public:
         m_lossFrom = index;
         m_lossMs = ms;
     }
-    // The same from the next byte received.
-    void loseRepliesFor(int ms) { loseRepliesFrom(m_received, ms); }
     // The same from the reply to the address low byte of the `nth` read or write of byte `address`
     // from now on: the data byte of a read, the echo of the address of a write.
     void loseRepliesFromAddress(int address, int ms, int nth = 1)
@@ -77,7 +75,6 @@ public:
         m_lossAddressCount = nth;
         m_lossMs = ms;
     }
-    long repliesLost = 0;
 
     // --- program load
     long recordsLoaded = 0; // records whose sum was answered
