@@ -117,6 +117,7 @@ void RSComm::OpenRSComm(CommPort& port)
     CommObj->clearInput();
     CurrentMode = 0;
     CommError = false;
+    m_lostInARow = 0;
     SendSync();
     OnlineMode = !CommError;
 }
@@ -133,12 +134,23 @@ void RSComm::CloseRSComm()
     OnlineMode = false;
 }
 
-int RSComm::SendByte(int value, bool noReply, bool clearInput) { return exchangeByte(value, noReply, clearInput, false); }
-
-int RSComm::SendSync(bool clearInput) { return exchangeByte(0xFF, false, clearInput, true); }
-
-int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync)
+int RSComm::SendByte(int value, bool noReply, bool clearInput)
 {
+    return exchangeByte(value, noReply, clearInput, false, nullptr);
+}
+
+int RSComm::SendSync(bool clearInput, bool* late) { return exchangeByte(0xFF, false, clearInput, true, late); }
+
+namespace {
+const QString kCannotCommunicate = QStringLiteral("Cannot Communicate with Target Board.") + CR +
+                                   QStringLiteral("Verify RS-232 Cable is Connected Between") + CR +
+                                   QStringLiteral("COMM Port and PROG Port.");
+} // namespace
+
+int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late)
+{
+    if (late)
+        *late = false;
     if (CommError)
         return NoReply;
     if (clearInput && portOpen())
@@ -155,21 +167,16 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync)
 
     qint64 deadline = monotonicMs() + timeouts().replyMs;
     int timeoutCount = 0;
-    bool resent = false;
+    int sent = 1; // bytes on their way whose answers have not been read
     for (;;) {
         if (CommObj->waitForByte(deadline)) {
             CommErrorAlert = false;
             const int reply = CommObj->readByte();
-            if (!resent || sync)
+            if (sent == 1) {
+                m_lostInARow = 0;
                 return reply;
-            // The FFh sent again is answered too (55h, or as data where it falls inside an
-            // exchange), and a reply that was only late may come ahead of that answer: no byte that
-            // arrives now can be told to answer the one sent. The exchange has failed; the mode is
-            // cleared, so the next exchange starts with a handshake.
-            CommObj->clearInput();
-            ReplyLost = true;
-            m_argumentsMayBePending = true;
-            return NoReply;
+            }
+            return lateAnswer(reply, sent - 1, deadline, sync, late);
         }
         CurrentMode = 0;
         CommError = true;
@@ -181,13 +188,10 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync)
             CommError = false;
             CommObj->clearInput();
             CommObj->write(QByteArray(1, static_cast<char>(0xFF)));
-            resent = true;
+            ++sent;
             continue;
         }
-        const Answer a = msgBox(QStringLiteral("Cannot Communicate with Target Board.") + CR +
-                                    QStringLiteral("Verify RS-232 Cable is Connected Between") + CR +
-                                    QStringLiteral("COMM Port and PROG Port."),
-                                Buttons::RetryCancel, Icon::Critical, kCommTitle);
+        const Answer a = msgBox(kCannotCommunicate, Buttons::RetryCancel, Icon::Critical, kCommTitle);
         if (a != Answer::Retry) {
             CommError = true;
             return NoReply;
@@ -201,15 +205,58 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync)
     }
 }
 
+// The first answer after FFh was sent again. The FFh bytes are answered too, and a line that held
+// its replies delivers them all at once, in order: which byte this one answers cannot be told, and
+// the answers still owed would be taken for the answers to whatever is sent next, one place off.
+// So they are read off the line, as long as the exchange would have waited for them, and then until
+// the line has been quiet a moment; after that nothing is in flight. The next handshake then counts
+// several 55h in a row, for a board that took the FFh bytes as arguments of a command.
+int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
+{
+    for (; owed > 0 && CommObj->waitForByte(until); --owed)
+        CommObj->readByte();
+    // A board that keeps talking is not waited out for ever: as long as one more wait would be.
+    const qint64 quietLimit = monotonicMs() + timeouts().resendMs;
+    while (monotonicMs() < quietLimit && CommObj->waitForByte(monotonicMs() + timeouts().quietMs))
+        CommObj->readByte();
+    CommObj->clearInput();
+    CurrentMode = 0;
+    m_argumentsMayBePending = true;
+    // A board that answers every byte late is a link that does not work, however each late answer
+    // is dealt with; a single late answer is a stall of the line and passes without a word.
+    if (++m_lostInARow >= kLostInARow) {
+        m_lostInARow = 0;
+        if (msgBox(kCannotCommunicate, Buttons::RetryCancel, Icon::Critical, kCommTitle) != Answer::Retry) {
+            CommError = true;
+            CommErrorAlert = true;
+            return NoReply;
+        }
+    }
+    if (sync) {
+        // FFh is all that went out, so whatever came answers an FFh; the handshake does not count it.
+        if (late)
+            *late = true;
+        return reply;
+    }
+    ReplyLost = true;
+    return NoReply;
+}
+
 bool RSComm::SetPLCMode(int mode, int modeByte)
 {
     CurrentMode = 0;
-    qint64 deadline = monotonicMs() + timeouts().handshakeMs;
+    // Every answer the handshake asks for may take as long as an exchange waits for its reply.
+    const auto nextDeadline = [this] {
+        const int answers = m_argumentsMayBePending ? kLongestArguments : 1;
+        return monotonicMs() + timeouts().handshakeMs + qint64(answers - 1) * timeouts().replyMs;
+    };
+    qint64 deadline = nextDeadline();
     // A limit-switch board still taking the arguments of a command cut short by a lost reply answers
     // each FFh with 55h as an argument's acknowledgement, and would take the mode byte and what
     // follows as its last arguments. The FFh sent again took at least one of them; only more 55h
     // answers in a row than the rest can hold say that an FFh reached the handshake.
     int answers = 0;
+    int stalls = 0;
     while (CurrentMode != mode) {
         if (monotonicMs() >= deadline) {
             const Answer a = msgBox(QStringLiteral("Cannot Set PLC Mode Within Target Board."),
@@ -220,11 +267,20 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
                 CloseRSComm();
                 return false;
             }
-            deadline = monotonicMs() + timeouts().handshakeMs;
+            deadline = nextDeadline();
         }
-        int reply = SendSync(true);
+        bool late = false;
+        int reply = SendSync(true, &late);
         if (reply == NoReply)
             return false;
+        if (late) {
+            // The line stalled: the count starts again on an emptied line, with the time it needs
+            // (a few times; a line that keeps stalling meets the deadline's box).
+            answers = 0;
+            if (++stalls <= kLostInARow)
+                deadline = nextDeadline();
+            continue;
+        }
         answers = reply == 0x55 ? answers + 1 : 0;
         if (answers < (m_argumentsMayBePending ? kLongestArguments : 1))
             continue;

@@ -47,7 +47,9 @@ public:
     bool LastWriteFailed = false;
     // True when a reply was lost during the last public operation and FFh had to be sent again: what
     // came back may answer that FFh rather than the byte sent, so the exchange gave no answer. The
-    // link itself is not in error; the next exchange starts with a fresh handshake.
+    // link itself is not in error; the next exchange starts with a fresh handshake. The next public
+    // operation clears it, so it is read right after the operation, before anything that runs the
+    // event loop (a box); operations whose callers show a box first return their own outcome.
     bool ReplyLost = false;
 
     // True while a public operation is running. Message boxes inside an exchange run the event loop,
@@ -83,6 +85,9 @@ public:
     int Dec2Octal(int DecNum) const;
     int Octal2Dec(int OctNum) const;
     int FaultCode();
+    // The current fault code, or nothing when the board's answer was not had (a reply lost on the
+    // line, a wrong echo, a link that failed): no code is not the same as code 0.
+    std::optional<int> readFaultCode();
     QString FaultDescription(int FltCode);
     int FirmwareRev();
 
@@ -105,6 +110,14 @@ public:
     // progress. Unset, the application's event loop runs once (when there is an application).
     std::function<void()> RecordYield;
 
+    // What became of one command on the board. It is the caller's alone: nothing that runs after
+    // the command (a status-poll tick while the caller's box is up) can change it.
+    enum class Outcome { Done, Refused, Lost, CommFailed };
+    struct Result {
+        Outcome outcome = Outcome::Done;
+        explicit operator bool() const { return outcome == Outcome::Done; }
+    };
+
     // --- limit switch
     QString PLSScaleFactor();
     QString PLSOffset();
@@ -118,7 +131,9 @@ public:
     static bool SetpointsInScale(int OnSetpoint, int OffSetpoint, int Scale);
     bool PulseTrain(int Chan, int ON_Division, int OFF_Division, int START_Division);
     bool ClearPLSChan(int Chan);
-    bool RecallChannel(int Chan);
+    // Refused: the board gave no point (a wrong acknowledgement, a position off every scale);
+    // Lost: a reply was lost on the line, and the board may have moved on to its next point.
+    Result RecallChannel(int Chan);
     bool SetPLSOffset(int Position);
     bool PLSConfigDownload(const std::array<int, 24>& CfgParam, int ScaleFactor);
     std::array<int, 19> PLSConfigUpload();
@@ -150,8 +165,9 @@ protected:
     // (NoReply with CommError clear, ReplyLost set).
     int SendByte(int value, bool NoReply = false, bool ClearInput = false);
     // The resynchronising FFh of a handshake: the bytes sent again are the same FFh, so whatever
-    // answers one of them answers it.
-    int SendSync(bool ClearInput = false);
+    // answers one of them answers it. `late` tells whether it came only after FFh was sent again
+    // (the line has been emptied since).
+    int SendSync(bool ClearInput = false, bool* late = nullptr);
     bool SetPLCMode(int mode, int modeByte);
     QString ReadVariable(const QString& Address);
     void WriteVariable(const QString& Address, const QString& DataValue);
@@ -197,8 +213,13 @@ protected:
 
 private:
     bool readSettings(int& port, QString& speed);
-    int exchangeByte(int value, bool noReply, bool clearInput, bool sync);
+    int exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late);
+    int lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late);
     int m_busy = 0;
+    // Exchanges in a row whose answers came only after FFh was sent again; at kLostInARow the link
+    // counts as not working, as when the board does not answer at all.
+    int m_lostInARow = 0;
+    static constexpr int kLostInARow = 3;
     // Set when a reply was lost inside an exchange, until a handshake has made sure of the board.
     bool m_argumentsMayBePending = false;
     // The most argument bytes a command takes (the channel commands and configuration blocks).

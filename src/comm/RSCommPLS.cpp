@@ -204,32 +204,37 @@ bool RSComm::ClearPLSChan(int Chan)
     return channelCommand(kChannelSetpoint, Chan, 0, 0, 0);
 }
 
-bool RSComm::RecallChannel(int Chan)
+RSComm::Result RSComm::RecallChannel(int Chan)
 {
     BusyGuard guard(*this);
-    auto failed = [this](int state) {
+    // A reply that did not come is a lost one unless the link itself failed.
+    const auto noAnswer = [this] { return CommError ? Outcome::CommFailed : Outcome::Lost; };
+    auto failed = [this](int state, Outcome outcome) {
         m_channelRecallState = state;
         m_channelRecallPos = 0;
         CurrentMode = 0;
-        return false;
+        return Result{outcome};
     };
     if (!SetPLCMode(kModeRecall, kChannelRecall))
-        return failed(CommError ? 0 : 2);
+        return failed(CommError ? 0 : 2, noAnswer());
     if (CommError)
-        return failed(2);
-    if (!sendExpecting55(Chan))
-        return failed(CommError ? 0 : 2);
+        return failed(2, Outcome::CommFailed);
+    const int ack = SendByte(Chan & 0xFF);
+    if (ack == NoReply)
+        return failed(CommError ? 0 : 2, noAnswer());
+    if (ack != kAck)
+        return failed(2, Outcome::Refused);
     const int state = SendByte(kAck);
     const int low = state == NoReply ? NoReply : SendByte(kAck);
     const int high = low == NoReply ? NoReply : SendByte(kAck);
     if (high == NoReply || CommError)
-        return failed(0);
+        return failed(0, noAnswer());
     if (high > kRecallHighestHigh)
-        return failed(2);
+        return failed(2, Outcome::Refused);
     m_channelRecallState = state;
     m_channelRecallPos = high * 256 + low;
     CurrentMode = 0;
-    return true;
+    return Result{};
 }
 
 bool RSComm::SetPLSOffset(int Position)

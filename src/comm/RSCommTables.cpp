@@ -279,11 +279,15 @@ int RSComm::Dec2Octal(int DecNum) const { return (DecNum / 8) * 10 + DecNum % 8;
 
 int RSComm::Octal2Dec(int OctNum) const { return (OctNum / 10) * 8 + OctNum % 10; }
 
-int RSComm::FaultCode()
+int RSComm::FaultCode() { return readFaultCode().value_or(0); }
+
+std::optional<int> RSComm::readFaultCode()
 {
     BusyGuard guard(*this);
     const QString value = ReadVariable(QStringLiteral("B8176"));
-    return value.isEmpty() ? 0 : static_cast<int>(valInt(value));
+    if (value.isEmpty())
+        return std::nullopt;
+    return static_cast<int>(valInt(value));
 }
 
 QString RSComm::FaultDescription(int FltCode)

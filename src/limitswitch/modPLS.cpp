@@ -221,7 +221,7 @@ std::array<int, 24> GetPLSConfigData(int TargetboardType)
 bool RecallChannelSetpoints(int Chan, QLabel* Status)
 {
     if (!gRSComm || Chan < 0 || Chan >= kPLSMaxChannels)
-        return true;
+        return false;
     RSComm& comm = *gRSComm;
     const QString channelName = QString::number(comm.Dec2Octal(Chan));
     int endMarker = gPLSData.Scale; // no position equals the scale
@@ -231,14 +231,16 @@ bool RecallChannelSetpoints(int Chan, QLabel* Status)
     bool last = false;
     for (int k = 0; k < kPLSMaxPairs && !last;) {
         for (int j = 0; j < 2 && !last; ++j) {
-            if (!comm.RecallChannel(Chan)) {
-                if (comm.CommError)
-                    return true;
+            // The outcome is taken before the box: the status poll runs while it is up.
+            const RSComm::Outcome outcome = comm.RecallChannel(Chan).outcome;
+            if (outcome != RSComm::Outcome::Done) {
+                if (outcome == RSComm::Outcome::CommFailed)
+                    return false;
                 msgBox(QStringLiteral("Unable to Recall Channel CH") + channelName, Buttons::Ok, Icon::Information,
                        QStringLiteral("Channel Recall"));
                 // A reply lost on the line may have moved the board on to its next point: the points
                 // read so far may not be the channel's first, so the channel keeps what it held.
-                if (comm.ReplyLost)
+                if (outcome == RSComm::Outcome::Lost)
                     return false;
                 pair = SetpointPair{};
                 last = true;

@@ -72,8 +72,8 @@ bool ReadPLSFileData(const QString& FileName, PLSFileData& into);
 // TargetboardType (69 MultiChannelPLS, any other code BrakeWearPLS).
 std::array<int, 24> GetPLSConfigData(int TargetboardType);
 // Reads channel Chan's pairs back from the board into gPLSData, sorted by ON. Status, when given,
-// shows the progress. False, after its box, when a reply was lost on the line: the channel keeps
-// the pairs it held.
+// shows the progress. False when the recall did not happen: no link, a communication error, or
+// (after its box) a reply lost on the line; the channel then keeps the pairs it held.
 bool RecallChannelSetpoints(int Chan, QLabel* Status);
 
 // --- file texts, as an upload builds them (multi: the MultiChannelPLS layout)

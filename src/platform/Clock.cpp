@@ -49,7 +49,8 @@ void scaleTimeouts(int num, int den)
     auto s = [&](int v) { return qMax(1, v * num / den); };
     g_timeouts = Timeouts{s(d.replyMs),      s(d.resendMs),     s(d.handshakeMs),
                           s(d.readyMs),      s(d.readyRetryMs), s(d.settleMs),
-                          s(d.identDelayMs), s(d.searchMs),     s(d.resultsMs)};
+                          s(d.identDelayMs), s(d.searchMs),     s(d.resultsMs),
+                          s(d.quietMs)};
 }
 
 QString generalDate(const QDateTime& when)

@@ -23,6 +23,7 @@ struct Timeouts {
     int identDelayMs = 2000;   // pause before the identity block is written
     int searchMs = 100000;     // search tool's result file
     int resultsMs = 1000;      // a results file that is still empty
+    int quietMs = 100;         // a line that delivered late answers counts as emptied once this quiet
 };
 
 Timeouts& timeouts();

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CommPort;
 class RSComm;
@@ -327,7 +328,7 @@ private:
     bool selectionIsLimitSwitch() const;
     void statusTableFind();
     // One read of the tick, by the rule of which view asks for what; the fault code read (0 when none).
-    int tickRead();
+    std::optional<int> tickRead();
 
     // New program, copy program and program transfers.
     void connectTransferProcedures();

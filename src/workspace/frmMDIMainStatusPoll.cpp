@@ -136,16 +136,17 @@ QString frmMDIMain::activeChildName() const
     return sub && sub->widget() ? sub->widget()->objectName() : QString();
 }
 
-// The read the tick makes, in the order of tests of the poll. Returns the fault code read, or 0.
-int frmMDIMain::tickRead()
+// The read the tick makes, in the order of tests of the poll. Returns the fault code read, 0 when
+// no fault code is read, and nothing when the board's answer to the fault-code read was not had.
+std::optional<int> frmMDIMain::tickRead()
 {
     if (gRSComm->InUploadMode() || gRSComm->InProgramMode())
         return 0;
     if (childVisible(ChildView::TargetBoard))
-        return gRSComm->FaultCode();
+        return gRSComm->readFaultCode();
     const QString active = activeChildName();
     if (active == QLatin1String("frmStatusTable") || active == QLatin1String("frmTrending"))
-        return gRSComm->FaultCode();
+        return gRSComm->readFaultCode();
     bool offset = active == QLatin1String("frmTiming");
     if (!offset) {
         const bool pollingViewOpen = childVisible(ChildView::StatusTable) || childVisible(ChildView::Timing) ||
@@ -154,7 +155,7 @@ int frmMDIMain::tickRead()
             return 0;
         offset = isLimitSwitchBoard(GetTargetboardType(GetSelectedFile()));
         if (!offset)
-            return gRSComm->FaultCode();
+            return gRSComm->readFaultCode();
     }
     // The limit switch's offset, read only as a link check.
     gRSComm->PLSOffset();
@@ -185,7 +186,7 @@ void frmMDIMain::tmrBackgroungUpdate_Timer()
             m_message = QStringLiteral("Corvanex is Currently OFF-LINE");
         }
     } else {
-        int fault = 0;
+        std::optional<int> fault = 0;
         bool commErrorShown = false;
         if (comm.CommErrorAlert) {
             // The last reply timed out: no read. A cancelled time-out drops the link.
@@ -197,16 +198,20 @@ void frmMDIMain::tmrBackgroungUpdate_Timer()
         } else {
             fault = tickRead();
         }
-        if (!commErrorShown && fault >= 1) {
-            if (!m_faultAlerted) {
-                // Set before the box: it runs the event loop, and the next tick must not show it again.
-                m_faultAlerted = true;
-                msgBox(QStringLiteral("Faults Active in Target Board"), Buttons::Ok, Icon::Critical,
-                       QStringLiteral("Corvanex"));
+        // No answer to the fault-code read leaves the panel as it was, rather than ON-LINE for a
+        // tick while a fault may be active.
+        if (fault && !commErrorShown) {
+            if (*fault >= 1) {
+                if (!m_faultAlerted) {
+                    // Set before the box: it runs the event loop, and the next tick must not show it again.
+                    m_faultAlerted = true;
+                    msgBox(QStringLiteral("Faults Active in Target Board"), Buttons::Ok, Icon::Critical,
+                           QStringLiteral("Corvanex"));
+                }
+                m_message = comm.FaultDescription(*fault);
+            } else {
+                m_message = QStringLiteral("Corvanex is Currently ON-LINE");
             }
-            m_message = comm.FaultDescription(fault);
-        } else if (!commErrorShown) {
-            m_message = QStringLiteral("Corvanex is Currently ON-LINE");
         }
     }
     showSystemMessage(m_message);
