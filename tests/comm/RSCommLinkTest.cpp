@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <functional>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace {
@@ -243,6 +244,95 @@ TEST_F(LinkTest, AReplyThatComesOnlyAfterFFhWasSentAgainAnswersNothing)
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
     }
+}
+
+// A line that stalls, from the first byte of a call or from inside it, and then delivers every reply
+// it held at once, in order: after one FFh sent again (1.4 s) or two (3.6 s). No answer is taken for
+// another: the call gives the board's value or confirms, without a box, or fails as a call that lost
+// its reply; then the next call gives the board's. Nothing reaches the board that was not asked for.
+TEST_F(LinkTest, ALineThatStallsAndThenDeliversEveryReplyAtOnceNeverTakesOneAnswerForAnother)
+{
+    board().pls.speed = 43981;
+    board().pls.scale = 1000;
+    const QByteArray d300 = bytesOf({0x85, 0x1A, 0x39, 0x30}); // 123456789
+    struct Case {
+        const char* what;
+        int stallAt; // the byte, counted from the first of the call, whose reply is held first
+        std::function<QString()> call;
+        QString first, value; // what the call gives, and what the next one gives
+        std::map<int, int> written;
+    };
+    const auto write = [&](const char* address, const char* value) {
+        return [=, this] {
+            comm.RSWrite(QString::fromLatin1(address), QString::fromLatin1(value));
+            return QString::number(comm.LastWriteFailed);
+        };
+    };
+    const auto recall = [&] {
+        const bool ok = static_cast<bool>(comm.RecallChannel(4));
+        return QStringLiteral("%1 %2 %3").arg(ok).arg(comm.ChannelRecallState()).arg(comm.ChannelRecallPos());
+    };
+    const auto setpoint = [&] { return QString::number(comm.SingleSetpoint(5, 100, 200, true)); };
+    const Case cases[] = {
+        {"read, handshake", 0, [&] { return comm.RSRead("D300"); }, "123456789", "123456789", {}},
+        {"read, address echo", 2, [&] { return comm.RSRead("D300"); }, "0", "123456789", {}},
+        {"byte write", 0, write("B40", "7"), "0", "0", {{40, 7}}},
+        {"word write", 0, write("W210", "5000"), "0", "0", {{210, 0x88}, {211, 0x13}}},
+        {"double-word write", 0, write("D300", "888"), "0", "0", {{300, 0x78}, {301, 3}, {302, 0}, {303, 0}}},
+        {"limit-switch speed", 0, [&] { return comm.PLSRpm(); }, "43981", "43981", {}},
+        {"limit-switch scale", 0, [&] { return comm.PLSScaleFactor(); }, "1000", "1000", {}},
+        {"recall", 0, recall, "1 1 10", "1 0 20", {}},
+        // The scale read takes four bytes: the stall comes at the clear command's handshake.
+        {"setpoint with its clear", 4, setpoint, "1", "1", {}},
+    };
+    for (const int stallMs : {140, 360}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(stallMs) + " ms");
+            comm.CloseRSComm();
+            goOnline();
+            for (int k = 0; k < 4; ++k)
+                board().memory[300 + k] = static_cast<uint8_t>(d300[k]);
+            board().pls.setpoints[4] = {{10, 20}};
+            board().pls.recallCursor[4] = 0;
+            auto expected = board().memory;
+            for (const auto& [address, byte] : c.written)
+                expected[address] = static_cast<uint8_t>(byte);
+            prompts.shown.clear();
+            scaleTimeouts(1, 10);
+            board().holdRepliesFrom(board().receivedCount() + c.stallAt, stallMs);
+            EXPECT_EQ(c.call(), c.first);
+            EXPECT_EQ(c.call(), c.value);
+            EXPECT_TRUE(prompts.shown.empty());
+            EXPECT_FALSE(comm.CommError);
+            EXPECT_TRUE(board().memory == expected) << "no byte but the ones written changed";
+        }
+    }
+    EXPECT_EQ(board().pls.setpoints[5], (std::vector<std::pair<int, int>>{{100, 200}}));
+}
+
+// A board that answers every byte late, after FFh was sent again, is a link that does not work: the
+// communication box comes, and Cancel ends the link, as for a board that does not answer at all.
+// One that answers in time, however slowly, works, also in the longer handshake after a lost reply.
+TEST_F(LinkTest, ABoardThatAnswersEveryByteLateIsALinkThatDoesNotWork)
+{
+    goOnline();
+    board().memory[100] = 7;
+    dropOutFrom(board(), 1);
+    prompts.answer(Answer::Retry);
+    EXPECT_EQ(comm.RSRead("B100"), "0");
+    scaleTimeouts(1, 10); // replies are waited for 100 ms, the handshake 200 ms
+    board().replyDelayMs = 60; // each of the six answers in time, together past the 200 ms
+    EXPECT_EQ(comm.RSRead("B100"), "7");
+    EXPECT_EQ(prompts.shown.size(), 1u) << "the drop-out's box only";
+
+    prompts.shown.clear();
+    board().replyDelayMs = 120;
+    prompts.answer(Answer::Cancel);
+    for (int k = 0; k < 3 && !comm.CommError; ++k)
+        EXPECT_EQ(comm.RSRead("W100"), "0");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, kNoBoard);
+    EXPECT_TRUE(comm.CommError);
 }
 
 TEST_F(LinkTest, WritesPutTheBytesInAddressOrderAndKeepTheMode)

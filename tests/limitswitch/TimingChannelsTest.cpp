@@ -185,6 +185,33 @@ TEST_F(TimingTest, ClearChannelAsksWithTheChannelInTwoDigits)
     EXPECT_EQ(gPLSData.ChannelSetpoints[5], SetpointList{SetpointPair{}});
 }
 
+// The recall's outcome is its own: the status poll that runs while its box is up makes exchanges of
+// its own, and a recall that lost its reply stays lost, so the channel keeps its pairs.
+TEST_F(TimingTest, ARecallThatLostItsReplyKeepsTheChannelWhateverRunsWhileItsBoxIsUp)
+{
+    board().pls.configOut[0] = 16;
+    setBoardPairs(5, {{10, 20}, {30, 40}});
+    frmTiming& f = openOnline(69);
+    main->tmrBackgroungUpdate_Timer(); // takes up the link state first
+    const SetpointList held{{10, 20}, {30, 40}};
+    gPLSData.ChannelSetpoints[5] = held;
+    f.txtTmg[1]->setText(QStringLiteral("5"));
+    int ticks = 0;
+    prompts.onShow = [&](const ScriptedPrompts::Shown& box) {
+        if (box.title == QLatin1String("Channel Recall")) {
+            main->tmrBackgroungUpdate_Timer();
+            ++ticks;
+        }
+    };
+    dropOutInCommand(0x09, 1, 2); // the state byte of the first recall
+    prompts.answer(Answer::Retry).answer(Answer::Ok);
+    f.cmdRecallChan_Click();
+    prompts.onShow = nullptr;
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(gPLSData.ChannelSetpoints[5], held);
+    EXPECT_EQ(boardPairs(5), Pairs({{10, 20}, {30, 40}}));
+}
+
 TEST_F(TimingTest, ClearAllOffLineOnlyRedrawsTheGrid)
 {
     setBoardPairs(0, {{1, 2}});

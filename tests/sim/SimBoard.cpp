@@ -63,6 +63,8 @@ std::optional<uint8_t> SimBoard::receive(uint8_t byte)
         reply = replyHook(index, byte, reply);
     if (m_silentFrom >= 0 && index >= m_silentFrom)
         reply.reset();
+    if (index == m_holdFrom)
+        m_holdUntil = monotonicMs() + m_holdMs;
     if (index == m_lossFrom)
         m_lossUntil = monotonicMs() + m_lossMs;
     if (monotonicMs() < m_lossUntil)

@@ -59,6 +59,15 @@ public:
     std::function<std::optional<uint8_t>(long, uint8_t, std::optional<uint8_t>)> replyHook;
     // Milliseconds the board holds every reply (a late reply); used by the port wrappers.
     int replyDelayMs = 0;
+    // A line that stalls: from received byte number `index` on, every reply is held until `ms`
+    // milliseconds after that byte came, and then all are delivered at once, in order, nothing lost.
+    void holdRepliesFrom(long index, int ms)
+    {
+        m_holdFrom = index;
+        m_holdMs = ms;
+    }
+    // The time (monotonicMs) before which no reply leaves; used by the port wrappers.
+    qint64 heldUntil() const { return m_holdUntil; }
     // A line that drops out: every reply is lost for `ms` milliseconds from received byte number
     // `index` on. The board still takes every byte and acts on it, as a board whose replies are lost
     // on the way back would.
@@ -193,6 +202,9 @@ private:
     int m_lossAddressCount = 0;
     int m_lossMs = 0;
     qint64 m_lossUntil = 0;
+    long m_holdFrom = -1;
+    int m_holdMs = 0;
+    qint64 m_holdUntil = 0;
     int m_badHandshakes = 0;
     uint8_t m_badHandshakeReply = 0;
 };

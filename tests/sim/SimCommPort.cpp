@@ -4,6 +4,8 @@
 
 #include <QThread>
 
+#include <algorithm>
+
 SimCommPort::SimCommPort(std::shared_ptr<SimBoard> board) : m_board(std::move(board)) {}
 
 std::optional<PortError> SimCommPort::open()
@@ -54,8 +56,18 @@ void SimCommPort::write(const QByteArray& bytes)
         return;
     for (char c : bytes) {
         if (auto reply = m_board->receive(static_cast<uint8_t>(c)))
-            m_in.push_back({monotonicMs() + m_board->replyDelayMs, *reply});
+            m_in.push_back({replyTime(), *reply});
     }
+}
+
+qint64 SimCommPort::replyTime() const
+{
+    const qint64 at = monotonicMs() + m_board->replyDelayMs;
+    if (m_board->heldUntil() <= at)
+        return at;
+    // Held replies come as a burst, a millisecond apart: the first may be read while the rest are
+    // still on their way.
+    return m_in.empty() ? m_board->heldUntil() : std::max(m_board->heldUntil(), m_in.back().at + 1);
 }
 
 bool SimCommPort::waitForByte(qint64 deadlineMs)

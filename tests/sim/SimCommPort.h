@@ -28,6 +28,7 @@ public:
     bool waitForByte(qint64 deadlineMs) override;
 
 private:
+    qint64 replyTime() const;
     struct Pending {
         qint64 at;
         uint8_t byte;

@@ -207,6 +207,10 @@ TEST_F(MainWindowTest, ABoardFaultIsAnnouncedOncePerOnLinePeriod)
         main->tmrBackgroungUpdate_Timer();
     EXPECT_EQ(faultBoxes(), 1);
     EXPECT_EQ(panel1(), "System Message:  Fault Code (05H): Watchdog Timeout");
+    // A tick whose read had no answer (here a wrong echo) says nothing new: not ON-LINE.
+    board().corruptReplyAt(board().receivedCount(), 0x7E);
+    main->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(panel1(), "System Message:  Fault Code (05H): Watchdog Timeout");
 
     main->mnuViewOffline_Click();
     main->tmrBackgroungUpdate_Timer();
