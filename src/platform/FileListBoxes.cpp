@@ -91,9 +91,13 @@ void DirListBox::refresh()
         add(open, part, walked, level++);
     }
     setCurrentRow(count() - 1);
-    const QStringList subs = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString& sub : subs)
-        add(closed, sub, QDir::cleanPath(m_path + QLatin1Char('/') + sub), level);
+    // A Dirs filter alone still lets through a link to a device (support/ports/COM1 to a serial port),
+    // which is neither file nor folder; what the link points at must be a folder. A link to a folder
+    // stays: to the user it is one.
+    const QFileInfoList subs = QDir(m_path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& sub : subs)
+        if (sub.isDir())
+            add(closed, sub.fileName(), QDir::cleanPath(m_path + QLatin1Char('/') + sub.fileName()), level);
 }
 
 void DirListBox::openEntry(QListWidgetItem* item)

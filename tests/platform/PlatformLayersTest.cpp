@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
+#include "platform/FileListBoxes.h"
 #include "platform/PrintSurface.h"
 #include "platform/ShortNames.h"
 #include "platform/ToolLauncher.h"
@@ -39,6 +40,34 @@ TEST(Drives, JoinAddsOneSeparatorOnlyWhereTheFolderHasNone)
     EXPECT_FALSE(driveInfo().drives().isEmpty());
     EXPECT_TRUE(driveInfo().isReady(driveInfo().driveOf(QDir::tempPath())));
     EXPECT_FALSE(driveInfo().isReady("/no/such/volume"));
+}
+
+TEST(FolderList, ListsWhatIsAFolderToTheUserAndNoLinkToADeviceFileOrNothing)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("real");
+    QFile(dir.path() + "/plain.txt").open(QIODevice::WriteOnly);
+    const struct {
+        const char* name;
+        QString target;  // empty: a real folder
+        bool listed;
+    } cases[] = {
+        {"real", {}, true},
+        {"folderlink", dir.path() + "/real", true},
+        {"COM1", "/dev/null", false},
+        {"filelink", dir.path() + "/plain.txt", false},
+        {"dangling", dir.path() + "/gone", false},
+    };
+    for (const auto& c : cases)
+        if (!c.target.isEmpty())
+            ASSERT_TRUE(QFile::link(c.target, dir.path() + "/" + c.name)) << c.name;
+    DirListBox list;
+    list.setPath(dir.path());
+    QStringList shown;
+    for (int i = 0; i < list.count(); ++i)
+        shown << list.item(i)->text().trimmed();
+    for (const auto& c : cases)
+        EXPECT_EQ(shown.contains(c.name), c.listed) << c.name;
 }
 
 TEST(PrintSurfacePositions, PrintMovesDownALineAndTextWithoutLineEndMovesRight)
