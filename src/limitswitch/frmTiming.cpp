@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -228,6 +229,7 @@ void frmTiming::buildControls()
     fgPLSChannels = new GridView(fgModel);
     fgPLSChannels->setObjectName(QStringLiteral("fgPLSChannels"));
     fgPLSChannels->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setGridColours();
 
     sbrMachineTiming = new QStatusBar(this);
     sbrMachineTiming->setSizeGripEnabled(false);
@@ -240,6 +242,24 @@ void frmTiming::buildControls()
 
     layoutConfigFrames();
     layoutChannelFrames();
+}
+
+void frmTiming::setGridColours()
+{
+    // Enabled: the setpoints in blue under headings in the button-text colour; disabled: both grey.
+    // Set once: the grid's enabled state picks the colour group. A palette set again at every
+    // switch is a new palette to the style, which caches what it paints under each one, so memory
+    // grew with every channel command (even two palettes set in turn come back as new copies).
+    QPalette p = fgPLSChannels->palette();
+    const QColor grey = p.color(QPalette::Disabled, QPalette::WindowText);
+    p.setColor(QPalette::Active, QPalette::Text, Qt::blue);
+    p.setColor(QPalette::Inactive, QPalette::Text, Qt::blue);
+    p.setColor(QPalette::Disabled, QPalette::Text, grey);
+    fgPLSChannels->setPalette(p);
+    QHeaderView* header = fgPLSChannels->horizontalHeader();
+    QPalette h = header->palette();
+    h.setColor(QPalette::Disabled, QPalette::ButtonText, grey);
+    header->setPalette(h);
 }
 
 void frmTiming::layoutConfigFrames()

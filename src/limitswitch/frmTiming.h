@@ -170,7 +170,7 @@ private:
     void setTmgMax(int Index, int Max);
     void setTmgValue(int Index, int Value);
     void setFieldEnabled(int Index, bool on);
-    void setGridColours(bool enabled);
+    void setGridColours();
     void setChannelControls(bool on);
     // Enter and Esc, alike in every entry: Enter moves on (to `enterTo`, or as Tab does); Esc puts
     // back the value from entry, a second Esc leaves the field for cmdDefault.

@@ -17,7 +17,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -144,7 +143,6 @@ void frmTiming::ShowOnlineState()
     AtStandstill = JustStopped = JustStarted = WasAtStandstill = false;
     sbrMachineTiming->setEnabled(true);
     fgPLSChannels->setEnabled(true);
-    setGridColours(true);
     for (int i = 1; i <= 4; ++i)
         txtTmg[i]->setEnabled(true);
     for (int i = 0; i <= 2; ++i)
@@ -189,7 +187,6 @@ void frmTiming::ShowOfflineState()
     for (QLabel* l : lblBWComp)
         l->setEnabled(false);
     fgPLSChannels->setEnabled(false);
-    setGridColours(false);
     for (UpDownEdit* t : txtTmg) {
         t->setEnabled(false);
         t->setText(QStringLiteral("-"));
@@ -295,7 +292,6 @@ void frmTiming::setChannelControls(bool on)
     for (int f : {2, 4, 8})
         fraTmg[f]->setEnabled(on);
     fgPLSChannels->setEnabled(on);
-    setGridColours(on);
     for (QWidget* w : {static_cast<QWidget*>(cmdRecallChan), static_cast<QWidget*>(cmdClearChan),
                        static_cast<QWidget*>(cmdClearAll), static_cast<QWidget*>(lblTmg[3]),
                        static_cast<QWidget*>(cmdAdjustSetpoint), static_cast<QWidget*>(cmdAddSetpoint),
@@ -321,17 +317,4 @@ void frmTiming::EnableOffsetControls()
     txtTmg[0]->setEnabled(true);
     txtTmg[0]->setText(QStringLiteral("0"));
     cmdSetOffset->setEnabled(true);
-}
-
-void frmTiming::setGridColours(bool enabled)
-{
-    // Enabled: the setpoints in blue under headings in the button-text colour; disabled: both grey.
-    QPalette p = fgPLSChannels->palette();
-    const QColor grey = p.color(QPalette::Disabled, QPalette::WindowText);
-    p.setColor(QPalette::Active, QPalette::Text, enabled ? QColor(Qt::blue) : grey);
-    p.setColor(QPalette::Inactive, QPalette::Text, enabled ? QColor(Qt::blue) : grey);
-    fgPLSChannels->setPalette(p);
-    QPalette h = fgPLSChannels->horizontalHeader()->palette();
-    h.setColor(QPalette::ButtonText, enabled ? p.color(QPalette::Active, QPalette::ButtonText) : grey);
-    fgPLSChannels->horizontalHeader()->setPalette(h);
 }

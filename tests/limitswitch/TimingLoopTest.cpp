@@ -1,12 +1,16 @@
 #include "TimingFixture.h"
 
 #include "platform/GridModel.h"
+#include "platform/GridView.h"
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <set>
 
 namespace {
 int count(const QByteArray& wire, std::initializer_list<int> bytes) { return wire.count(bytesOf(bytes)); }
@@ -176,6 +180,31 @@ TEST_F(TimingTest, ACommunicationErrorTakesTheWindowOffLineAtTheNextPass)
     EXPECT_EQ(f.sbrPanel[0]->text(), "RPM: -");
     EXPECT_TRUE(f.cboTargetBoard->isEnabled());
     EXPECT_FALSE(gFirstPassOnline);
+}
+
+// Every channel command turns the channel group off and on again. The grid shows blue setpoints
+// under headings in the button-text colour when on, both grey when off, and no switch brings a
+// new palette (two at most for each widget): the style caches what it paints under each palette,
+// so new ones made memory grow with every command.
+TEST_F(TimingTest, TheGridGreysWithItsGroupAndKeepsItsPalettes)
+{
+    frmTiming& f = openOnline(69);
+    QWidget* header = f.fgPLSChannels->horizontalHeader();
+    const QPalette natural = f.palette();
+    const QColor grey = natural.color(QPalette::Disabled, QPalette::WindowText);
+    std::set<qint64> keys;
+    for (int round = 0; round < 3; ++round) {
+        for (bool on : {false, true}) {
+            SCOPED_TRACE(on ? "on" : "off");
+            on ? f.EnableChannelControls() : f.DisableChannelControls();
+            EXPECT_EQ(f.fgPLSChannels->palette().color(QPalette::Text), on ? QColor(Qt::blue) : grey);
+            EXPECT_EQ(header->palette().color(QPalette::ButtonText),
+                      on ? natural.color(QPalette::Active, QPalette::ButtonText) : grey);
+            keys.insert(f.fgPLSChannels->palette().cacheKey());
+            keys.insert(header->palette().cacheKey());
+        }
+    }
+    EXPECT_LE(keys.size(), 4u);
 }
 
 TEST_F(TimingTest, APassInsideAnotherExchangesBoxLeavesTheLineAlone)
