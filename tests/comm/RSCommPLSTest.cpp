@@ -58,12 +58,15 @@ TEST_F(PLSTest, SetpointsAreWrittenWithTheChannelCommand)
 // A reply lost inside a command, past the communication box: what answers the FFh sent again (55h,
 // as to an argument or a handshake) acknowledges nothing, so the command is not confirmed. A board
 // left taking the last arguments acknowledges each byte with 55h: the next command's handshake must
-// not take those for its own answers, nor read the answers to its last bytes as a value.
+// not take those for its own answers, nor read the answers to its last bytes as a value. Lost inside
+// the ready poll, the FFh took the board out of the poll: the command is not confirmed, and no READY
+// box follows.
 TEST_F(PLSTest, ACommandCutShortOnTheLineIsNotConfirmedAndLeavesNothingForTheNextCommand)
 {
     board().pls.speed = 1750;
-    // After the scale read: the command byte, the channel, the ON low and high bytes, and the flag.
-    for (const int lostFrom : {5, 6, 7, 8, 11}) {
+    // After the scale read: the command byte, the channel, the ON low and high bytes, the flag, and
+    // the ready poll's 38h and 55h.
+    for (const int lostFrom : {5, 6, 7, 8, 11, 12, 13}) {
         SCOPED_TRACE(lostFrom);
         prompts.shown.clear();
         dropOutFrom(lostFrom);

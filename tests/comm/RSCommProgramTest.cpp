@@ -565,6 +565,29 @@ TEST_F(ProgramTest, ALineThatDropsOutNeverPutsAByteIntoTheProgram)
     EXPECT_FALSE(comm.InProgramMode());
 }
 
+// The download's confirmation reads an ident byte whose reply was lost once more: it shows what the
+// board holds, never a byte that was not read.
+TEST_F(ProgramTest, ALineThatDropsOutDuringTheIdentReadStillShowsTheBoardsIdent)
+{
+    const QString held = QStringLiteral("Program currently loaded in module:\r\n"
+                                        "  Program Ident: \t\tOLDPROG1\r\n"
+                                        "  Program Revision: \t\t7\r\n"
+                                        "  Program Checksum: \t200\r\n");
+    // The first ident character and the revision.
+    for (const int lost : {61424, 61433}) {
+        SCOPED_TRACE(lost);
+        board().setIdentity("OLDPROG1", 200, 7);
+        prompts.shown.clear();
+        comm.DownloadFile(writeProgram("PUMP", '4', "PROG00011?02\r\n", ":03200000010203D7\r\n:00000001FF\r\n"));
+        dropOutAt(board(), lost);
+        prompts.answer(Answer::Retry).answer(Answer::Yes).answer(Answer::Ok);
+        comm.DumpProgram();
+        ASSERT_EQ(prompts.shown.size(), 3u);
+        EXPECT_TRUE(prompts.shown[1].text.contains(held)) << prompts.shown[1].text.toStdString();
+        EXPECT_EQ(prompts.shown[2].text, "Program Download Complete!");
+    }
+}
+
 TEST_F(ProgramTest, AWrongEchoTwiceEndsTheUploadWithoutAHexFile)
 {
     const long again = board().receivedCount() + 22;
