@@ -136,10 +136,15 @@ void RSComm::CloseRSComm()
 
 int RSComm::SendByte(int value, bool noReply, bool clearInput)
 {
-    return exchangeByte(value, noReply, clearInput, false, nullptr);
+    return exchangeByte(value, noReply, clearInput, false, nullptr, {});
 }
 
-int RSComm::SendSync(bool clearInput, bool* late) { return exchangeByte(0xFF, false, clearInput, true, late); }
+int RSComm::SendByteThen(int value, std::span<const int> rest)
+{
+    return exchangeByte(value, false, false, false, nullptr, rest);
+}
+
+int RSComm::SendSync(bool clearInput, bool* late) { return exchangeByte(0xFF, false, clearInput, true, late, {}); }
 
 namespace {
 const QString kCannotCommunicate = QStringLiteral("Cannot Communicate with Target Board.") + CR +
@@ -147,7 +152,7 @@ const QString kCannotCommunicate = QStringLiteral("Cannot Communicate with Targe
                                    QStringLiteral("COMM Port and PROG Port.");
 } // namespace
 
-int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late)
+int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late, std::span<const int> rest)
 {
     if (late)
         *late = false;
@@ -184,11 +189,18 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bo
         deadline = monotonicMs() + timeouts().resendMs;
         ++timeoutCount;
         if (timeoutCount < 3) {
-            // Resynchronise: whatever state the board is in, FFh brings it back to the handshake.
+            // Resynchronise: FFh brings the board back to the handshake where an exchange starts.
+            // Inside one, the board would take it as an address, a value or an argument and act on
+            // it, so the board is first given the rest of the exchange, as asked for.
             CommError = false;
             CommObj->clearInput();
-            CommObj->write(QByteArray(1, static_cast<char>(0xFF)));
-            ++sent;
+            QByteArray resend;
+            for (const int b : rest)
+                resend += static_cast<char>(b & 0xFF);
+            rest = {};
+            resend += static_cast<char>(0xFF);
+            CommObj->write(resend);
+            sent += static_cast<int>(resend.size());
             continue;
         }
         const Answer a = msgBox(kCannotCommunicate, Buttons::RetryCancel, Icon::Critical, kCommTitle);
@@ -242,7 +254,7 @@ int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
     return NoReply;
 }
 
-bool RSComm::SetPLCMode(int mode, int modeByte)
+bool RSComm::SetPLCMode(int mode, int modeByte, std::span<const int> arguments)
 {
     CurrentMode = 0;
     // Every answer the handshake asks for may take as long as an exchange waits for its reply.
@@ -285,7 +297,7 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
         if (answers < (m_argumentsMayBePending ? kLongestArguments : 1))
             continue;
         m_argumentsMayBePending = false;
-        reply = SendByte(modeByte);
+        reply = SendByteThen(modeByte, arguments);
         if (reply == 0x55) {
             CurrentMode = mode;
             return true;
@@ -467,8 +479,10 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
     }
     for (int k = 0; k < bytes.size() && !WriteEchoError; ++k) {
         const long addr = ByteAddress + k;
-        for (const int sent : {static_cast<int>(addr / 256), static_cast<int>(addr % 256), bytes[k]}) {
-            const int reply = SendByte(sent);
+        const int triple[] = {static_cast<int>(addr / 256), static_cast<int>(addr % 256), bytes[k]};
+        for (std::size_t j = 0; j < 3; ++j) {
+            const int sent = triple[j];
+            const int reply = SendByteThen(sent, std::span<const int>(triple).subspan(j + 1));
             if (reply == NoReply) {
                 // A reply lost on the line leaves the byte unconfirmed, as a wrong echo does.
                 WriteEchoError = !CommError;

@@ -47,7 +47,10 @@ int RSComm::wordRead(int command)
 }
 
 // Sends `value` and expects the board's 55h for it.
-bool RSComm::sendExpecting55(int value) { return !CommError && SendByte(value & 0xFF) == kAck && !CommError; }
+bool RSComm::sendExpecting55(int value, std::span<const int> rest)
+{
+    return !CommError && SendByteThen(value & 0xFF, rest) == kAck && !CommError;
+}
 
 bool RSComm::readyPoll()
 {
@@ -85,9 +88,9 @@ bool RSComm::readyPoll()
 // by 55h, then the poll until the board is ready again.
 bool RSComm::changingCommand(int mode, int command, std::span<const int> arguments)
 {
-    bool ok = !CommError && SetPLCMode(mode, command);
-    for (const int b : arguments)
-        ok = ok && sendExpecting55(b);
+    bool ok = !CommError && SetPLCMode(mode, command, arguments);
+    for (std::size_t k = 0; k < arguments.size(); ++k)
+        ok = ok && sendExpecting55(arguments[k], arguments.subspan(k + 1));
     ok = ok && readyPoll();
     CurrentMode = 0;
     return ok;
@@ -215,7 +218,8 @@ RSComm::Result RSComm::RecallChannel(int Chan)
         CurrentMode = 0;
         return Result{outcome};
     };
-    if (!SetPLCMode(kModeRecall, kChannelRecall))
+    const int channel[] = {Chan & 0xFF};
+    if (!SetPLCMode(kModeRecall, kChannelRecall, channel))
         return failed(CommError ? 0 : 2, noAnswer());
     if (CommError)
         return failed(2, Outcome::CommFailed);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <functional>
 #include <map>
+#include <set>
 #include <gtest/gtest.h>
 
 namespace {
@@ -272,18 +273,28 @@ TEST_F(LinkTest, ALineThatStallsAndThenDeliversEveryReplyAtOnceNeverTakesOneAnsw
         const bool ok = static_cast<bool>(comm.RecallChannel(4));
         return QStringLiteral("%1 %2 %3").arg(ok).arg(comm.ChannelRecallState()).arg(comm.ChannelRecallPos());
     };
-    const auto setpoint = [&] { return QString::number(comm.SingleSetpoint(5, 100, 200, true)); };
+    // The result, and the pairs the board holds then.
+    const auto setpoint = [&] {
+        QString text = QString::number(comm.SingleSetpoint(5, 100, 200, true));
+        for (const auto& [on, off] : board().pls.setpoints[5])
+            text += QStringLiteral(" %1-%2").arg(on).arg(off);
+        return text;
+    };
     const Case cases[] = {
         {"read, handshake", 0, [&] { return comm.RSRead("D300"); }, "123456789", "123456789", {}},
         {"read, address echo", 2, [&] { return comm.RSRead("D300"); }, "0", "123456789", {}},
         {"byte write", 0, write("B40", "7"), "0", "0", {{40, 7}}},
+        {"byte write, address echo", 2, write("B40", "7"), "0", "0", {{40, 7}}},
         {"word write", 0, write("W210", "5000"), "0", "0", {{210, 0x88}, {211, 0x13}}},
+        {"word write, address low echo", 3, write("W210", "5000"), "0", "0", {{210, 0x88}, {211, 0x13}}},
         {"double-word write", 0, write("D300", "888"), "0", "0", {{300, 0x78}, {301, 3}, {302, 0}, {303, 0}}},
         {"limit-switch speed", 0, [&] { return comm.PLSRpm(); }, "43981", "43981", {}},
         {"limit-switch scale", 0, [&] { return comm.PLSScaleFactor(); }, "1000", "1000", {}},
         {"recall", 0, recall, "1 1 10", "1 0 20", {}},
         // The scale read takes four bytes: the stall comes at the clear command's handshake.
-        {"setpoint with its clear", 4, setpoint, "1", "1", {}},
+        {"setpoint with its clear", 4, setpoint, "1 100-200", "1 100-200", {}},
+        // After the clear's eight bytes and its ready poll's three: the ON low byte of the set.
+        {"setpoint, an argument", 18, setpoint, "0 100-200", "1 100-200", {}},
     };
     for (const int stallMs : {140, 360}) {
         for (const Case& c : cases) {
@@ -294,9 +305,13 @@ TEST_F(LinkTest, ALineThatStallsAndThenDeliversEveryReplyAtOnceNeverTakesOneAnsw
                 board().memory[300 + k] = static_cast<uint8_t>(d300[k]);
             board().pls.setpoints[4] = {{10, 20}};
             board().pls.recallCursor[4] = 0;
+            board().pls.setpoints[5].clear();
             auto expected = board().memory;
-            for (const auto& [address, byte] : c.written)
+            std::set<std::string> asked;
+            for (const auto& [address, byte] : c.written) {
                 expected[address] = static_cast<uint8_t>(byte);
+                asked.insert("W" + std::to_string(address) + "=" + std::to_string(byte));
+            }
             prompts.shown.clear();
             scaleTimeouts(1, 10);
             board().holdRepliesFrom(board().receivedCount() + c.stallAt, stallMs);
@@ -305,9 +320,10 @@ TEST_F(LinkTest, ALineThatStallsAndThenDeliversEveryReplyAtOnceNeverTakesOneAnsw
             EXPECT_TRUE(prompts.shown.empty());
             EXPECT_FALSE(comm.CommError);
             EXPECT_TRUE(board().memory == expected) << "no byte but the ones written changed";
+            for (const std::string& access : board().accesses)
+                EXPECT_TRUE(access[0] == 'R' || asked.count(access)) << access << " was not asked for";
         }
     }
-    EXPECT_EQ(board().pls.setpoints[5], (std::vector<std::pair<int, int>>{{100, 200}}));
 }
 
 // A board that answers every byte late, after FFh was sent again, is a link that does not work: the
