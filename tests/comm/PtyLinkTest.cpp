@@ -4,6 +4,7 @@
 #include "ScriptedPrompts.h"
 #include "TestSupport.h"
 #include "comm/RSComm.h"
+#include "platform/Clock.h"
 #include "platform/CommPort.h"
 
 #include <QDir>
@@ -89,6 +90,31 @@ TEST_F(PtyLinkTest, AReadThroughALineThatDropsOutGivesNoValueThenTheBoards)
     EXPECT_FALSE(comm.CommError);
     EXPECT_EQ(comm.RSRead("B100"), "42");
     EXPECT_EQ(prompts.shown.size(), 1u);
+}
+
+// Through the real port, a line that stalls past one FFh sent again and then delivers every reply
+// at once: at a read's handshake the read still gives the board's value; at a write's address the
+// write is done as asked, and no other byte of the board is touched.
+TEST_F(PtyLinkTest, ALineThatStallsAndThenDeliversEveryReplyAtOnceTakesNoAnswerForAnother)
+{
+    pty.withBoard([](SimBoard& b) { b.memory[100] = 42; });
+    comm.OpenRSComm(port);
+    ASSERT_TRUE(comm.OnlineMode);
+    scaleTimeouts(1, 10);
+    pty.withBoard([](SimBoard& b) { b.holdRepliesFrom(b.receivedCount(), 360); });
+    EXPECT_EQ(comm.RSRead("B100"), "42");
+    // FFh and 02h, then the address high byte.
+    pty.withBoard([](SimBoard& b) { b.holdRepliesFrom(b.receivedCount() + 2, 360); });
+    comm.RSWrite("B40", "7");
+    EXPECT_FALSE(comm.LastWriteFailed);
+    EXPECT_FALSE(comm.CommError);
+    pty.withBoard([](SimBoard& b) {
+        EXPECT_EQ(b.memory[40], 7);
+        for (int a = 0; a < 65536; ++a)
+            if (a != 40 && a != 100)
+                ASSERT_EQ(b.memory[a], 0) << "B" << a;
+    });
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(PtyLinkTest, MissingDeviceGivesTheCommPortErrorWithTheSystemsReason)

@@ -146,10 +146,12 @@ void PtyBoard::run()
             line.byteIn(sentAt(received++, arrivedNs, countsInStep, replyBefore));
             std::optional<uint8_t> reply;
             int delayMs = 0;
+            long heldUntilNs = 0;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 reply = m_board->receive(buf[i]);
                 delayMs = m_board->replyDelayMs;
+                heldUntilNs = static_cast<long>(m_board->heldUntil()) * 1000000L;
             }
             if (!reply)
                 continue;
@@ -157,7 +159,7 @@ void PtyBoard::run()
             // bytes in were sent no later than they arrived here and the reply is read after it
             // is written, so the pseudo-terminal's delays only ever add to the wire time.
             const long due = line.byteNs() > 0 ? std::max(arrivedNs, line.replyOut() - subtractedNs()) : arrivedNs;
-            sleepUntil(due + delayMs * 1000000L);
+            sleepUntil(std::max(due + delayMs * 1000000L, heldUntilNs));
             const unsigned char out = *reply;
             lastReplyNs = monotonicNs();
             while (::write(m_master, &out, 1) < 0 && errno == EINTR) {
