@@ -358,7 +358,8 @@ QString RSComm::ReadVariable(const QString& address)
     LastReadAddress = address;
     for (int k = 0; k <= LastByteCount; ++k) {
         const long a = ByteAddress + k;
-        const int echo = SendByte(static_cast<int>(a / 256));
+        const int low[] = {static_cast<int>(a % 256)};
+        const int echo = SendByteThen(static_cast<int>(a / 256), low);
         if (echo == NoReply)
             return {};
         if (echo != a / 256) {
