@@ -14,6 +14,9 @@
 namespace {
 const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
 const QString kEntryAlert = QStringLiteral("ENTRY ALERT");
+const QString kCannotCommunicate = QStringLiteral("Cannot Communicate with Target Board.") + CR +
+                                   QStringLiteral("Verify RS-232 Cable is Connected Between") + CR +
+                                   QStringLiteral("COMM Port and PROG Port.");
 constexpr int kFileAccessError = 75; // the old "Path/File access error"
 
 void entryAlert(const QString& reason)
@@ -145,12 +148,6 @@ int RSComm::SendByteThen(int value, std::span<const int> rest)
 }
 
 int RSComm::SendSync(bool clearInput, bool* late) { return exchangeByte(0xFF, false, clearInput, true, late, {}); }
-
-namespace {
-const QString kCannotCommunicate = QStringLiteral("Cannot Communicate with Target Board.") + CR +
-                                   QStringLiteral("Verify RS-232 Cable is Connected Between") + CR +
-                                   QStringLiteral("COMM Port and PROG Port.");
-} // namespace
 
 int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late, std::span<const int> rest)
 {
