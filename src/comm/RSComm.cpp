@@ -224,11 +224,7 @@ int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
 {
     for (; owed > 0 && CommObj->waitForByte(until); --owed)
         CommObj->readByte();
-    // A board that keeps talking is not waited out for ever: as long as one more wait would be.
-    const qint64 quietLimit = monotonicMs() + timeouts().resendMs;
-    while (monotonicMs() < quietLimit && CommObj->waitForByte(monotonicMs() + timeouts().quietMs))
-        CommObj->readByte();
-    CommObj->clearInput();
+    settleLine();
     CurrentMode = 0;
     m_argumentsMayBePending = true;
     // A board that answers every byte late is a link that does not work, however each late answer
@@ -249,6 +245,15 @@ int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
     }
     ReplyLost = true;
     return NoReply;
+}
+
+void RSComm::settleLine()
+{
+    // A board that keeps talking is not waited out for ever: as long as one more wait would be.
+    const qint64 quietLimit = monotonicMs() + timeouts().resendMs;
+    while (monotonicMs() < quietLimit && CommObj->waitForByte(monotonicMs() + timeouts().quietMs))
+        CommObj->readByte();
+    CommObj->clearInput();
 }
 
 bool RSComm::SetPLCMode(int mode, int modeByte, std::span<const int> arguments)
@@ -487,7 +492,14 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
                 return;
             }
             if (reply != sent) {
+                // The board took the byte whatever came back, and now waits for the rest of the
+                // exchange: FFh would be written there. It is given the rest as asked for; what
+                // answers it cannot be relied on, so the line is emptied before anything else.
                 WriteEchoError = true;
+                for (std::size_t r = j + 1; r < 3 && !CommError; ++r)
+                    SendByte(triple[r]);
+                if (!CommError)
+                    settleLine();
                 CurrentMode = 0;
                 break;
             }

@@ -220,6 +220,9 @@ private:
     bool readSettings(int& port, QString& speed);
     int exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late, std::span<const int> rest);
     int lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late);
+    // Reads off the line until it has been quiet a moment, then empties it: nothing is left in
+    // flight to be taken for the answer to what is sent next.
+    void settleLine();
     int m_busy = 0;
     // Exchanges in a row whose answers came only after FFh was sent again; at kLostInARow the link
     // counts as not working, as when the board does not answer at all.

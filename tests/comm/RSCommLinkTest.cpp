@@ -520,6 +520,15 @@ TEST_F(LinkTest, WriteEchoMismatchRepeatsOnceWithAFreshHandshake)
     EXPECT_EQ(wire(), "00 0A 06 FF 02 00 0A 06");
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_FALSE(comm.CommError);
+
+    // A wrong echo of the address: the board, waiting for the rest, is given it as asked rather
+    // than the handshake's FFh, which it would write to B255.
+    board().clearLog();
+    board().corruptReplyAt(board().receivedCount() + 2, 0x7E);
+    comm.RSWrite("B10", "7");
+    EXPECT_EQ(wire(), "FF 02 00 0A 07 FF 02 00 0A 07");
+    EXPECT_EQ(board().memory[10], 7);
+    EXPECT_EQ(board().memory[255], 0);
 }
 
 TEST_F(LinkTest, RefusedValuesSendNothing)
