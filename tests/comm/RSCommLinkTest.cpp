@@ -529,6 +529,15 @@ TEST_F(LinkTest, WriteEchoMismatchRepeatsOnceWithAFreshHandshake)
     EXPECT_EQ(wire(), "FF 02 00 0A 07 FF 02 00 0A 07");
     EXPECT_EQ(board().memory[10], 7);
     EXPECT_EQ(board().memory[255], 0);
+
+    // The same when the line stalls on the rest (write mode stays: 00 comes first): the rest still
+    // comes before FFh.
+    board().clearLog();
+    scaleTimeouts(1, 10);
+    board().corruptReplyAt(board().receivedCount(), 0x7E);
+    board().holdRepliesFrom(board().receivedCount() + 1, 140);
+    comm.RSWrite("B10", "8");
+    EXPECT_EQ(board().accesses, (std::vector<std::string>{"W10=8", "W10=8"}));
 }
 
 TEST_F(LinkTest, RefusedValuesSendNothing)
