@@ -497,7 +497,8 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
                 // answers it cannot be relied on, so the line is emptied before anything else.
                 WriteEchoError = true;
                 for (std::size_t r = j + 1; r < 3 && !CommError; ++r)
-                    SendByte(triple[r]);
+                    if (SendByteThen(triple[r], std::span<const int>(triple).subspan(r + 1)) == NoReply)
+                        break;
                 if (!CommError)
                     settleLine();
                 CurrentMode = 0;
