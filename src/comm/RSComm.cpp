@@ -175,7 +175,10 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bo
             CommErrorAlert = false;
             const int reply = CommObj->readByte();
             if (sent == 1) {
-                m_lostInARow = 0;
+                // Until a handshake has counted its answers in a row, an answer in time may be
+                // one still owed from before: it does not show that the line works again.
+                if (!m_argumentsMayBePending)
+                    m_lostInARow = 0;
                 return reply;
             }
             return lateAnswer(reply, sent - 1, deadline, sync, late);

@@ -49,7 +49,14 @@ int RSComm::wordRead(int command)
 // Sends `value` and expects the board's 55h for it.
 bool RSComm::sendExpecting55(int value, std::span<const int> rest)
 {
-    return !CommError && SendByteThen(value & 0xFF, rest) == kAck && !CommError;
+    if (CommError)
+        return false;
+    const int reply = SendByteThen(value & 0xFF, rest);
+    // A board that did not acknowledge may still be waiting for the rest of the arguments, and
+    // would acknowledge the next handshake's FFh bytes as those.
+    if (reply != kAck && reply != NoReply && !rest.empty())
+        m_argumentsMayBePending = true;
+    return reply == kAck && !CommError;
 }
 
 bool RSComm::readyPoll()

@@ -96,6 +96,15 @@ TEST_F(PLSTest, AWrongAcknowledgementEndsTheCommandAtOnce)
     EXPECT_FALSE(comm.CommError);
 }
 
+// An acknowledgement garbled on the line: the board still waits for the other five arguments and
+// acknowledges FFh bytes as those. The next read's handshake does not take them for its own.
+TEST_F(PLSTest, AGarbledAcknowledgementLeavesNoAnswerForTheNextRead)
+{
+    board().corruptReplyAt(board().receivedCount() + 6, 0x7E); // the channel's, after the scale read
+    EXPECT_FALSE(comm.SingleSetpoint(3, 10, 20, false));
+    EXPECT_EQ(comm.PLSScaleFactor(), "360");
+}
+
 TEST_F(PLSTest, ASetpointIsNotWrittenOverAFailedClear)
 {
     board().pls.setpoints[3] = {{10, 20}};
