@@ -383,7 +383,13 @@ void RSComm::DumpProgram()
     QString boardIdent;
     int boardBytes[10] = {};
     for (int k = 0; k < 10 && !CommError; ++k) {
-        readBoardByte(kIdentAddress + k, boardBytes[k]);
+        // A byte that could not be read even once more would be shown as a 0 the board never held;
+        // nothing has been sent to the board yet, so the download stops here.
+        if (!readBoardByte(kIdentAddress + k, boardBytes[k]) && !CommError) {
+            msgBox(QStringLiteral("Program Download Not Complete!"), Buttons::Ok, Icon::Critical, kDownloadTitle);
+            m_inProgramMode = false;
+            return;
+        }
         if (k < kIdentLength)
             boardIdent += QChar(boardBytes[k]);
     }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -586,6 +587,23 @@ TEST_F(ProgramTest, ALineThatDropsOutDuringTheIdentReadStillShowsTheBoardsIdent)
         EXPECT_TRUE(prompts.shown[1].text.contains(held)) << prompts.shown[1].text.toStdString();
         EXPECT_EQ(prompts.shown[2].text, "Program Download Complete!");
     }
+    // Both reads of the first ident character echo its address wrongly: no confirmation with a 0
+    // in it, and nothing is sent.
+    int echoes = 0;
+    board().replyHook = [&](long, uint8_t byte, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
+        return byte == 0xEF && ++echoes <= 2 ? std::optional<uint8_t>(0x7E) : reply;
+    };
+    prompts.shown.clear();
+    comm.DownloadFile(writeProgram("PUMP", '4', "PROG00011?02\r\n", ":03200000010203D7\r\n:00000001FF\r\n"));
+    board().clearLog();
+    prompts.answerOk();
+    comm.DumpProgram();
+    board().replyHook = nullptr;
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Program Download Not Complete!");
+    EXPECT_TRUE(std::none_of(board().accesses.begin(), board().accesses.end(),
+                             [](const std::string& a) { return a[0] == 'W'; }));
+    EXPECT_FALSE(comm.InProgramMode());
 }
 
 TEST_F(ProgramTest, AWrongEchoTwiceEndsTheUploadWithoutAHexFile)
