@@ -222,7 +222,7 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bo
 // the answers still owed would be taken for the answers to whatever is sent next, one place off.
 // So they are read off the line, as long as the exchange would have waited for them, and then until
 // the line has been quiet a moment; after that nothing is in flight. The next handshake then counts
-// several 55h in a row, for a board that took the FFh bytes as arguments of a command.
+// several 55h in a row, so that no answer from before can pass for its own.
 int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
 {
     for (; owed > 0 && CommObj->waitForByte(until); --owed)
@@ -268,10 +268,10 @@ bool RSComm::SetPLCMode(int mode, int modeByte, std::span<const int> arguments)
         return monotonicMs() + timeouts().handshakeMs + qint64(answers - 1) * timeouts().replyMs;
     };
     qint64 deadline = nextDeadline();
-    // A limit-switch board still taking the arguments of a command cut short by a lost reply answers
-    // each FFh with 55h as an argument's acknowledgement, and would take the mode byte and what
-    // follows as its last arguments. The FFh sent again took at least one of them; only more 55h
-    // answers in a row than the rest can hold say that an FFh reached the handshake.
+    // After a late answer, or an argument the board did not acknowledge, a 55h may be one still on
+    // its way, or a limit-switch board's acknowledgement of an FFh taken as one of its arguments.
+    // Only more 55h answers in a row than a command has arguments say that an FFh reached the
+    // handshake.
     int answers = 0;
     int stalls = 0;
     while (CurrentMode != mode) {

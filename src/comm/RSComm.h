@@ -228,7 +228,8 @@ private:
     // counts as not working, as when the board does not answer at all.
     int m_lostInARow = 0;
     static constexpr int kLostInARow = 3;
-    // Set when a reply was lost inside an exchange, until a handshake has made sure of the board.
+    // Set when a reply came late or an argument went unacknowledged, until a handshake has counted
+    // its answers in a row.
     bool m_argumentsMayBePending = false;
     // The most argument bytes a command takes (the channel commands and configuration blocks).
     static constexpr int kLongestArguments = 6;

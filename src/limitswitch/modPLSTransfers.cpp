@@ -136,7 +136,7 @@ void UploadPLSConfiguration(const PLSTransferDisplay& display)
         if (!inUse)
             continue;
         progress(display.pbrWaitDisplay, c + 1);
-        if (!RecallChannelSetpoints(c, display.lblSetpointRecall) || comm.CommError)
+        if (!RecallChannelSetpoints(c, display.lblSetpointRecall))
             return;
         if (d.ChannelSetpoints[c])
             d.CHLText += CHLSetpointLines(*d.ChannelSetpoints[c], multi);

@@ -327,7 +327,8 @@ private:
     void selectionFirst();
     bool selectionIsLimitSwitch() const;
     void statusTableFind();
-    // One read of the tick, by the rule of which view asks for what; the fault code read (0 when none).
+    // One read of the tick, by the rule of which view asks for what: the fault code read, 0 when no
+    // fault code is read, nothing when its read got no answer.
     std::optional<int> tickRead();
 
     // New program, copy program and program transfers.
