@@ -139,17 +139,12 @@ void RSComm::CloseRSComm()
 
 int RSComm::SendByte(int value, bool noReply, bool clearInput)
 {
-    return exchangeByte(value, noReply, clearInput, false, nullptr, {});
+    return exchangeByte(value, noReply, clearInput, false, nullptr);
 }
 
-int RSComm::SendByteThen(int value, std::span<const int> rest)
-{
-    return exchangeByte(value, false, false, false, nullptr, rest);
-}
+int RSComm::SendSync(bool clearInput, bool* late) { return exchangeByte(0xFF, false, clearInput, true, late); }
 
-int RSComm::SendSync(bool clearInput, bool* late) { return exchangeByte(0xFF, false, clearInput, true, late, {}); }
-
-int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late, std::span<const int> rest)
+int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late)
 {
     if (late)
         *late = false;
@@ -189,18 +184,14 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bo
         deadline = monotonicMs() + timeouts().resendMs;
         ++timeoutCount;
         if (timeoutCount < 3) {
-            // Resynchronise: FFh brings the board back to the handshake where an exchange starts.
-            // Inside one, the board would take it as an address, a value or an argument and act on
-            // it, so the board is first given the rest of the exchange, as asked for.
+            // Resynchronise with FFh alone. Whether the board took the byte whose reply did not
+            // come cannot be told; a board that heard nothing for this long has dropped what it
+            // half received, and takes FFh where an exchange starts. Any other byte sent now
+            // would start an exchange nobody asked for.
             CommError = false;
             CommObj->clearInput();
-            QByteArray resend;
-            for (const int b : rest)
-                resend += static_cast<char>(b & 0xFF);
-            rest = {};
-            resend += static_cast<char>(0xFF);
-            CommObj->write(resend);
-            sent += static_cast<int>(resend.size());
+            CommObj->write(QByteArray(1, static_cast<char>(0xFF)));
+            ++sent;
             continue;
         }
         const Answer a = msgBox(kCannotCommunicate, Buttons::RetryCancel, Icon::Critical, kCommTitle);
@@ -227,7 +218,7 @@ int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
 {
     for (; owed > 0 && CommObj->waitForByte(until); --owed)
         CommObj->readByte();
-    settleLine();
+    settleLine(timeouts().quietMs);
     CurrentMode = 0;
     m_argumentsMayBePending = true;
     // A board that answers every byte late is a link that does not work, however each late answer
@@ -250,16 +241,23 @@ int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
     return NoReply;
 }
 
-void RSComm::settleLine()
+void RSComm::settleLine(int quietMs)
 {
     // A board that keeps talking is not waited out for ever: as long as one more wait would be.
     const qint64 quietLimit = monotonicMs() + timeouts().resendMs;
-    while (monotonicMs() < quietLimit && CommObj->waitForByte(monotonicMs() + timeouts().quietMs))
+    while (monotonicMs() < quietLimit && CommObj->waitForByte(monotonicMs() + quietMs))
         CommObj->readByte();
     CommObj->clearInput();
 }
 
-bool RSComm::SetPLCMode(int mode, int modeByte, std::span<const int> arguments)
+void RSComm::letExchangeLapse()
+{
+    if (portOpen())
+        settleLine(timeouts().replyMs);
+    CurrentMode = 0;
+}
+
+bool RSComm::SetPLCMode(int mode, int modeByte)
 {
     CurrentMode = 0;
     // Every answer the handshake asks for may take as long as an exchange waits for its reply.
@@ -302,7 +300,7 @@ bool RSComm::SetPLCMode(int mode, int modeByte, std::span<const int> arguments)
         if (answers < (m_argumentsMayBePending ? kLongestArguments : 1))
             continue;
         m_argumentsMayBePending = false;
-        reply = SendByteThen(modeByte, arguments);
+        reply = SendByte(modeByte);
         if (reply == 0x55) {
             CurrentMode = mode;
             return true;
@@ -363,12 +361,11 @@ QString RSComm::ReadVariable(const QString& address)
     LastReadAddress = address;
     for (int k = 0; k <= LastByteCount; ++k) {
         const long a = ByteAddress + k;
-        const int low[] = {static_cast<int>(a % 256)};
-        const int echo = SendByteThen(static_cast<int>(a / 256), low);
+        const int echo = SendByte(static_cast<int>(a / 256));
         if (echo == NoReply)
             return {};
         if (echo != a / 256) {
-            CurrentMode = 0;
+            letExchangeLapse();
             return {};
         }
         const int data = SendByte(static_cast<int>(a % 256));
@@ -486,25 +483,18 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
     for (int k = 0; k < bytes.size() && !WriteEchoError; ++k) {
         const long addr = ByteAddress + k;
         const int triple[] = {static_cast<int>(addr / 256), static_cast<int>(addr % 256), bytes[k]};
-        for (std::size_t j = 0; j < 3; ++j) {
-            const int sent = triple[j];
-            const int reply = SendByteThen(sent, std::span<const int>(triple).subspan(j + 1));
+        for (const int sent : triple) {
+            const int reply = SendByte(sent);
             if (reply == NoReply) {
                 // A reply lost on the line leaves the byte unconfirmed, as a wrong echo does.
                 WriteEchoError = !CommError;
                 return;
             }
             if (reply != sent) {
-                // The board took the byte whatever came back, and now waits for the rest of the
-                // exchange: FFh would be written there. It is given the rest as asked for; what
-                // answers it cannot be relied on, so the line is emptied before anything else.
+                // The board may have taken the byte whatever came back, and wait for the rest of
+                // the exchange: the handshake's FFh would be written there.
                 WriteEchoError = true;
-                for (std::size_t r = j + 1; r < 3 && !CommError; ++r)
-                    if (SendByteThen(triple[r], std::span<const int>(triple).subspan(r + 1)) == NoReply)
-                        break;
-                if (!CommError)
-                    settleLine();
-                CurrentMode = 0;
+                letExchangeLapse();
                 break;
             }
         }

@@ -164,16 +164,11 @@ protected:
     // One byte and its reply. A reply that comes only after FFh was sent again counts as none
     // (NoReply with CommError clear, ReplyLost set).
     int SendByte(int value, bool NoReply = false, bool ClearInput = false);
-    // One byte of an exchange that `rest` completes (an address's low byte and the data, a command's
-    // arguments). Should the reply not come, the board is given `rest` before FFh is sent again, so
-    // that it acts on nothing but what was asked for; the reply still counts as lost.
-    int SendByteThen(int value, std::span<const int> rest);
     // The resynchronising FFh of a handshake: the bytes sent again are the same FFh, so whatever
     // answers one of them answers it. `late` tells whether it came only after FFh was sent again
     // (the line has been emptied since).
     int SendSync(bool ClearInput = false, bool* late = nullptr);
-    // `arguments`: what a limit-switch command byte is followed by (see SendByteThen).
-    bool SetPLCMode(int mode, int modeByte, std::span<const int> arguments = {});
+    bool SetPLCMode(int mode, int modeByte);
     QString ReadVariable(const QString& Address);
     void WriteVariable(const QString& Address, const QString& DataValue);
     void ParseAddress(const QString& Address);
@@ -218,11 +213,16 @@ protected:
 
 private:
     bool readSettings(int& port, QString& speed);
-    int exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late, std::span<const int> rest);
+    int exchangeByte(int value, bool noReply, bool clearInput, bool sync, bool* late);
     int lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late);
-    // Reads off the line until it has been quiet a moment, then empties it: nothing is left in
+    // Reads off the line until it has been quiet for `quietMs`, then empties it: nothing is left in
     // flight to be taken for the answer to what is sent next.
-    void settleLine();
+    void settleLine(int quietMs);
+    // After an answer that shows the board may be in the middle of an exchange (a wrong echo or
+    // acknowledgement): nothing goes out until the line has been quiet as long as the wait before
+    // FFh is sent again, by which time the board has dropped what it half received. Anything sent
+    // sooner, even FFh, would be taken as the rest of that exchange.
+    void letExchangeLapse();
     int m_busy = 0;
     // Exchanges in a row whose answers came only after FFh was sent again; at kLostInARow the link
     // counts as not working, as when the board does not answer at all.
@@ -257,7 +257,7 @@ private:
     bool channelCommand(int command, int channel, int s1, int s2, int flag);
     bool blockWrite(int command, const int* values);
     bool changingCommand(int mode, int command, std::span<const int> arguments);
-    bool sendExpecting55(int value, std::span<const int> rest);
+    bool sendExpecting55(int value, bool lastArgument);
     bool readyPoll();
     int m_channelRecallState = 0;
     int m_channelRecallPos = 0;

@@ -47,15 +47,17 @@ int RSComm::wordRead(int command)
 }
 
 // Sends `value` and expects the board's 55h for it.
-bool RSComm::sendExpecting55(int value, std::span<const int> rest)
+bool RSComm::sendExpecting55(int value, bool lastArgument)
 {
     if (CommError)
         return false;
-    const int reply = SendByteThen(value & 0xFF, rest);
-    // A board that did not acknowledge may still be waiting for the rest of the arguments, and
-    // would acknowledge the next handshake's FFh bytes as those.
-    if (reply != kAck && reply != NoReply && !rest.empty())
+    const int reply = SendByte(value & 0xFF);
+    if (reply != kAck && reply != NoReply && !lastArgument) {
+        // A board that did not acknowledge may still be waiting for the rest of the arguments, and
+        // would take whatever comes next for them.
         m_argumentsMayBePending = true;
+        letExchangeLapse();
+    }
     return reply == kAck && !CommError;
 }
 
@@ -95,9 +97,9 @@ bool RSComm::readyPoll()
 // by 55h, then the poll until the board is ready again.
 bool RSComm::changingCommand(int mode, int command, std::span<const int> arguments)
 {
-    bool ok = !CommError && SetPLCMode(mode, command, arguments);
+    bool ok = !CommError && SetPLCMode(mode, command);
     for (std::size_t k = 0; k < arguments.size(); ++k)
-        ok = ok && sendExpecting55(arguments[k], arguments.subspan(k + 1));
+        ok = ok && sendExpecting55(arguments[k], k + 1 == arguments.size());
     ok = ok && readyPoll();
     CurrentMode = 0;
     return ok;
@@ -225,8 +227,7 @@ RSComm::Result RSComm::RecallChannel(int Chan)
         CurrentMode = 0;
         return Result{outcome};
     };
-    const int channel[] = {Chan & 0xFF};
-    if (!SetPLCMode(kModeRecall, kChannelRecall, channel))
+    if (!SetPLCMode(kModeRecall, kChannelRecall))
         return failed(CommError ? 0 : 2, noAnswer());
     if (CommError)
         return failed(2, Outcome::CommFailed);

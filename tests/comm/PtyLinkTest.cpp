@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <climits>
+#include <functional>
 #include <fcntl.h>
 #include <poll.h>
 #include <time.h>
@@ -92,29 +94,61 @@ TEST_F(PtyLinkTest, AReadThroughALineThatDropsOutGivesNoValueThenTheBoards)
     EXPECT_EQ(prompts.shown.size(), 1u);
 }
 
-// Through the real port, a line that stalls past one FFh sent again and then delivers every reply
-// at once: at a read's handshake the read still gives the board's value; at a write's address the
-// write is done as asked, and no other byte of the board is touched.
-TEST_F(PtyLinkTest, ALineThatStallsAndThenDeliversEveryReplyAtOnceTakesNoAnswerForAnother)
+// Through the real port, faults of the line inside an exchange: a reply late, a byte lost on its way
+// to the board. The board makes no write and no setting but the one asked for, and the operation
+// either did it or says it failed; a read through a stall gives the board's value.
+TEST_F(PtyLinkTest, AFaultInsideAnExchangeWritesNothingButWhatWasAsked)
 {
-    pty.withBoard([](SimBoard& b) { b.memory[100] = 42; });
-    comm.OpenRSComm(port);
-    ASSERT_TRUE(comm.OnlineMode);
-    scaleTimeouts(1, 10);
-    pty.withBoard([](SimBoard& b) { b.holdRepliesFrom(b.receivedCount(), 360); });
-    EXPECT_EQ(comm.RSRead("B100"), "42");
-    // FFh and 02h, then the address high byte.
-    pty.withBoard([](SimBoard& b) { b.holdRepliesFrom(b.receivedCount() + 2, 360); });
-    comm.RSWrite("B40", "7");
-    EXPECT_FALSE(comm.LastWriteFailed);
-    EXPECT_FALSE(comm.CommError);
+    struct Case {
+        const char* what;
+        long at; // the byte of the call, counted from its first
+        std::function<void(SimBoard&, long)> fault;
+        std::function<bool()> call;
+        std::string asked; // the one write or setting asked for; none for a read
+    };
+    const auto late = [](SimBoard& b, long i) { b.holdRepliesFrom(i, 140); };
+    const auto lostOnItsWay = [](SimBoard& b, long i) { b.loseByteAt(i); };
+    const auto writeB = [this](const char* address) {
+        return [=, this] {
+            comm.RSWrite(QString::fromLatin1(address), "7");
+            return !comm.LastWriteFailed;
+        };
+    };
+    const Case cases[] = {
+        {"the echo of a write's address high byte 1.4 s late", 2, late, writeB("B40"), "W40=7"},
+        {"a write's address high byte lost", 2, lostOnItsWay, writeB("B100"), "W100=7"},
+        // After the scale read's four bytes and the handshake's FFh: the command byte.
+        {"a setpoint's command byte lost", 5, lostOnItsWay, [this] { return comm.SingleSetpoint(2, 100, 200, false); },
+         "P1B 02 64 00 C8 00 01"},
+        {"a read's handshake answered 3.6 s late", 0, [](SimBoard& b, long i) { b.holdRepliesFrom(i, 360); },
+         [this] { return comm.RSRead("B200") == "42"; }, ""},
+    };
     pty.withBoard([](SimBoard& b) {
-        EXPECT_EQ(b.memory[40], 7);
-        for (int a = 0; a < 65536; ++a)
-            if (a != 40 && a != 100)
-                ASSERT_EQ(b.memory[a], 0) << "B" << a;
+        b.memory[200] = 42;
+        b.pls.scale = 360;
     });
-    EXPECT_TRUE(prompts.shown.empty());
+    scaleTimeouts(1, 10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        comm.OpenRSComm(port);
+        ASSERT_TRUE(comm.OnlineMode);
+        pty.withBoard([&](SimBoard& b) {
+            b.clearLog();
+            c.fault(b, b.receivedCount() + c.at);
+        });
+        const bool done = c.call();
+        const auto accesses = pty.withBoard([](SimBoard& b) { return b.accesses; });
+        for (const std::string& access : accesses)
+            EXPECT_TRUE(access[0] == 'R' || access == c.asked) << access << " was not asked for";
+        if (c.asked.empty()) {
+            EXPECT_TRUE(done) << "the read gave the board's value";
+        } else if (done) {
+            EXPECT_NE(std::find(accesses.begin(), accesses.end(), c.asked), accesses.end()) << "said done, but not done";
+        }
+        EXPECT_FALSE(comm.CommError);
+        EXPECT_TRUE(prompts.shown.empty());
+        comm.CloseRSComm();
+    }
 }
 
 TEST_F(PtyLinkTest, MissingDeviceGivesTheCommPortErrorWithTheSystemsReason)

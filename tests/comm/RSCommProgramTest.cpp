@@ -610,7 +610,7 @@ TEST_F(ProgramTest, AWrongEchoTwiceEndsTheUploadWithoutAHexFile)
 {
     const long again = board().receivedCount() + 22;
     board().corruptReplyAt(again, 0x00);
-    board().corruptReplyAt(again + 4, 0x00); // FFh taken as the low byte, FFh, 01h, then the retry
+    board().corruptReplyAt(again + 3, 0x00); // FFh, 01h, then the retry
     upload("TWICE", '4');
     EXPECT_EQ(prompts.shown.back().text, "Program Upload Not Complete!\r\n\r\nHEX file not created.");
     EXPECT_EQ(prompts.shown.back().title, "Program Upload");

@@ -35,10 +35,46 @@ bool SimBoard::atExchangeStart() const
     }
 }
 
+int SimBoard::dropMs() const { return dropAfterMs >= 0 ? dropAfterMs : timeouts().replyMs / 2; }
+
+bool SimBoard::inExchange() const
+{
+    switch (m_mode) {
+    case Mode::None:
+    case Mode::AwaitModeByte:
+        return false;
+    case Mode::PLSCommand:
+        return true;
+    default:
+        return m_step != 0;
+    }
+}
+
+void SimBoard::dropExchange()
+{
+    m_step = 0;
+    if (m_mode == Mode::PLSCommand) {
+        m_mode = Mode::None;
+        m_readyStep = -1;
+    }
+}
+
 std::optional<uint8_t> SimBoard::receive(uint8_t byte)
 {
-    m_log.push_back({true, byte});
     const long index = m_received++;
+    if (index == m_loseByteAt)
+        return std::nullopt;
+    m_log.push_back({true, byte});
+    const qint64 now = monotonicMs();
+    if (dropMs() > 0 && inExchange() && now - m_lastActivityMs >= dropMs())
+        dropExchange();
+    m_lastActivityMs = now;
+    if (index == m_resetAt) {
+        m_mode = Mode::AwaitModeByte;
+        m_step = 0;
+        m_readyStep = -1;
+        return std::nullopt;
+    }
 
     std::optional<uint8_t> reply;
     if (byte == 0xFF && atExchangeStart()) {
@@ -55,6 +91,11 @@ std::optional<uint8_t> SimBoard::receive(uint8_t byte)
     } else {
         reply = exchange(byte);
     }
+
+    // A board slow to answer is busy with the byte until its answer leaves; a line that holds or
+    // loses the answer afterwards is not the board.
+    if (reply)
+        m_lastActivityMs = now + replyDelayMs;
 
     for (const auto& c : m_corrupt)
         if (c.index == index && reply)

@@ -19,9 +19,15 @@
 // sends one of the command's fixed bytes (55h or 38h) rather than an argument. Anywhere else (an
 // address low byte, a data byte, a record's address or data, a limit-switch argument such as a
 // channel, setpoint byte or configuration value) FFh is data. So addresses FF00h to FFFFh cannot be
-// read or written (the PC's own handshake would be taken for them), a record of FFh bytes cannot
-// be sent, and an FFh that the PC resends after a time-out in the middle of an exchange is taken as
-// that exchange's next byte, as a real board would.
+// read or written (the PC's own handshake would be taken for them) and a record of FFh bytes cannot
+// be sent.
+//
+// Drop rule. A board that has heard and said nothing for dropMs() in the middle of an exchange
+// drops what it half received: a read, a write or a program load goes back to where its next
+// exchange starts (an address high byte, a record's count), a limit-switch command back to waiting
+// for FFh. The silence counts from the last byte the board took in or answered, not from when the
+// line delivered that answer. So the FFh that the PC sends after a second without a reply always
+// resynchronises; an FFh sent sooner, in the middle of an exchange, is still data.
 class SimBoard {
 public:
     enum class Mode { None, AwaitModeByte, Read, Write, ProgramLoad, PLSCommand };
@@ -42,7 +48,19 @@ public:
     std::array<uint8_t, 65536> memory{};
     Mode mode() const { return m_mode; }
 
+    // The silence after which a half-received exchange is dropped: half the PC's wait for a
+    // reply, as the time-outs in force are (tests shorten them); `dropAfterMs` > 0 sets it, and 0
+    // makes a board that never drops one.
+    int dropAfterMs = -1;
+    int dropMs() const;
+
     // --- faults
+    // The byte that the PC sends as byte number `index` (counting every byte sent to the board,
+    // this one too) is lost on its way: the board never hears it.
+    void loseByteAt(long index) { m_loseByteAt = index; }
+    // The board goes back to waiting for a mode byte on taking byte number `index`, without
+    // answering it (a board that reset).
+    void resetAt(long index) { m_resetAt = index; }
     // No reply to any byte once `count` bytes have been received (0: silent from the start).
     void setSilentFrom(long count) { m_silentFrom = count; }
     // The next `count` FFh handshakes are answered with `reply` instead of 55h.
@@ -143,7 +161,9 @@ public:
     const std::vector<LogEntry>& log() const { return m_log; }
     QByteArray received() const;
     QByteArray sent() const;
-    // Every read and write exchange completed, in order ("R8176", "W8178=0"), cleared with the log.
+    // Every read and write exchange completed and every limit-switch command carried out, in order
+    // ("R8176", "W8178=0", "P1B 05 64 00 C8 00 01": the command byte and its arguments), cleared
+    // with the log.
     std::vector<std::string> accesses;
     void clearLog()
     {
@@ -165,6 +185,10 @@ protected:
     int m_address = 0;
 
 private:
+    // True in the middle of an exchange, where a silence drops it (the drop rule above).
+    bool inExchange() const;
+    void dropExchange();
+
     // Program load: one record after another, each answered by its sum.
     std::optional<uint8_t> loadRecord(uint8_t byte);
     int m_recordCount = 0;
@@ -196,6 +220,9 @@ private:
     std::vector<LogEntry> m_log;
     std::vector<Corruption> m_corrupt;
     long m_received = 0;
+    long m_loseByteAt = -1;
+    long m_resetAt = -1;
+    qint64 m_lastActivityMs = 0;
     long m_silentFrom = -1;
     long m_lossFrom = -1;
     int m_lossAddress = -1;

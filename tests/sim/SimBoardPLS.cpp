@@ -9,6 +9,12 @@ namespace {
 bool isWordRead(uint8_t c) { return c == 0x18 || c == 0x28 || c == 0x48 || c == 0x58; }
 bool isBlock(uint8_t c) { return c == 0x3B || c == 0x4B || c == 0x5B || c == 0x6B; }
 constexpr uint8_t kAck = 0x55;
+
+std::string hexByte(uint8_t b)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    return {digits[b >> 4], digits[b & 15]};
+}
 } // namespace
 
 int SimBoard::plsArgumentCount() const
@@ -58,6 +64,10 @@ std::vector<std::pair<int, uint8_t>> SimBoard::switchingPoints(int channel) cons
 void SimBoard::plsApply()
 {
     auto word = [&](int i) { return m_args[i] + 256 * m_args[i + 1]; };
+    std::string setting = "P" + hexByte(m_command);
+    for (const uint8_t a : m_args)
+        setting += " " + hexByte(a);
+    accesses.push_back(setting);
     switch (m_command) {
     case 0x1A: pls.scale = word(0); break;
     case 0x2A: pls.offset = word(0); break;
