@@ -471,6 +471,7 @@ void frmTiming::Form_Activate()
         gTargetboardIndex = GetTargetboardType(GetSelectedFile());
         gFirstPassOnline = false;
         OfflineShown = false;
+        m_setpointsUnread = false;
         // The window starts on an empty record, so a transfer's mark that the record was just read
         // no longer holds: the first on-line pass reads the board.
         gPLSData = PLSFileData{};

@@ -203,4 +203,8 @@ private:
     bool m_focusMoveByCode = false;
     // Unloaded: hidden, to be loaded again when next shown.
     bool m_unloaded = false;
+    // The setpoint upload of this on-line period stopped before its last channel: the window does
+    // not know what the channels not read hold, so the channel group stays off until the next
+    // on-line period reads the board again.
+    bool m_setpointsUnread = false;
 };

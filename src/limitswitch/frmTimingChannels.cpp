@@ -45,6 +45,11 @@ int lastPairIndex(int Chan)
 
 int dec2Octal(int n) { return boardTables().Dec2Octal(n); }
 
+// A command whose reply was lost on the line may have been carried out all the same: what the
+// channel holds is not known until it is read back. Taken right after the command, before a box
+// lets the status poll make exchanges of its own.
+bool outcomeUnknown() { return gRSComm->ReplyLost; }
+
 } // namespace
 
 // ------------------------------------------------------------------ entries
@@ -328,6 +333,7 @@ void frmTiming::cmdClearChan_Click()
         return;
     while (onlineMode()) {
         const bool ok = gRSComm->ClearPLSChan(c);
+        const bool unknown = outcomeUnknown();
         if (commError())
             return;
         if (ok) {
@@ -335,8 +341,11 @@ void frmTiming::cmdClearChan_Click()
             break;
         }
         if (msgBox(QStringLiteral("Unable to Clear Channel"), Buttons::RetryCancel, Icon::Question,
-                   QStringLiteral("Clear Channel")) != Answer::Retry)
+                   QStringLiteral("Clear Channel")) != Answer::Retry) {
+            if (unknown)
+                RecallChannelSetpoints(c, nullptr);
             break;
+        }
     }
     DisplayPLSChannels();
     showSelection(c, 0);
@@ -377,15 +386,16 @@ void frmTiming::cmdAddSetpoint_Click()
         // cleared on a channel that has not been read.
         const bool clear = pairs && !pairs->empty() && pairs->back().on == pairs->back().off;
         const bool ok = gRSComm->SingleSetpoint(c, on, off, clear);
+        const bool unknown = outcomeUnknown();
         if (commError())
             return;
-        if (ok) {
-            DisableChannelControls();
-            RecallChannelSetpoints(c, nullptr);
-        } else {
+        if (!ok)
             msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + QString::number(tmgValue(1)) +
                        QLatin1Char('.'),
                    Buttons::Ok, Icon::Exclamation, title);
+        if (ok || unknown) {
+            DisableChannelControls();
+            RecallChannelSetpoints(c, nullptr);
         }
     }
     DisplayPLSChannels();
@@ -462,16 +472,17 @@ void frmTiming::cmdPulseTrain_Click()
     DisableChannelControls();
     if (onlineMode()) {
         const bool ok = gRSComm->PulseTrain(c, tmgValue(2), tmgValue(3), tmgValue(4));
+        const bool unknown = outcomeUnknown();
         if (commError())
             return;
-        if (ok) {
-            lblSetpointRecall->show();
-            RecallChannelSetpoints(c, lblSetpointRecall);
-            lblSetpointRecall->hide();
-        } else {
+        if (!ok)
             msgBox(QStringLiteral("Unable to Successfully Program Pulse Train for Channel CH") +
                        QString::number(tmgValue(1)) + QLatin1Char('.'),
                    Buttons::Ok, Icon::Exclamation, QStringLiteral("Pulse Train"));
+        if (ok || unknown) {
+            lblSetpointRecall->show();
+            RecallChannelSetpoints(c, lblSetpointRecall);
+            lblSetpointRecall->hide();
         }
     }
     DisplayPLSChannels();

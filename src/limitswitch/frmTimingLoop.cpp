@@ -39,6 +39,7 @@ PollingLoop* frmTiming::loop()
         connect(m_loop, &PollingLoop::finished, this, [this] {
             gFirstPassOnline = false;
             OfflineShown = false;
+            m_setpointsUnread = false;
         });
     }
     return m_loop;
@@ -69,7 +70,7 @@ bool frmTiming::onlinePass()
         CheckOnline();
         return false;
     }
-    if (!gFirstPassOnline) {
+    if (!gFirstPassOnline && !m_setpointsUnread) {
         ShowOnlineState();
         if (shown() && Running)
             cmdDefault->setFocus();
@@ -138,7 +139,7 @@ void frmTiming::ShowOnlineState()
     cboTargetBoard->setEnabled(false);
     SetTargetboardIndex();
     RefreshPLSChannels();
-    if (commError())
+    if (commError() || m_setpointsUnread)
         return;
     AtStandstill = JustStopped = JustStarted = WasAtStandstill = false;
     sbrMachineTiming->setEnabled(true);
@@ -200,6 +201,7 @@ void frmTiming::ShowOfflineState()
                        static_cast<QWidget*>(chkV8BWComp), static_cast<QWidget*>(chkV8SpdWinEn)})
         w->setEnabled(false);
     gPLSUploadComplete = false;
+    m_setpointsUnread = false;
     OfflineShown = true;
 }
 
@@ -215,6 +217,10 @@ void frmTiming::RefreshPLSChannels()
         ShowWaitDisplay(6);
     gPLSUploadComplete = false;
     if (commError())
+        return;
+    // An upload that a lost reply cut short leaves channels the window has not read.
+    m_setpointsUnread = !PLSUploadFinished();
+    if (m_setpointsUnread)
         return;
     DisplayPLSChannels();
     EnableChannelControls();
@@ -289,6 +295,10 @@ void frmTiming::EnableChannelControls() { setChannelControls(true); }
 
 void frmTiming::setChannelControls(bool on)
 {
+    // Nothing that switches the groups back on (a configuration change undone, the offset set)
+    // makes commands usable on channels that were not read.
+    if (on && m_setpointsUnread)
+        return;
     for (int f : {2, 4, 8})
         fraTmg[f]->setEnabled(on);
     fgPLSChannels->setEnabled(on);

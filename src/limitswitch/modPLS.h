@@ -102,7 +102,7 @@ void UploadPLSConfiguration(const PLSTransferDisplay& display);
 void DownloadPLSConfiguration(const PLSTransferDisplay& display);
 void ClearPLSChannels(const PLSTransferDisplay& display);
 // True when gPLSData holds the texts of an upload that read the board to its end (after
-// ReadPLSFileData, until UploadPLSConfiguration has read every channel, it does not).
+// ReadPLSFileData, and from the start of an upload until it has read every channel, it does not).
 bool PLSUploadFinished();
 // Hands modes 6, 7 and 8 to the wait display.
 void registerPLSTransfers();

@@ -105,6 +105,9 @@ void UploadPLSConfiguration(const PLSTransferDisplay& display)
         return;
     RSComm& comm = *gRSComm;
     PLSFileData& d = gPLSData;
+    // The texts of an earlier upload are not this one's: until it has read every channel, the
+    // record holds no finished upload.
+    d.CHLText.clear();
     const int code = uploadBoardCode();
     const bool multi = !isBrakeWearPLS(code);
     // A reply lost on the line ends the upload unfinished, so the program's files stay as they were.

@@ -13,6 +13,20 @@ QStringList gridRow(const frmTiming& f, int r)
     return {f.fgModel->textMatrix(r, 0), f.fgModel->textMatrix(r, 1), f.fgModel->textMatrix(r, 2)};
 }
 
+// Channel c's pairs as the grid lists them; "****" lists none.
+Pairs gridPairs(const frmTiming& f, int c)
+{
+    const GridModel& g = *f.fgModel;
+    int r = 1;
+    while (r < g.rows() && g.textMatrix(r, 0) != QStringLiteral("CH") + QString::number(c))
+        ++r;
+    Pairs out;
+    for (; r < g.rows() && !g.textMatrix(r, 1).isEmpty(); ++r)
+        if (g.textMatrix(r, 1) != "****")
+            out.push_back({g.textMatrix(r, 1).toInt(), g.textMatrix(r, 2).toInt()});
+    return out;
+}
+
 TEST_F(TimingTest, TheChannelEntryStepsInOctalAndShowsTheChannelsFirstPair)
 {
     board().pls.configOut[0] = 16;
@@ -210,6 +224,52 @@ TEST_F(TimingTest, ARecallThatLostItsReplyKeepsTheChannelWhateverRunsWhileItsBox
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(gPLSData.ChannelSetpoints[5], held);
     EXPECT_EQ(boardPairs(5), Pairs({{10, 20}, {30, 40}}));
+}
+
+// The board carried the command out, but the answer to its ready poll was lost on the line: the
+// command's box comes, and the channel is read back all the same, so the next add works on what
+// the board holds.
+TEST_F(TimingTest, ACommandWhoseReadyAnswerWasLostShowsWhatTheBoardHolds)
+{
+    frmTiming& f = openOnline(69);
+    struct Row {
+        const char* command;
+        Pairs before; // channel 2 on the board
+        // The command byte whose ready poll loses its answer, and which one of them: an add to an
+        // empty channel and an adjust clear the channel first.
+        int lostIn, which;
+        std::function<void()> act;
+        std::vector<Answer> answers; // the communication box's Retry among them
+    } rows[] = {
+        {"add", {}, 0x1B, 2, [&] { pick(f, 2, 50, 60), f.cmdAddSetpoint_Click(); }, {Answer::Retry, Answer::Ok}},
+        {"adjust", {{50, 60}}, 0x1B, 2, [&] { pick(f, 2, 70, 80), f.cmdAdjustSetpoint_Click(); },
+         {Answer::Retry, Answer::Ok}},
+        {"pulse train", {{50, 60}}, 0x2B, 1,
+         [&] { pick(f, 2, 1, 179), f.txtTmg[4]->setText("5"), f.cmdPulseTrain_Click(); },
+         {Answer::Retry, Answer::Ok, Answer::Ok}},
+        {"clear channel", {{50, 60}}, 0x1B, 1, [&] { f.txtTmg[1]->setText("2"), f.cmdClearChan_Click(); },
+         {Answer::Yes, Answer::Retry, Answer::Cancel}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        setBoardPairs(2, row.before);
+        f.txtTmg[1]->setText(QStringLiteral("2"));
+        f.cmdRecallChan_Click();
+        dropOutInCommand(row.lostIn, row.which, 7); // from the first 38h, after the six arguments
+        for (Answer a : row.answers)
+            prompts.answer(a);
+        row.act();
+        board().replyHook = nullptr;
+        EXPECT_EQ(prompts.unanswered(), 0u);
+        Pairs held = boardPairs(2);
+        EXPECT_NE(held, row.before);
+        EXPECT_EQ(gridPairs(f, 2), held);
+
+        pick(f, 2, 150, 160);
+        f.cmdAddSetpoint_Click();
+        held.push_back({150, 160});
+        EXPECT_EQ(boardPairs(2), held);
+    }
 }
 
 TEST_F(TimingTest, ClearAllOffLineOnlyRedrawsTheGrid)

@@ -126,6 +126,66 @@ TEST_F(TimingTest, AWindowOpenedAgainAfterAnUploadReadsTheBoardsChannels)
     EXPECT_EQ(grid, QStringList({"CH0,10,20", ",,", "CH1,30,40", ",,"}));
 }
 
+// A reply lost on going on-line cuts the upload short: the channels not read may hold other pairs
+// than the window knows, so the channel commands stay off for that on-line period, whatever else
+// switches groups, and the next period reads the board again.
+TEST_F(TimingTest, AnUploadCutShortOnGoingOnLineKeepsTheChannelsOffUntilTheNextOnLinePeriod)
+{
+    setBoardPairs(0, {{10, 20}, {30, 40}});
+    setBoardPairs(1, {{100, 200}, {250, 260}});
+    frmTiming& f = open(69);
+    f.onlinePass();
+    auto expectChannelCommands = [&f](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{f.fgPLSChannels, f.cmdRecallChan, f.cmdClearChan,
+                                                          f.cmdClearAll, f.cmdAddSetpoint, f.cmdAdjustSetpoint,
+                                                          f.cmdPulseTrain, f.txtTmg[1]})
+            EXPECT_EQ(w->isEnabled(), on) << w->metaObject()->className() << " "
+                                          << w->property("text").toString().toStdString();
+    };
+    // A reply to the upload's first `command` is lost; the command then shows `box`.
+    auto nextPeriod = [&](int command = 0, const char* box = nullptr) {
+        SCOPED_TRACE(box ? box : "read to the end");
+        gRSComm->OnlineMode = false;
+        f.onlinePass();
+        prompts.shown.clear();
+        if (command) {
+            dropOutInCommand(command, 1, 2);
+            prompts.answer(Answer::Retry).answer(Answer::Ok);
+        }
+        online();
+        f.onlinePass();
+        board().replyHook = nullptr;
+        if (box) {
+            ASSERT_EQ(prompts.shown.size(), 2u);
+            EXPECT_EQ(prompts.shown[1].text, box);
+        }
+        EXPECT_EQ(gFirstPassOnline, !command);
+        expectChannelCommands(!command);
+    };
+
+    nextPeriod(0x09, "Unable to Recall Channel CH0");
+    // The period goes on without a second upload.
+    board().clearLog();
+    f.onlinePass();
+    EXPECT_FALSE(recalled(0));
+
+    nextPeriod();
+    EXPECT_EQ(f.fgModel->textMatrix(4, 0), "CH1");
+    EXPECT_EQ(f.fgModel->textMatrix(5, 1), "250");
+
+    // A later period that reads no channel at all, its configuration as before: the offset set at
+    // standstill leaves the channel commands off.
+    nextPeriod(0x0C, "Not able to Upload Configuration from PLS.");
+    f.onlinePass();
+    ASSERT_TRUE(f.cmdSetOffset->isEnabled());
+    prompts.answer(Answer::Yes);
+    f.cmdSetOffset_Click();
+    expectChannelCommands(false);
+
+    nextPeriod();
+    EXPECT_EQ(prompts.unanswered(), 0u);
+}
+
 TEST_F(TimingTest, MovingLocksConfigurationAndOffsetAndFastHidesThePosition)
 {
     board().pls.rawPosition = 123;
