@@ -69,6 +69,7 @@ std::function<bool(RSComm&, const SimBoard&)> readsBack(const char* address, int
 
 bool scaleReadsBack(RSComm& comm, const SimBoard&) { return comm.PLSScaleFactor() == "360"; }
 
+// Channel 2 is also the mode byte of a write.
 const Operation kOperations[] = {
     {"ByteWrite", [](RSComm& c) { c.RSWrite("B40", "7"); return written(c); }, {"W40=7"},
      [](RSComm&, const SimBoard& b) { return b.memory[40] == 7; }, readsBack("B40", 40, 1)},
@@ -82,7 +83,8 @@ const Operation kOperations[] = {
      scaleReadsBack},
     {"ClearChannel", [](RSComm& c) { return c.ClearPLSChan(2); }, {"P1B 02 00 00 00 00 00"},
      [](RSComm&, const SimBoard& b) { return b.pls.setpoints[2].empty(); }, scaleReadsBack},
-    {"Recall", [](RSComm& c) { return static_cast<bool>(c.RecallChannel(4)); }, {},
+    // Channel 26 is also the command byte that writes the scale.
+    {"Recall", [](RSComm& c) { return static_cast<bool>(c.RecallChannel(26)); }, {},
      [](RSComm& c, const SimBoard&) {
          const auto point = std::make_pair(c.ChannelRecallState(), c.ChannelRecallPos());
          return point == std::make_pair(1, 10) || point == std::make_pair(0, 20);
@@ -102,7 +104,7 @@ struct Rig {
         SimBoard& b = port.board();
         b.pls.scale = 360;
         b.pls.setpoints[2] = {{30, 40}};
-        b.pls.setpoints[4] = {{10, 20}};
+        b.pls.setpoints[26] = {{10, 20}};
         comm.OpenRSComm(port);
         b.clearLog();
     }

@@ -274,6 +274,26 @@ TEST_F(LinkTest, AReplyThatComesOnlyAfterFFhWasSentAgainAnswersNothing)
     }
 }
 
+// A line that stalls past the communication box, answered Retry each time, and then delivers every
+// reply it held in a burst: the late answer and the six 55h that answer the FFh sent again meanwhile.
+// They are all read off before anything else goes out: the next command's handshake, which counts
+// six 55h in a row, would count them as its own and take the answers to its own bytes one place
+// off after it (a scale of 5555h for 360).
+TEST_F(LinkTest, AnswersHeldPastTheBoxAreAllReadOffBeforeTheNextCommand)
+{
+    goOnline();
+    board().pls.scale = 360;
+    scaleTimeouts(1, 10); // FFh again at 100, 300, 700, 900, 1300 and 1500 ms; boxes at 500 and 1100
+    prompts.answer(Answer::Retry).answer(Answer::Retry);
+    // From the low byte's 55h; the held answers come 10 ms apart.
+    board().holdRepliesFrom(board().receivedCount() + 2, 1600, 10);
+    EXPECT_EQ(comm.PLSScaleFactor(), "-9999");
+    EXPECT_TRUE(comm.ReplyLost);
+    EXPECT_TRUE(comm.PulseTrain(2, 10, 20, 5));
+    EXPECT_EQ(prompts.shown.size(), 2u) << "the communication boxes only";
+    EXPECT_EQ(board().accesses, (std::vector<std::string>{"P2B 02 05 00 0A 14 00"}));
+}
+
 // A board that answers every byte late, after FFh was sent again, is a link that does not work: the
 // communication box comes, and Cancel ends the link, as for a board that does not answer at all.
 // One that answers in time, however slowly, works, also in the longer handshake after a lost reply.

@@ -96,13 +96,15 @@ TEST_F(PLSTest, AWrongAcknowledgementEndsTheCommandAtOnce)
     EXPECT_FALSE(comm.CommError);
 }
 
-// An acknowledgement garbled on the line: the board still waits for the other five arguments and
-// acknowledges FFh bytes as those. The next read's handshake does not take them for its own.
+// An acknowledgement garbled on the line: the board still waits for the other five arguments.
+// Nothing goes out until it has dropped them, so no FFh of the next handshake becomes an argument
+// (a setting nobody asked for), and the handshake takes no answer for its own.
 TEST_F(PLSTest, AGarbledAcknowledgementLeavesNoAnswerForTheNextRead)
 {
     board().corruptReplyAt(board().receivedCount() + 6, 0x7E); // the channel's, after the scale read
     EXPECT_FALSE(comm.SingleSetpoint(3, 10, 20, false));
     EXPECT_EQ(comm.PLSScaleFactor(), "360");
+    EXPECT_TRUE(board().accesses.empty()) << board().accesses.front();
 }
 
 TEST_F(PLSTest, ASetpointIsNotWrittenOverAFailedClear)

@@ -78,12 +78,15 @@ public:
     // Milliseconds the board holds every reply (a late reply); used by the port wrappers.
     int replyDelayMs = 0;
     // A line that stalls: from received byte number `index` on, every reply is held until `ms`
-    // milliseconds after that byte came, and then all are delivered at once, in order, nothing lost.
-    void holdRepliesFrom(long index, int ms)
+    // milliseconds after that byte came, and then all are delivered at once, in order, nothing lost
+    // (in-process, `spacingMs` apart).
+    void holdRepliesFrom(long index, int ms, int spacingMs = 1)
     {
         m_holdFrom = index;
         m_holdMs = ms;
+        m_holdSpacingMs = spacingMs;
     }
+    int holdSpacingMs() const { return m_holdSpacingMs; }
     // The time (monotonicMs) before which no reply leaves; used by the port wrappers.
     qint64 heldUntil() const { return m_holdUntil; }
     // A line that drops out: every reply is lost for `ms` milliseconds from received byte number
@@ -231,6 +234,7 @@ private:
     qint64 m_lossUntil = 0;
     long m_holdFrom = -1;
     int m_holdMs = 0;
+    int m_holdSpacingMs = 1;
     qint64 m_holdUntil = 0;
     int m_badHandshakes = 0;
     uint8_t m_badHandshakeReply = 0;

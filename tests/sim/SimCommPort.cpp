@@ -65,9 +65,10 @@ qint64 SimCommPort::replyTime() const
     const qint64 at = monotonicMs() + m_board->replyDelayMs;
     if (m_board->heldUntil() <= at)
         return at;
-    // Held replies come as a burst, a millisecond apart: the first may be read while the rest are
-    // still on their way.
-    return m_in.empty() ? m_board->heldUntil() : std::max(m_board->heldUntil(), m_in.back().at + 1);
+    // Held replies come as a burst, a little apart: the first may be read while the rest are still
+    // on their way.
+    return m_in.empty() ? m_board->heldUntil()
+                        : std::max(m_board->heldUntil(), m_in.back().at + m_board->holdSpacingMs());
 }
 
 bool SimCommPort::waitForByte(qint64 deadlineMs)
