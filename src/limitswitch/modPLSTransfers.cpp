@@ -124,6 +124,8 @@ void UploadPLSConfiguration(const PLSTransferDisplay& display)
     d.Scale = scale;
     d.Offset = offset;
     decodeBlock(d, block, code);
+    // The configuration is the board's from here on, even should a channel not be read.
+    gPLSDataSnapshot = gPLSData;
     d.PCFLine = BuildPCFLine(d, multi);
     d.CHLText = CHLHeadLines(d, multi);
     progress(display.pbrWaitDisplay, 0, d.Channels);

@@ -161,6 +161,7 @@ TEST_F(TimingTest, AnUploadCutShortOnGoingOnLineKeepsTheChannelsOffUntilTheNextO
         }
         EXPECT_EQ(gFirstPassOnline, !command);
         expectChannelCommands(!command);
+        EXPECT_FALSE(f.cmdResetPLSConfig->isEnabled()) << "the configuration read is the board's";
     };
 
     nextPeriod(0x09, "Unable to Recall Channel CH0");
