@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
+
 namespace {
 const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
 const QString kEntryAlert = QStringLiteral("ENTRY ALERT");
@@ -162,7 +164,8 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bo
     if (noReply)
         return 0;
 
-    qint64 deadline = monotonicMs() + timeouts().replyMs;
+    const qint64 sentAt = monotonicMs();
+    qint64 deadline = sentAt + timeouts().replyMs;
     int timeoutCount = 0;
     int sent = 1; // bytes on their way whose answers have not been read
     for (;;) {
@@ -174,6 +177,7 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bo
                 // one still owed from before: it does not show that the line works again.
                 if (!m_argumentsMayBePending)
                     m_lostInARow = 0;
+                m_replyTookMs = monotonicMs() - sentAt;
                 return reply;
             }
             return lateAnswer(reply, sent - 1, deadline, sync, late);
@@ -250,6 +254,8 @@ void RSComm::settleLine(int quietMs)
     CommObj->clearInput();
 }
 
+bool RSComm::replyStale() const { return m_replyTookMs >= timeouts().staleMs; }
+
 void RSComm::letExchangeLapse()
 {
     if (portOpen())
@@ -307,7 +313,10 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
         }
         if (reply == NoReply)
             return false;
-        CurrentMode = 0;
+        // A limit-switch board that took its command byte whatever came back waits for the
+        // command's arguments: the next FFh would be one. The wait is not the board's to count.
+        letExchangeLapse();
+        deadline = std::max(deadline, nextDeadline());
     }
     return true;
 }
@@ -364,7 +373,7 @@ QString RSComm::ReadVariable(const QString& address)
         const int echo = SendByte(static_cast<int>(a / 256));
         if (echo == NoReply)
             return {};
-        if (echo != a / 256) {
+        if (echo != a / 256 || replyStale()) {
             letExchangeLapse();
             return {};
         }
@@ -483,16 +492,19 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
     for (int k = 0; k < bytes.size() && !WriteEchoError; ++k) {
         const long addr = ByteAddress + k;
         const int triple[] = {static_cast<int>(addr / 256), static_cast<int>(addr % 256), bytes[k]};
-        for (const int sent : triple) {
+        for (std::size_t j = 0; j < 3; ++j) {
+            const int sent = triple[j];
             const int reply = SendByte(sent);
             if (reply == NoReply) {
                 // A reply lost on the line leaves the byte unconfirmed, as a wrong echo does.
                 WriteEchoError = !CommError;
                 return;
             }
-            if (reply != sent) {
-                // The board may have taken the byte whatever came back, and wait for the rest of
-                // the exchange: the handshake's FFh would be written there.
+            // A wrong echo: the board may have taken the byte whatever came back, and wait for the
+            // rest of the exchange, where the handshake's FFh would be written. An echo of an
+            // address byte that came late: the board may have dropped the exchange meanwhile, and
+            // would take the rest for a new one.
+            if (reply != sent || (j < 2 && replyStale())) {
                 WriteEchoError = true;
                 letExchangeLapse();
                 break;

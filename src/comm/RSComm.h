@@ -223,6 +223,10 @@ private:
     // FFh is sent again, by which time the board has dropped what it half received. Anything sent
     // sooner, even FFh, would be taken as the rest of that exchange.
     void letExchangeLapse();
+    // The last reply in time came so late that the board, silent since it answered, may have
+    // dropped the exchange: what is sent next would start a new one.
+    bool replyStale() const;
+    qint64 m_replyTookMs = 0;
     int m_busy = 0;
     // Exchanges in a row whose answers came only after FFh was sent again; at kLostInARow the link
     // counts as not working, as when the board does not answer at all.

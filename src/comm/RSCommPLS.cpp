@@ -52,10 +52,11 @@ bool RSComm::sendExpecting55(int value, bool lastArgument)
     if (CommError)
         return false;
     const int reply = SendByte(value & 0xFF);
-    if (reply != kAck && reply != NoReply && !lastArgument) {
-        // A board that did not acknowledge may still be waiting for the rest of the arguments, and
-        // would take whatever comes next for them.
-        m_argumentsMayBePending = true;
+    if (reply != kAck && reply != NoReply) {
+        // A board that did not acknowledge may still be waiting for the rest of the arguments, or
+        // be in the command's poll, and would take whatever comes next for them.
+        if (!lastArgument)
+            m_argumentsMayBePending = true;
         letExchangeLapse();
     }
     return reply == kAck && !CommError;
@@ -234,8 +235,11 @@ RSComm::Result RSComm::RecallChannel(int Chan)
     const int ack = SendByte(Chan & 0xFF);
     if (ack == NoReply)
         return failed(CommError ? 0 : 2, noAnswer());
-    if (ack != kAck)
+    if (ack != kAck) {
+        // The board may be waiting to give the point all the same.
+        letExchangeLapse();
         return failed(2, Outcome::Refused);
+    }
     const int state = SendByte(kAck);
     const int low = state == NoReply ? NoReply : SendByte(kAck);
     const int high = low == NoReply ? NoReply : SendByte(kAck);

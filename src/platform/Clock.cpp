@@ -50,7 +50,7 @@ void scaleTimeouts(int num, int den)
     g_timeouts = Timeouts{s(d.replyMs),      s(d.resendMs),     s(d.handshakeMs),
                           s(d.readyMs),      s(d.readyRetryMs), s(d.settleMs),
                           s(d.identDelayMs), s(d.searchMs),     s(d.resultsMs),
-                          s(d.quietMs)};
+                          s(d.quietMs),      s(d.dropMs),       s(d.staleMs)};
 }
 
 QString generalDate(const QDateTime& when)

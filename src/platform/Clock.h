@@ -24,6 +24,10 @@ struct Timeouts {
     int searchMs = 100000;     // search tool's result file
     int resultsMs = 1000;      // a results file that is still empty
     int quietMs = 100;         // a line that delivered late answers counts as emptied once this quiet
+    int dropMs = 500;          // a board drops an exchange it half received after this much silence
+    // A reply this late inside an exchange may come from a board that has dropped the exchange since:
+    // a little less than dropMs, so that the byte sent next cannot reach a board silent that long.
+    int staleMs = 450;
 };
 
 Timeouts& timeouts();

@@ -24,6 +24,15 @@ const Fault kFaults[] = {
     {"reply 1.4 s late", [](SimBoard& b, long i) { b.holdRepliesFrom(i, 140); }},
     {"reply 2.5 s late", [](SimBoard& b, long i) { b.holdRepliesFrom(i, 250); }},
     {"reply 3.6 s late", [](SimBoard& b, long i) { b.holdRepliesFrom(i, 360); }},
+    // In time, but after the board, silent since it answered, has dropped the exchange.
+    {"reply 0.7 s late", [](SimBoard& b, long i) { b.holdRepliesFrom(i, 70); }},
+    // A garbled data byte cannot be told by anyone; an echo or an acknowledgement can.
+    {"echo or acknowledgement garbled",
+     [](SimBoard& b, long i) {
+         b.replyHook = [i](long index, uint8_t byte, std::optional<uint8_t> reply) {
+             return index == i && reply && (*reply == 0x55 || *reply == byte) ? std::optional<uint8_t>(0x7E) : reply;
+         };
+     }},
     {"replies lost 1.5 s", [](SimBoard& b, long i) { b.loseRepliesFrom(i, 150); }},
     {"byte lost on its way to the board", [](SimBoard& b, long i) { b.loseByteAt(i); }},
     {"board reset at the byte", [](SimBoard& b, long i) { b.resetAt(i); }},
@@ -69,8 +78,12 @@ std::function<bool(RSComm&, const SimBoard&)> readsBack(const char* address, int
 
 bool scaleReadsBack(RSComm& comm, const SimBoard&) { return comm.PLSScaleFactor() == "360"; }
 
+QString g_read; // what the read gave
+
 // Channel 2 is also the mode byte of a write.
 const Operation kOperations[] = {
+    {"Read", [](RSComm& c) { g_read = c.RSRead("W210"); return !c.LastReadFailed; }, {},
+     [](RSComm&, const SimBoard&) { return g_read == "4660"; }, readsBack("W210", 210, 2)},
     {"ByteWrite", [](RSComm& c) { c.RSWrite("B40", "7"); return written(c); }, {"W40=7"},
      [](RSComm&, const SimBoard& b) { return b.memory[40] == 7; }, readsBack("B40", 40, 1)},
     {"WordWrite", [](RSComm& c) { c.RSWrite("W210", "5000"); return written(c); }, {"W210=136", "W211=19"},
@@ -103,6 +116,8 @@ struct Rig {
     {
         SimBoard& b = port.board();
         b.pls.scale = 360;
+        b.memory[210] = 0x34; // W210 = 4660
+        b.memory[211] = 0x12;
         b.pls.setpoints[2] = {{30, 40}};
         b.pls.setpoints[26] = {{10, 20}};
         comm.OpenRSComm(port);

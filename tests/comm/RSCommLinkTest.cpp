@@ -296,7 +296,8 @@ TEST_F(LinkTest, AnswersHeldPastTheBoxAreAllReadOffBeforeTheNextCommand)
 
 // A board that answers every byte late, after FFh was sent again, is a link that does not work: the
 // communication box comes, and Cancel ends the link, as for a board that does not answer at all.
-// One that answers in time, however slowly, works, also in the longer handshake after a lost reply.
+// One that answers slowly but before it could have dropped an exchange works, also in the longer
+// handshake after a lost reply.
 TEST_F(LinkTest, ABoardThatAnswersEveryByteLateIsALinkThatDoesNotWork)
 {
     goOnline();
@@ -304,12 +305,13 @@ TEST_F(LinkTest, ABoardThatAnswersEveryByteLateIsALinkThatDoesNotWork)
     dropOutFrom(board(), 1);
     prompts.answer(Answer::Retry);
     EXPECT_EQ(comm.RSRead("B100"), "0");
-    scaleTimeouts(1, 10); // replies are waited for 100 ms, the handshake 200 ms
-    board().replyDelayMs = 60; // each of the six answers in time, together past the 200 ms
+    scaleTimeouts(1, 5); // the handshake waits 400 ms; a reply later than 90 ms may be stale
+    board().replyDelayMs = 70; // each of the six answers in time, together past the 400 ms
     EXPECT_EQ(comm.RSRead("B100"), "7");
     EXPECT_EQ(prompts.shown.size(), 1u) << "the drop-out's box only";
 
     // Late past the first FFh sent again, and past the wait for its answer too.
+    scaleTimeouts(1, 10);
     for (const int delayMs : {120, 250}) {
         SCOPED_TRACE(delayMs);
         comm.CloseRSComm();

@@ -96,15 +96,26 @@ TEST_F(PLSTest, AWrongAcknowledgementEndsTheCommandAtOnce)
     EXPECT_FALSE(comm.CommError);
 }
 
-// An acknowledgement garbled on the line: the board still waits for the other five arguments.
-// Nothing goes out until it has dropped them, so no FFh of the next handshake becomes an argument
-// (a setting nobody asked for), and the handshake takes no answer for its own.
+// An acknowledgement garbled on the line: the board still waits for the other five arguments, or
+// after the last one is in its ready poll. Nothing goes out until it has dropped the command, so no
+// FFh of the next handshake becomes an argument (a setting nobody asked for) or keeps a board that
+// takes FFh for data busy, and the handshake takes no answer for its own.
 TEST_F(PLSTest, AGarbledAcknowledgementLeavesNoAnswerForTheNextRead)
 {
-    board().corruptReplyAt(board().receivedCount() + 6, 0x7E); // the channel's, after the scale read
-    EXPECT_FALSE(comm.SingleSetpoint(3, 10, 20, false));
-    EXPECT_EQ(comm.PLSScaleFactor(), "360");
-    EXPECT_TRUE(board().accesses.empty()) << board().accesses.front();
+    const struct {
+        int at; // after the scale read: the channel, or the flag
+        bool resyncs;
+        std::vector<std::string> settings;
+    } cases[] = {{6, true, {}}, {11, false, {"P1B 03 0A 00 14 00 01"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.at);
+        board().clearLog();
+        board().resyncInsideCommands = c.resyncs;
+        board().corruptReplyAt(board().receivedCount() + c.at, 0x7E);
+        EXPECT_FALSE(comm.SingleSetpoint(3, 10, 20, false));
+        EXPECT_EQ(comm.PLSScaleFactor(), "360");
+        EXPECT_EQ(board().accesses, c.settings);
+    }
 }
 
 TEST_F(PLSTest, ASetpointIsNotWrittenOverAFailedClear)

@@ -29,13 +29,13 @@ bool SimBoard::atExchangeStart() const
     case Mode::AwaitModeByte:
         return true;
     case Mode::PLSCommand:
-        return plsAtFixedByte();
+        return resyncInsideCommands && plsAtFixedByte();
     default:
         return m_step == 0;
     }
 }
 
-int SimBoard::dropMs() const { return dropAfterMs >= 0 ? dropAfterMs : timeouts().replyMs / 2; }
+int SimBoard::dropMs() const { return dropAfterMs >= 0 ? dropAfterMs : timeouts().dropMs; }
 
 bool SimBoard::inExchange() const
 {
@@ -65,10 +65,10 @@ std::optional<uint8_t> SimBoard::receive(uint8_t byte)
     if (index == m_loseByteAt)
         return std::nullopt;
     m_log.push_back({true, byte});
-    const qint64 now = monotonicMs();
-    if (dropMs() > 0 && inExchange() && now - m_lastActivityMs >= dropMs())
+    const auto silenceNow = [this] { return silenceClock ? silenceClock() : monotonicMs(); };
+    if (dropMs() > 0 && inExchange() && silenceNow() - m_lastActivityMs >= dropMs())
         dropExchange();
-    m_lastActivityMs = now;
+    m_lastActivityMs = silenceNow();
     if (index == m_resetAt) {
         m_mode = Mode::AwaitModeByte;
         m_step = 0;
@@ -92,10 +92,10 @@ std::optional<uint8_t> SimBoard::receive(uint8_t byte)
         reply = exchange(byte);
     }
 
-    // A board slow to answer is busy with the byte until its answer leaves; a line that holds or
-    // loses the answer afterwards is not the board.
-    if (reply)
-        m_lastActivityMs = now + replyDelayMs;
+    // The board is busy with the byte until its answer leaves, however long it takes to work it out
+    // or, for a board slow to answer, to send it; a line that holds or loses the answer afterwards
+    // is not the board.
+    m_lastActivityMs = silenceNow() + (reply ? replyDelayMs : 0);
 
     for (const auto& c : m_corrupt)
         if (c.index == index && reply)

@@ -48,11 +48,17 @@ public:
     std::array<uint8_t, 65536> memory{};
     Mode mode() const { return m_mode; }
 
-    // The silence after which a half-received exchange is dropped: half the PC's wait for a
-    // reply, as the time-outs in force are (tests shorten them); `dropAfterMs` > 0 sets it, and 0
-    // makes a board that never drops one.
+    // The silence after which a half-received exchange is dropped: the figure of the time-outs in
+    // force (tests shorten them); `dropAfterMs` > 0 sets it, and 0 makes a board that never drops one.
     int dropAfterMs = -1;
     int dropMs() const;
+    // False: a board that takes FFh inside a limit-switch command for data wherever it falls, as the
+    // framing rule above allows a board to; only the drop rule brings it back.
+    bool resyncInsideCommands = true;
+    // The clock the board's silence is measured on; unset, monotonic time. In-process, the port
+    // gives one that runs only while the program waits on the line, so that a test process held up
+    // between two bytes of an exchange does not make the board drop it.
+    std::function<qint64()> silenceClock;
 
     // --- faults
     // The byte that the PC sends as byte number `index` (counting every byte sent to the board,

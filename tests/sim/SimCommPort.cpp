@@ -6,7 +6,13 @@
 
 #include <algorithm>
 
-SimCommPort::SimCommPort(std::shared_ptr<SimBoard> board) : m_board(std::move(board)) {}
+SimCommPort::SimCommPort(std::shared_ptr<SimBoard> board) : m_board(std::move(board))
+{
+    m_board->silenceClock = [this] { return m_waitedMs; };
+}
+
+// The board may outlive its port (a test's board behind one main window after another).
+SimCommPort::~SimCommPort() { m_board->silenceClock = nullptr; }
 
 std::optional<PortError> SimCommPort::open()
 {
@@ -73,17 +79,12 @@ qint64 SimCommPort::replyTime() const
 
 bool SimCommPort::waitForByte(qint64 deadlineMs)
 {
-    if (!m_in.empty()) {
-        const qint64 at = m_in.front().at;
-        if (at <= deadlineMs) {
-            const qint64 wait = at - monotonicMs();
-            if (wait > 0)
-                QThread::msleep(static_cast<unsigned long>(wait));
-            return true;
-        }
+    const bool comes = !m_in.empty() && m_in.front().at <= deadlineMs;
+    const qint64 until = comes ? m_in.front().at : deadlineMs;
+    const qint64 start = monotonicMs();
+    if (until > start) {
+        QThread::msleep(static_cast<unsigned long>(until - start));
+        m_waitedMs += monotonicMs() - start;
     }
-    const qint64 wait = deadlineMs - monotonicMs();
-    if (wait > 0)
-        QThread::msleep(static_cast<unsigned long>(wait));
-    return false;
+    return comes;
 }

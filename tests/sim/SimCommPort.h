@@ -10,6 +10,7 @@
 class SimCommPort : public CommPort {
 public:
     explicit SimCommPort(std::shared_ptr<SimBoard> board = std::make_shared<SimBoard>());
+    ~SimCommPort() override;
 
     SimBoard& board() { return *m_board; }
     std::shared_ptr<SimBoard> boardPtr() { return m_board; }
@@ -29,6 +30,8 @@ public:
 
 private:
     qint64 replyTime() const;
+    // Milliseconds the program has waited on the line: the board's silence clock.
+    qint64 m_waitedMs = 0;
     struct Pending {
         qint64 at;
         uint8_t byte;
