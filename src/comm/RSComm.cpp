@@ -314,9 +314,11 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
         if (reply == NoReply)
             return false;
         // A limit-switch board that took its command byte whatever came back waits for the
-        // command's arguments: the next FFh would be one. The wait is not the board's to count.
+        // command's arguments: the next FFh would be one. The wait is not the board's to count (a
+        // few times; a board that keeps refusing the command meets the deadline's box).
         letExchangeLapse();
-        deadline = std::max(deadline, nextDeadline());
+        if (++stalls <= kLostInARow)
+            deadline = std::max(deadline, nextDeadline());
     }
     return true;
 }

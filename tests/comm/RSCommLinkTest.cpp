@@ -167,6 +167,21 @@ TEST_F(LinkTest, BoardThatNeverTakesTheModeIsReportedAndCancelClosesTheLink)
     EXPECT_FALSE(wire().contains("01")) << "no mode byte without a 55h";
 }
 
+// A board that refuses the command byte itself: each refusal is let lapse before FFh goes again,
+// and the box still comes.
+TEST_F(LinkTest, ABoardThatRefusesTheCommandIsReportedAndCancelClosesTheLink)
+{
+    goOnline();
+    board().replyHook = [](long, uint8_t byte, std::optional<uint8_t> reply) {
+        return byte == 0x18 ? std::optional<uint8_t>(0x00) : reply;
+    };
+    prompts.answer(Answer::Cancel);
+    EXPECT_EQ(comm.PLSScaleFactor(), "-9999");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Cannot Set PLC Mode Within Target Board.");
+    EXPECT_FALSE(comm.OnlineMode);
+}
+
 TEST_F(LinkTest, RetryAfterTheModeBoxTriesTheHandshakeAgain)
 {
     goOnline();
