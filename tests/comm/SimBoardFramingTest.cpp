@@ -47,4 +47,42 @@ TEST(SimBoardFraming, LimitSwitchArgumentsMayBeFFhButFixedBytesResynchronise)
     ASSERT_EQ(board.pls.setpoints[63].size(), 1u);
     EXPECT_EQ(board.pls.setpoints[63][0], std::make_pair(255, 256));
 }
+
+// The drop rule, on both sides: a board silent for its drop time in the middle of an exchange takes
+// FFh as a handshake; a moment less, and FFh is the exchange's next byte. A board slow to answer is
+// not silent while it works its answer out.
+TEST(SimBoardFraming, ASilenceInsideAnExchangeDropsItSoThatFFhResynchronises)
+{
+    const struct {
+        const char* what;
+        std::initializer_list<int> start;
+        bool answered; // the last byte of `start` is answered (a record's count is not)
+    } cases[] = {
+        {"a write after its address high byte", {0xFF, 0x02, 0x00}, true},
+        {"a read after its address high byte", {0xFF, 0x01, 0x00}, true},
+        {"a program-load record after its count", {0xFF, 0x03, 0x01}, false},
+        {"a limit-switch command after its channel", {0xFF, 0x1B, 0x02}, true},
+    };
+    for (const auto& c : cases) {
+        for (const int replyDelayMs : {0, 300}) {
+            for (const int silenceMs : {499, 500}) {
+                SCOPED_TRACE(std::string(c.what) + ", answered after " + std::to_string(replyDelayMs) +
+                             " ms, silent " + std::to_string(silenceMs) + " ms after that");
+                qint64 clock = 0;
+                SimBoard board;
+                board.dropAfterMs = 500;
+                board.replyDelayMs = replyDelayMs;
+                board.silenceClock = [&clock] { return clock; };
+                feed(board, c.start);
+                clock += replyDelayMs + silenceMs;
+                const QString reply = feed(board, {0xFF});
+                const bool dropped = (c.answered ? 0 : replyDelayMs) + silenceMs >= 500;
+                EXPECT_EQ(board.mode() == SimBoard::Mode::AwaitModeByte, dropped);
+                if (dropped) {
+                    EXPECT_EQ(reply, "55");
+                }
+            }
+        }
+    }
+}
 } // namespace
