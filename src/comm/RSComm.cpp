@@ -173,11 +173,17 @@ int RSComm::exchangeByte(int value, bool noReply, bool clearInput, bool sync, bo
             CommErrorAlert = false;
             const int reply = CommObj->readByte();
             if (sent == 1) {
-                // Until a handshake has counted its answers in a row, an answer in time may be
-                // one still owed from before: it does not show that the line works again.
-                if (!m_argumentsMayBePending)
-                    m_lostInARow = 0;
                 m_replyTookMs = monotonicMs() - sentAt;
+                // A board that answers every byte so late cannot be told from a line that holds its
+                // answers, and is as unusable: such answers count as lost ones.
+                if (replyStale()) {
+                    if (!lostOneMore())
+                        return NoReply;
+                } else if (!m_argumentsMayBePending) {
+                    // Until a handshake has counted its answers in a row, an answer in time may be
+                    // one still owed from before: it does not show that the line works again.
+                    m_lostInARow = 0;
+                }
                 return reply;
             }
             return lateAnswer(reply, sent - 1, deadline, sync, late);
@@ -225,16 +231,8 @@ int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
     settleLine(timeouts().quietMs);
     CurrentMode = 0;
     m_argumentsMayBePending = true;
-    // A board that answers every byte late is a link that does not work, however each late answer
-    // is dealt with; a single late answer is a stall of the line and passes without a word.
-    if (++m_lostInARow >= kLostInARow) {
-        m_lostInARow = 0;
-        if (msgBox(kCannotCommunicate, Buttons::RetryCancel, Icon::Critical, kCommTitle) != Answer::Retry) {
-            CommError = true;
-            CommErrorAlert = true;
-            return NoReply;
-        }
-    }
+    if (!lostOneMore())
+        return NoReply;
     if (sync) {
         // FFh is all that went out, so whatever came answers an FFh; the handshake does not count it.
         if (late)
@@ -243,6 +241,20 @@ int RSComm::lateAnswer(int reply, int owed, qint64 until, bool sync, bool* late)
     }
     ReplyLost = true;
     return NoReply;
+}
+
+// A board that answers every byte late is a link that does not work, however each late answer is
+// dealt with; a single late answer is a stall of the line and passes without a word.
+bool RSComm::lostOneMore()
+{
+    if (++m_lostInARow < kLostInARow)
+        return true;
+    m_lostInARow = 0;
+    if (msgBox(kCannotCommunicate, Buttons::RetryCancel, Icon::Critical, kCommTitle) == Answer::Retry)
+        return true;
+    CommError = true;
+    CommErrorAlert = true;
+    return false;
 }
 
 void RSComm::settleLine(int quietMs)
@@ -255,6 +267,15 @@ void RSComm::settleLine(int quietMs)
 }
 
 bool RSComm::replyStale() const { return m_replyTookMs >= timeouts().staleMs; }
+
+bool RSComm::droppedIfStale()
+{
+    if (!replyStale())
+        return false;
+    letExchangeLapse();
+    ReplyLost = true;
+    return true;
+}
 
 void RSComm::letExchangeLapse()
 {
@@ -307,15 +328,17 @@ bool RSComm::SetPLCMode(int mode, int modeByte)
             continue;
         m_argumentsMayBePending = false;
         reply = SendByte(modeByte);
-        if (reply == 0x55) {
+        if (reply == NoReply)
+            return false;
+        if (reply == 0x55 && !replyStale()) {
             CurrentMode = mode;
             return true;
         }
-        if (reply == NoReply)
-            return false;
         // A limit-switch board that took its command byte whatever came back waits for the
-        // command's arguments: the next FFh would be one. The wait is not the board's to count (a
-        // few times; a board that keeps refusing the command meets the deadline's box).
+        // command's arguments: the next FFh would be one. One that answered it late may have
+        // dropped the command since, and would take the first argument for the start of another
+        // exchange. The wait is not the board's to count (a few times; a board that keeps refusing
+        // the command meets the deadline's box).
         letExchangeLapse();
         if (++stalls <= kLostInARow)
             deadline = std::max(deadline, nextDeadline());

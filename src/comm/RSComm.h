@@ -45,11 +45,12 @@ public:
     // True when the last RSWrite's echo was still wrong after its one repeat: the board may not
     // hold the value. A value refused before sending, or a link failure (CommError), leaves it false.
     bool LastWriteFailed = false;
-    // True when a reply was lost during the last public operation and FFh had to be sent again: what
-    // came back may answer that FFh rather than the byte sent, so the exchange gave no answer. The
-    // link itself is not in error; the next exchange starts with a fresh handshake. The next public
-    // operation clears it, so it is read right after the operation, before anything that runs the
-    // event loop (a box); operations whose callers show a box first return their own outcome.
+    // True when a reply was lost during the last public operation and FFh had to be sent again (what
+    // came back may answer that FFh rather than the byte sent), or came so late that the board may
+    // have dropped the exchange meanwhile: the exchange gave no answer. The link itself is not in
+    // error; the next exchange starts with a fresh handshake. The next public operation clears it,
+    // so it is read right after the operation, before anything that runs the event loop (a box);
+    // operations whose callers show a box first return their own outcome.
     bool ReplyLost = false;
 
     // True while a public operation is running. Message boxes inside an exchange run the event loop,
@@ -112,11 +113,17 @@ public:
 
     // What became of one command on the board. It is the caller's alone: nothing that runs after
     // the command (a status-poll tick while the caller's box is up) can change it.
+    // Refused: the board did not carry it out. Lost: the answer that would confirm it was lost, late
+    // or garbled, so the board may have carried it out or not; only reading the board tells.
     enum class Outcome { Done, Refused, Lost, CommFailed };
     struct Result {
         Outcome outcome = Outcome::Done;
         explicit operator bool() const { return outcome == Outcome::Done; }
     };
+    // What became of the last SingleSetpoint, PulseTrain or ClearPLSChan: their callers read the
+    // channel back when it is Lost, before deciding whether the change failed. Read right after the
+    // call, as ReplyLost is.
+    Outcome LastChange = Outcome::Done;
 
     // --- limit switch
     QString PLSScaleFactor();
@@ -226,10 +233,14 @@ private:
     // The last reply in time came so late that the board, silent since it answered, may have
     // dropped the exchange: what is sent next would start a new one.
     bool replyStale() const;
+    // One more exchange in a row without an answer in time; after kLostInARow the communication box.
+    // False when the user cancelled it (CommError is then set).
+    bool lostOneMore();
     qint64 m_replyTookMs = 0;
     int m_busy = 0;
-    // Exchanges in a row whose answers came only after FFh was sent again; at kLostInARow the link
-    // counts as not working, as when the board does not answer at all.
+    // Exchanges in a row whose answers came late (only after FFh was sent again, or so late that the
+    // board may have dropped the exchange); at kLostInARow the link counts as not working, as when the
+    // board does not answer at all.
     int m_lostInARow = 0;
     static constexpr int kLostInARow = 3;
     // Set when a reply came late or an argument went unacknowledged, until a handshake has counted
@@ -257,12 +268,17 @@ private:
 
     // Limit-switch helpers (RSCommPLS.cpp).
     int wordRead(int command);
-    bool wordWrite(int command, int value);
-    bool channelCommand(int command, int channel, int s1, int s2, int flag);
-    bool blockWrite(int command, const int* values);
-    bool changingCommand(int mode, int command, std::span<const int> arguments);
-    bool sendExpecting55(int value, bool lastArgument);
-    bool readyPoll();
+    Outcome wordWrite(int command, int value);
+    // A word write whose confirmation was lost is read back with `readCommand`.
+    bool wordWriteReadBack(int command, int value, int readCommand);
+    Outcome channelCommand(int command, int channel, int s1, int s2, int flag);
+    Outcome blockWrite(int command, const int* values);
+    Outcome changingCommand(int mode, int command, std::span<const int> arguments);
+    Outcome sendArguments(std::span<const int> arguments);
+    Outcome readyPoll();
+    // The answer just had came so late that the board may have dropped the exchange: nothing more of
+    // it goes out, the line is let fall quiet, and the exchange counts as having had no answer.
+    bool droppedIfStale();
     int m_channelRecallState = 0;
     int m_channelRecallPos = 0;
     std::array<int, 19> m_plsConfig{};

@@ -37,7 +37,9 @@ int RSComm::wordRead(int command)
 {
     int result = PLSReadFailed;
     if (!CommError && SetPLCMode(kModeWordRead, command) && !CommError) {
-        const int low = SendByte(kAck);
+        int low = SendByte(kAck);
+        if (low != NoReply && droppedIfStale())
+            low = NoReply;
         const int high = low == NoReply ? NoReply : SendByte(kAck);
         if (high != NoReply && !CommError)
             result = high * 256 + low;
@@ -46,79 +48,115 @@ int RSComm::wordRead(int command)
     return result;
 }
 
-// Sends `value` and expects the board's 55h for it.
-bool RSComm::sendExpecting55(int value, bool lastArgument)
+// Every argument answered by 55h. Until the last one is taken the board cannot have carried the
+// command out; once it may have taken the last one, an answer that is not its 55h in time leaves
+// the command done or not.
+RSComm::Outcome RSComm::sendArguments(std::span<const int> arguments)
 {
-    if (CommError)
-        return false;
-    const int reply = SendByte(value & 0xFF);
-    if (reply != kAck && reply != NoReply) {
-        // A board that did not acknowledge may still be waiting for the rest of the arguments, or
-        // be in the command's poll, and would take whatever comes next for them.
-        if (!lastArgument)
-            m_argumentsMayBePending = true;
-        letExchangeLapse();
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        const bool last = k + 1 == arguments.size();
+        if (CommError)
+            return Outcome::CommFailed;
+        const int reply = SendByte(arguments[k] & 0xFF);
+        if (reply == NoReply)
+            return CommError ? Outcome::CommFailed : last ? Outcome::Lost : Outcome::Refused;
+        if (reply == kAck && !droppedIfStale())
+            continue;
+        if (reply != kAck) {
+            // A board that did not acknowledge may still be waiting for the rest of the arguments,
+            // or be in the command's poll, and would take whatever comes next for them.
+            if (!last)
+                m_argumentsMayBePending = true;
+            letExchangeLapse();
+        }
+        return last ? Outcome::Lost : Outcome::Refused;
     }
-    return reply == kAck && !CommError;
+    return Outcome::Done;
 }
 
-bool RSComm::readyPoll()
+// The poll until the board is ready again after a command that changed it. An answer that is not
+// the poll's own asks again, once the line has been quiet long enough for the board to have left
+// whatever it took the poll's bytes for; its 38h and 55h never complete an exchange of another mode.
+// An answer that came late ends the poll there: the board may have left it since.
+RSComm::Outcome RSComm::readyPoll()
 {
+    const auto noAnswer = [this] { return CommError ? Outcome::CommFailed : Outcome::Lost; };
     qint64 deadline = monotonicMs() + timeouts().readyMs;
     for (;;) {
         // A communication box the user cancelled ends the poll without a second box.
         if (CommError)
-            return false;
+            return Outcome::CommFailed;
         if (monotonicMs() >= deadline) {
             const Answer a = msgBox(QStringLiteral("Cannot Determine PLS READY Mode Within Target Board."),
                                     Buttons::RetryCancel, Icon::Critical, QStringLiteral("WARNING - Communication Error!"));
             if (a != Answer::Retry) {
                 CommError = true;
-                return false;
+                return Outcome::CommFailed;
             }
             deadline = monotonicMs() + timeouts().readyRetryMs;
         }
-        const int reply = SendByte(kReadyByte);
-        const int state = reply == kAck ? SendByte(kAck) : reply;
         // A reply lost on the line: the FFh sent again took the board out of the poll, so whether
         // the command was carried out cannot be told.
-        if (state == NoReply && !CommError)
-            return false;
-        if (reply != kAck)
+        const int reply = SendByte(kReadyByte);
+        if (reply == NoReply)
+            return noAnswer();
+        if (droppedIfStale())
+            return Outcome::Lost;
+        if (reply != kAck) {
+            letExchangeLapse();
             continue;
+        }
+        const int state = SendByte(kAck);
+        if (state == NoReply)
+            return noAnswer();
+        if (droppedIfStale())
+            return Outcome::Lost;
         if (state == 0x00) {
             SendByte(kAck);
-            return !CommError;
+            return CommError ? Outcome::CommFailed : Outcome::Done;
         }
-        // 55h: still busy; anything else: ask again.
+        // 55h: still busy; anything else is not the poll's answer.
+        if (state != kAck)
+            letExchangeLapse();
     }
 }
 
 // A command that changes the board: the handshake with its command byte, every argument answered
 // by 55h, then the poll until the board is ready again.
-bool RSComm::changingCommand(int mode, int command, std::span<const int> arguments)
+RSComm::Outcome RSComm::changingCommand(int mode, int command, std::span<const int> arguments)
 {
-    bool ok = !CommError && SetPLCMode(mode, command);
-    for (std::size_t k = 0; k < arguments.size(); ++k)
-        ok = ok && sendExpecting55(arguments[k], k + 1 == arguments.size());
-    ok = ok && readyPoll();
+    Outcome outcome = Outcome::CommFailed;
+    if (!CommError) {
+        // A handshake that failed without a link failure never gave the board its command byte.
+        outcome = SetPLCMode(mode, command) ? sendArguments(arguments) : Outcome::Refused;
+        if (outcome == Outcome::Done)
+            outcome = readyPoll();
+    }
     CurrentMode = 0;
-    return ok;
+    return CommError ? Outcome::CommFailed : outcome;
 }
 
-bool RSComm::wordWrite(int command, int value)
+RSComm::Outcome RSComm::wordWrite(int command, int value)
 {
     const int arguments[] = {value % 256, value / 256};
     return changingCommand(kModeWordWrite, command, arguments);
 }
 
-bool RSComm::channelCommand(int command, int channel, int s1, int s2, int flag)
+bool RSComm::wordWriteReadBack(int command, int value, int readCommand)
+{
+    const Outcome outcome = wordWrite(command, value);
+    if (outcome == Outcome::Lost)
+        return wordRead(readCommand) == value && !CommError;
+    return outcome == Outcome::Done;
+}
+
+RSComm::Outcome RSComm::channelCommand(int command, int channel, int s1, int s2, int flag)
 {
     const int arguments[] = {channel, s1 % 256, s1 / 256, s2 % 256, s2 / 256, flag};
     return changingCommand(kModeChannel, command, arguments);
 }
 
-bool RSComm::blockWrite(int command, const int* values)
+RSComm::Outcome RSComm::blockWrite(int command, const int* values)
 {
     return changingCommand(kModeBlock, command, std::span<const int>(values, 6));
 }
@@ -164,6 +202,7 @@ bool RSComm::SetpointsInScale(int OnSetpoint, int OffSetpoint, int Scale)
 bool RSComm::SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool ClearChan)
 {
     BusyGuard guard(*this);
+    LastChange = Outcome::Refused;
     if (CommError)
         return false;
     const int scale = wordRead(kReadScale);
@@ -171,14 +210,19 @@ bool RSComm::SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool Clea
         return false;
     if (!SetpointsInScale(OnSetpoint, OffSetpoint, scale))
         return false;
-    if (ClearChan && (!channelCommand(kChannelSetpoint, Chan, 0, 0, 0) || CommError))
-        return false;
-    return channelCommand(kChannelSetpoint, Chan, OnSetpoint, OffSetpoint, 1);
+    if (ClearChan) {
+        LastChange = channelCommand(kChannelSetpoint, Chan, 0, 0, 0);
+        if (LastChange != Outcome::Done)
+            return false;
+    }
+    LastChange = channelCommand(kChannelSetpoint, Chan, OnSetpoint, OffSetpoint, 1);
+    return LastChange == Outcome::Done;
 }
 
 bool RSComm::PulseTrain(int Chan, int ON_Division, int OFF_Division, int START_Division)
 {
     BusyGuard guard(*this);
+    LastChange = Outcome::Refused;
     const int scale = wordRead(kReadScale);
     if (CommError || scale == PLSReadFailed)
         return false;
@@ -202,7 +246,11 @@ bool RSComm::PulseTrain(int Chan, int ON_Division, int OFF_Division, int START_D
         return false;
     }
     // The second pair carries ON in its low byte and OFF in its high byte.
-    if (!channelCommand(kChannelPulseTrain, Chan, START_Division, OFF_Division * 256 + ON_Division, 0)) {
+    LastChange = channelCommand(kChannelPulseTrain, Chan, START_Division, OFF_Division * 256 + ON_Division, 0);
+    // A train that may have been programmed is not reported as refused: the caller reads it back.
+    if (LastChange == Outcome::Lost)
+        return false;
+    if (LastChange != Outcome::Done) {
         msgBox(QStringLiteral("Error Encountered while Programming Pulse Train.") + CRLF + CRLF +
                    QStringLiteral("PLS Channel will not be Programmed."),
                Buttons::Ok, Icon::Information, kPulseTitle);
@@ -214,7 +262,8 @@ bool RSComm::PulseTrain(int Chan, int ON_Division, int OFF_Division, int START_D
 bool RSComm::ClearPLSChan(int Chan)
 {
     BusyGuard guard(*this);
-    return channelCommand(kChannelSetpoint, Chan, 0, 0, 0);
+    LastChange = channelCommand(kChannelSetpoint, Chan, 0, 0, 0);
+    return LastChange == Outcome::Done;
 }
 
 RSComm::Result RSComm::RecallChannel(int Chan)
@@ -240,9 +289,19 @@ RSComm::Result RSComm::RecallChannel(int Chan)
         letExchangeLapse();
         return failed(2, Outcome::Refused);
     }
+    // Whether a board that answered late has moved on to its next point cannot be told.
+    if (droppedIfStale())
+        return failed(2, Outcome::Lost);
+    // Each answer but the last is followed by the next 55h, which a board that dropped the recall
+    // meanwhile would take for something else.
+    const auto answer = [this](int previous) {
+        if (previous == NoReply || droppedIfStale())
+            return NoReply;
+        return SendByte(kAck);
+    };
     const int state = SendByte(kAck);
-    const int low = state == NoReply ? NoReply : SendByte(kAck);
-    const int high = low == NoReply ? NoReply : SendByte(kAck);
+    const int low = answer(state);
+    const int high = answer(low);
     if (high == NoReply || CommError)
         return failed(0, noAnswer());
     if (high > kRecallHighestHigh)
@@ -271,7 +330,7 @@ bool RSComm::SetPLSOffset(int Position)
         return false;
     }
     const int newOffset = (((offset + position) % scale + scale - Position) % scale + scale) % scale;
-    return wordWrite(kWriteOffset, newOffset);
+    return wordWriteReadBack(kWriteOffset, newOffset, kReadOffset);
 }
 
 bool RSComm::PLSConfigDownload(const std::array<int, 24>& CfgParam, int ScaleFactor)
@@ -282,10 +341,16 @@ bool RSComm::PLSConfigDownload(const std::array<int, 24>& CfgParam, int ScaleFac
     const auto isByte = [](int v) { return v >= 0 && v <= 255; };
     if (!std::all_of(CfgParam.begin(), CfgParam.end(), isByte) || ScaleFactor < 0 || ScaleFactor > 65535)
         return false;
-    for (int b = 0; b < 4; ++b)
-        if (!blockWrite(kConfigBlocks[b], CfgParam.data() + 6 * b))
+    for (int b = 0; b < 4; ++b) {
+        // A block whose confirmation was lost is sent again: the same values written twice leave
+        // the board as once, and the board gives its blocks back in another layout only.
+        Outcome outcome = blockWrite(kConfigBlocks[b], CfgParam.data() + 6 * b);
+        if (outcome == Outcome::Lost)
+            outcome = blockWrite(kConfigBlocks[b], CfgParam.data() + 6 * b);
+        if (outcome != Outcome::Done)
             return false;
-    return wordWrite(kWriteScale, ScaleFactor);
+    }
+    return wordWriteReadBack(kWriteScale, ScaleFactor, kReadScale);
 }
 
 std::array<int, 19> RSComm::PLSConfigUpload()
@@ -294,7 +359,7 @@ std::array<int, 19> RSComm::PLSConfigUpload()
     bool ok = !CommError && SetPLCMode(kModeConfigUpload, kConfigUpload);
     for (std::size_t k = 0; ok && k < m_plsConfig.size(); ++k) {
         const int value = SendByte(kAck);
-        ok = value != NoReply && !CommError;
+        ok = value != NoReply && !CommError && (k + 1 == m_plsConfig.size() || !droppedIfStale());
         if (ok)
             m_plsConfig[k] = value;
     }

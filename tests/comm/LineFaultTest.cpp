@@ -9,6 +9,8 @@
 #include "comm/RSComm.h"
 #include "platform/Clock.h"
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <set>
 #include <gtest/gtest.h>
@@ -17,6 +19,8 @@ namespace {
 struct Fault {
     const char* name;
     std::function<void(SimBoard&, long)> at; // the fault from byte number `index` on
+    // The link does not work from there on: the user is told, and Cancel ends the link.
+    bool endsTheLink = false;
 };
 
 // At time-outs of 1/10: the reply wait is 100 ms, FFh goes again at 100 and 300 ms, the box at 500.
@@ -36,6 +40,11 @@ const Fault kFaults[] = {
     {"replies lost 1.5 s", [](SimBoard& b, long i) { b.loseRepliesFrom(i, 150); }},
     {"byte lost on its way to the board", [](SimBoard& b, long i) { b.loseByteAt(i); }},
     {"board reset at the byte", [](SimBoard& b, long i) { b.resetAt(i); }},
+    // A line slow on the way back, behind a board that answered at once and has dropped the
+    // exchange by the time its answer arrives.
+    {"answers 0.6 s late on the line, twice", [](SimBoard& b, long i) { b.delayRepliesFrom(i, 60, 2); }},
+    {"an answer 0.9 s late on the line", [](SimBoard& b, long i) { b.delayRepliesFrom(i, 90, 1); }},
+    {"a board answering 0.6 s late from here on", [](SimBoard& b, long i) { b.slowFrom(i, 60); }, true},
 };
 
 struct Operation {
@@ -49,6 +58,10 @@ struct Operation {
     std::function<bool(RSComm&, const SimBoard&)> next;
     // The box the operation may show when it fails.
     QString failureBox = {};
+    // The board as the operation needs it; and the bytes of the operation before the first fault,
+    // where the bytes after them would repeat what is swept already.
+    std::function<void(SimBoard&)> prepare = {};
+    long skip = 0;
 };
 
 void PrintTo(const Operation& op, std::ostream* os) { *os << op.name; }
@@ -80,6 +93,21 @@ bool scaleReadsBack(RSComm& comm, const SimBoard&) { return comm.PLSScaleFactor(
 
 QString g_read; // what the read gave
 
+// An offset of 767 (2FFh) and a scale of 767 begin their arguments with FFh, which a board that has
+// dropped the command takes for a handshake.
+void offsetOf767(SimBoard& b)
+{
+    b.pls.scale = 1000;
+    b.pls.offset = 0;
+    b.pls.rawPosition = 0;
+}
+constexpr std::array<int, 24> kConfig = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
+                                         13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
+bool configHeld(const SimBoard& b)
+{
+    return b.pls.scale == 767 && std::equal(kConfig.begin(), kConfig.end(), b.pls.configIn.begin());
+}
+
 // Channel 2 is also the mode byte of a write.
 const Operation kOperations[] = {
     {"Read", [](RSComm& c) { g_read = c.RSRead("W210"); return !c.LastReadFailed; }, {},
@@ -108,11 +136,19 @@ const Operation kOperations[] = {
          return b.pls.setpoints[2].size() == 12 && b.pls.setpoints[2][0] == std::make_pair(5, 15);
      },
      scaleReadsBack, "Error Encountered while Programming Pulse Train.\r\n\r\nPLS Channel will not be Programmed."},
+    {"SetOffset", [](RSComm& c) { return c.SetPLSOffset(233); }, {"P2A FF 02"},
+     [](RSComm&, const SimBoard& b) { return b.pls.offset == 767; },
+     [](RSComm& c, const SimBoard& b) { return c.PLSOffset() == QString::number(b.pls.offset); }, {}, offsetOf767},
+    // Three blocks go as the fourth does.
+    {"ConfigDownload", [](RSComm& c) { return c.PLSConfigDownload(kConfig, 767); },
+     {"P3B 01 02 03 04 05 06", "P4B 07 08 09 0A 0B 0C", "P5B 0D 0E 0F 10 11 12", "P6B 13 14 15 16 17 18", "P1A FF 02"},
+     [](RSComm&, const SimBoard& b) { return configHeld(b); },
+     [](RSComm& c, const SimBoard& b) { return c.PLSScaleFactor() == QString::number(b.pls.scale); }, {}, nullptr, 33},
 };
 
 // A fresh board and link for each case: nothing one case leaves behind can mend or spoil the next.
 struct Rig {
-    Rig()
+    explicit Rig(const Operation& op)
     {
         SimBoard& b = port.board();
         b.pls.scale = 360;
@@ -120,6 +156,8 @@ struct Rig {
         b.memory[211] = 0x12;
         b.pls.setpoints[2] = {{30, 40}};
         b.pls.setpoints[26] = {{10, 20}};
+        if (op.prepare)
+            op.prepare(b);
         comm.OpenRSComm(port);
         b.clearLog();
     }
@@ -144,18 +182,34 @@ TEST_P(LineFaultTest, AFaultAtAnyByteWritesNothingButWhatWasAskedAndTakesNoAnswe
     const Operation& op = GetParam();
     long bytes = 0;
     {
-        Rig clean;
+        Rig clean(op);
         ASSERT_TRUE(op.run(clean.comm)) << "the operation works on a sound line";
         bytes = clean.port.board().receivedCount() - 1; // less the opening FFh
     }
+    const QString noBoard = QStringLiteral("Cannot Communicate with Target Board.\rVerify RS-232 Cable is Connected "
+                                           "Between\rCOMM Port and PROG Port.");
     for (const Fault& fault : kFaults) {
-        for (long k = 0; k < bytes; ++k) {
+        for (long k = op.skip; k < bytes; ++k) {
             SCOPED_TRACE(std::string(fault.name) + " at byte " + std::to_string(k));
-            Rig rig;
+            Rig rig(op);
             SimBoard& b = rig.port.board();
             ASSERT_TRUE(rig.comm.OnlineMode);
             fault.at(b, b.receivedCount() + k);
             const bool done = op.run(rig.comm);
+            if (fault.endsTheLink) {
+                // However far the operation got, the link does not work on: the next call meets the
+                // box if the operation did not. Then the user goes on-line again to a sound board.
+                for (int n = 0; n < 3 && !rig.comm.CommError; ++n)
+                    op.next(rig.comm, b);
+                EXPECT_TRUE(rig.comm.CommError) << "the user was not told";
+                const auto box = std::find_if(prompts.shown.begin(), prompts.shown.end(),
+                                              [&](const auto& p) { return p.text == noBoard; });
+                ASSERT_NE(box, prompts.shown.end());
+                prompts.shown.erase(box);
+                b.replyDelayMs = 0;
+                rig.port.idle(timeouts().replyMs);
+                rig.comm.OpenRSComm(rig.port);
+            }
             for (const std::string& access : b.accesses)
                 EXPECT_TRUE(access[0] == 'R' || op.asked.count(access)) << access << " was not asked for";
             if (done) {
@@ -164,6 +218,7 @@ TEST_P(LineFaultTest, AFaultAtAnyByteWritesNothingButWhatWasAskedAndTakesNoAnswe
                 EXPECT_EQ(prompts.shown[0].text, op.failureBox);
                 prompts.shown.erase(prompts.shown.begin());
             }
+            b.delayRepliesFrom(-1, 0, 0); // the line sound again for the next call
             EXPECT_TRUE(op.next(rig.comm, b)) << "the next call took an answer for another";
             EXPECT_FALSE(rig.comm.CommError);
             EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front().text.toStdString();

@@ -300,8 +300,9 @@ TEST_F(LinkTest, AnswersHeldPastTheBoxAreAllReadOffBeforeTheNextCommand)
     board().pls.scale = 360;
     scaleTimeouts(1, 10); // FFh again at 100, 300, 700, 900, 1300 and 1500 ms; boxes at 500 and 1100
     prompts.answer(Answer::Retry).answer(Answer::Retry);
-    // From the low byte's 55h; the held answers come 10 ms apart.
-    board().holdRepliesFrom(board().receivedCount() + 2, 1600, 10);
+    // From the low byte's 55h, after the last FFh sent again: the held answers come further apart
+    // than the line's quiet, but all within the wait for the last FFh's answer.
+    board().holdRepliesFrom(board().receivedCount() + 2, 1520, 25);
     EXPECT_EQ(comm.PLSScaleFactor(), "-9999");
     EXPECT_TRUE(comm.ReplyLost);
     EXPECT_TRUE(comm.PulseTrain(2, 10, 20, 5));
@@ -325,9 +326,10 @@ TEST_F(LinkTest, ABoardThatAnswersEveryByteLateIsALinkThatDoesNotWork)
     EXPECT_EQ(comm.RSRead("B100"), "7");
     EXPECT_EQ(prompts.shown.size(), 1u) << "the drop-out's box only";
 
-    // Late past the first FFh sent again, and past the wait for its answer too.
+    // Late enough for the board to have dropped the exchange, late past the first FFh sent again,
+    // and past the wait for its answer too.
     scaleTimeouts(1, 10);
-    for (const int delayMs : {120, 250}) {
+    for (const int delayMs : {60, 90, 120, 250}) {
         SCOPED_TRACE(delayMs);
         comm.CloseRSComm();
         board().replyDelayMs = 0;

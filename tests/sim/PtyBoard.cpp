@@ -150,7 +150,7 @@ void PtyBoard::run()
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 reply = m_board->receive(buf[i]);
-                delayMs = m_board->replyDelayMs;
+                delayMs = m_board->replyDelayMs + m_board->lineDelayMs();
                 heldUntilNs = static_cast<long>(m_board->heldUntil()) * 1000000L;
             }
             if (!reply)

@@ -62,6 +62,9 @@ void SimBoard::dropExchange()
 std::optional<uint8_t> SimBoard::receive(uint8_t byte)
 {
     const long index = m_received++;
+    if (index == m_slowFrom)
+        replyDelayMs = m_slowMs;
+    m_lineDelayNow = index >= m_lineDelayFrom && index < m_lineDelayFrom + m_lineDelayCount ? m_lineDelayMs : 0;
     if (index == m_loseByteAt)
         return std::nullopt;
     m_log.push_back({true, byte});

@@ -83,6 +83,22 @@ public:
     std::function<std::optional<uint8_t>(long, uint8_t, std::optional<uint8_t>)> replyHook;
     // Milliseconds the board holds every reply (a late reply); used by the port wrappers.
     int replyDelayMs = 0;
+    // A board that becomes that slow from received byte number `index` on.
+    void slowFrom(long index, int ms)
+    {
+        m_slowFrom = index;
+        m_slowMs = ms;
+    }
+    // A line slow on the way back: the replies to `count` bytes from received byte number `index`
+    // on cross it `ms` late. The board answered at once, so its silence counts from then.
+    void delayRepliesFrom(long index, int ms, int count)
+    {
+        m_lineDelayFrom = index;
+        m_lineDelayMs = ms;
+        m_lineDelayCount = count;
+    }
+    // What the line adds to the reply just given; used by the port wrappers.
+    int lineDelayMs() const { return m_lineDelayNow; }
     // A line that stalls: from received byte number `index` on, every reply is held until `ms`
     // milliseconds after that byte came, and then all are delivered at once, in order, nothing lost
     // (in-process, `spacingMs` apart).
@@ -238,6 +254,12 @@ private:
     int m_lossAddressCount = 0;
     int m_lossMs = 0;
     qint64 m_lossUntil = 0;
+    long m_slowFrom = -1;
+    int m_slowMs = 0;
+    long m_lineDelayFrom = -1;
+    int m_lineDelayMs = 0;
+    int m_lineDelayCount = 0;
+    int m_lineDelayNow = 0;
     long m_holdFrom = -1;
     int m_holdMs = 0;
     int m_holdSpacingMs = 1;

@@ -68,13 +68,20 @@ void SimCommPort::write(const QByteArray& bytes)
 
 qint64 SimCommPort::replyTime() const
 {
-    const qint64 at = monotonicMs() + m_board->replyDelayMs;
-    if (m_board->heldUntil() <= at)
-        return at;
+    const qint64 given = monotonicMs() + m_board->replyDelayMs + m_board->lineDelayMs();
+    // Replies cross the line in the order they were given, however late the line makes one.
+    if (m_board->heldUntil() <= given)
+        return m_in.empty() ? given : std::max(given, m_in.back().at);
     // Held replies come as a burst, a little apart: the first may be read while the rest are still
     // on their way.
     return m_in.empty() ? m_board->heldUntil()
                         : std::max(m_board->heldUntil(), m_in.back().at + m_board->holdSpacingMs());
+}
+
+void SimCommPort::idle(int ms)
+{
+    QThread::msleep(static_cast<unsigned long>(ms));
+    m_waitedMs += ms;
 }
 
 bool SimCommPort::waitForByte(qint64 deadlineMs)

@@ -27,6 +27,8 @@ public:
     int readByte() override;
     void write(const QByteArray& bytes) override;
     bool waitForByte(qint64 deadlineMs) override;
+    // The line quiet for `ms`, as while a user reads a box: the board's silence runs.
+    void idle(int ms);
 
 private:
     qint64 replyTime() const;
