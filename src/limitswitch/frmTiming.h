@@ -30,6 +30,7 @@ class UpDownEdit;
 //
 // One instance lives from first use to the main window's end; closing it hides it and ends its
 // loop, so it is never deleted while the loop may be on the stack.
+struct SetpointPair;
 class frmTiming : public QWidget {
     Q_OBJECT
 public:
@@ -185,6 +186,7 @@ private:
     bool entriesValid(std::initializer_list<int> entries);
     void showPair(int Chan, int Pair);
     void showSelection(int Chan, int Pair);
+    bool adjustOnBoard(int Chan, int Pair, SetpointPair adjusted);
     void LoadSetpointFromGrid();
     // Sends a Tab keystroke to a field, so the focus moves on as the user's Tab does.
     static void sendTab(QWidget* field);

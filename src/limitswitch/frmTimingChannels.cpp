@@ -45,10 +45,21 @@ int lastPairIndex(int Chan)
 
 int dec2Octal(int n) { return boardTables().Dec2Octal(n); }
 
-// A command whose reply was lost on the line may have been carried out all the same: what the
-// channel holds is not known until it is read back. Taken right after the command, before a box
-// lets the status poll make exchanges of its own.
-bool outcomeUnknown() { return gRSComm->ReplyLost; }
+// A command whose confirmation was lost, late or garbled may have been carried out all the same:
+// what the channel holds is not known until it is read back. Taken right after the command, before
+// a box lets the status poll make exchanges of its own.
+bool outcomeUnknown() { return gRSComm->LastChange == RSComm::Outcome::Lost; }
+
+// The channel, read back, holds every switching pair of `pairs`; false when it could not be read.
+bool readBackHolds(bool readBack, int Chan, const SetpointList& pairs)
+{
+    const auto held = ChannelSwitchingPairs(Chan);
+    if (!readBack || !held)
+        return false;
+    return std::all_of(pairs.begin(), pairs.end(), [&](const SetpointPair& p) {
+        return p.on == p.off || std::find(held->begin(), held->end(), p) != held->end();
+    });
+}
 
 } // namespace
 
@@ -336,16 +347,14 @@ void frmTiming::cmdClearChan_Click()
         const bool unknown = outcomeUnknown();
         if (commError())
             return;
-        if (ok) {
-            RecallChannelSetpoints(c, nullptr);
-            break;
+        if (ok || unknown) {
+            const bool readBack = RecallChannelSetpoints(c, nullptr);
+            if (ok || (readBack && ChannelClear(c)))
+                break;
         }
         if (msgBox(QStringLiteral("Unable to Clear Channel"), Buttons::RetryCancel, Icon::Question,
-                   QStringLiteral("Clear Channel")) != Answer::Retry) {
-            if (unknown)
-                RecallChannelSetpoints(c, nullptr);
+                   QStringLiteral("Clear Channel")) != Answer::Retry)
             break;
-        }
     }
     DisplayPLSChannels();
     showSelection(c, 0);
@@ -389,18 +398,74 @@ void frmTiming::cmdAddSetpoint_Click()
         const bool unknown = outcomeUnknown();
         if (commError())
             return;
-        if (!ok)
+        bool readBack = false;
+        if (ok || unknown) {
+            DisableChannelControls();
+            readBack = RecallChannelSetpoints(c, nullptr);
+        }
+        if (!ok && !readBackHolds(readBack, c, {{on, off}}))
             msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + QString::number(tmgValue(1)) +
                        QLatin1Char('.'),
                    Buttons::Ok, Icon::Exclamation, title);
-        if (ok || unknown) {
-            DisableChannelControls();
-            RecallChannelSetpoints(c, nullptr);
-        }
     }
     DisplayPLSChannels();
     EnableChannelControls();
     showSelection(c, 0);
+}
+
+// The board's side of an adjust: the channel is cleared and every pair written again with pair n
+// replaced. No pair the user did not touch is lost to one that fails: a pair refused or not
+// confirmed does not stop the rest, and once the channel is read back a pair that was not confirmed
+// and is missing is written once more. The box comes only when the board does not hold every pair
+// asked for. False when the link failed, which ends the command where it is.
+bool frmTiming::adjustOnBoard(int Chan, int Pair, SetpointPair adjusted)
+{
+    SetpointList wanted = pairsOf(Chan) ? *pairsOf(Chan) : SetpointList{};
+    // The pair number is one of the list's, or the next one after them.
+    const auto at = static_cast<std::size_t>(std::clamp(Pair, 0, static_cast<int>(wanted.size())));
+    if (at == wanted.size())
+        wanted.push_back({});
+    wanted[at] = adjusted;
+
+    bool cleared = gRSComm->ClearPLSChan(Chan);
+    if (commError())
+        return false;
+    if (!cleared && outcomeUnknown())
+        cleared = RecallChannelSetpoints(Chan, nullptr) && ChannelClear(Chan);
+    if (commError())
+        return false;
+    SetpointList unconfirmed;
+    if (cleared) {
+        gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)] = wanted;
+        for (const SetpointPair& p : wanted) {
+            const bool ok = gRSComm->SingleSetpoint(Chan, p.on, p.off, false);
+            if (commError())
+                return false;
+            if (!ok && outcomeUnknown())
+                unconfirmed.push_back(p);
+        }
+    }
+    lblSetpointRecall->show();
+    bool readBack = RecallChannelSetpoints(Chan, lblSetpointRecall);
+    bool writtenAgain = false;
+    for (const SetpointPair& p : unconfirmed) {
+        if (!readBack || readBackHolds(readBack, Chan, {p}))
+            continue;
+        gRSComm->SingleSetpoint(Chan, p.on, p.off, false);
+        if (commError())
+            return false;
+        writtenAgain = true;
+    }
+    if (writtenAgain)
+        readBack = RecallChannelSetpoints(Chan, lblSetpointRecall);
+    lblSetpointRecall->hide();
+    if (commError())
+        return false;
+    if (!readBackHolds(readBack, Chan, wanted))
+        msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + QString::number(tmgValue(1)) +
+                   QLatin1Char('.'),
+               Buttons::Ok, Icon::Exclamation, QStringLiteral("Setpoint Adjust"));
+    return true;
 }
 
 void frmTiming::cmdAdjustSetpoint_Click()
@@ -410,7 +475,6 @@ void frmTiming::cmdAdjustSetpoint_Click()
     const int c = channelOfEntry();
     const int n = tmgValue(5);
     const int on = tmgValue(2), off = tmgValue(3);
-    const QString entry = QString::number(tmgValue(1));
     if (on == off) {
         msgBox(QStringLiteral("ON Setpoint cannot Equal OFF Setpoint"), Buttons::Ok, Icon::Information,
                QStringLiteral("Setpoint Adjust"));
@@ -429,36 +493,8 @@ void frmTiming::cmdAdjustSetpoint_Click()
             }
         }
     DisableChannelControls();
-    if (onlineMode()) {
-        const bool cleared = gRSComm->ClearPLSChan(c);
-        if (commError())
-            return;
-        if (cleared) {
-            auto& list = gPLSData.ChannelSetpoints[static_cast<std::size_t>(c)];
-            if (!list)
-                list = SetpointList{};
-            // The pair number is one of the list's, or the next one after them.
-            const auto at = static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(list->size())));
-            if (at == list->size())
-                list->push_back({});
-            (*list)[at] = SetpointPair{on, off};
-            const SetpointList pairs = *list;
-            for (const SetpointPair& p : pairs) {
-                const bool ok = gRSComm->SingleSetpoint(c, p.on, p.off, false);
-                if (commError())
-                    return;
-                if (!ok) {
-                    msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + entry +
-                               QLatin1Char('.'),
-                           Buttons::Ok, Icon::Exclamation, QStringLiteral("Setpoint Adjust"));
-                    break;
-                }
-            }
-        }
-        lblSetpointRecall->show();
-        RecallChannelSetpoints(c, lblSetpointRecall);
-        lblSetpointRecall->hide();
-    }
+    if (onlineMode() && !adjustOnBoard(c, n, {on, off}))
+        return;
     DisplayPLSChannels();
     EnableChannelControls();
     showSelection(c, n);
@@ -471,19 +507,23 @@ void frmTiming::cmdPulseTrain_Click()
     const int c = channelOfEntry();
     DisableChannelControls();
     if (onlineMode()) {
-        const bool ok = gRSComm->PulseTrain(c, tmgValue(2), tmgValue(3), tmgValue(4));
+        const int on = tmgValue(2), off = tmgValue(3), start = tmgValue(4);
+        const bool ok = gRSComm->PulseTrain(c, on, off, start);
         const bool unknown = outcomeUnknown();
         if (commError())
             return;
-        if (!ok)
+        bool readBack = false;
+        if (ok || unknown) {
+            lblSetpointRecall->show();
+            readBack = RecallChannelSetpoints(c, lblSetpointRecall);
+            lblSetpointRecall->hide();
+        }
+        const auto held = ChannelSwitchingPairs(c);
+        const bool trainHeld = readBack && held && *held == SwitchingPairs(PulseTrainPairs(start, on, off, gPLSData.Scale));
+        if (!ok && !trainHeld)
             msgBox(QStringLiteral("Unable to Successfully Program Pulse Train for Channel CH") +
                        QString::number(tmgValue(1)) + QLatin1Char('.'),
                    Buttons::Ok, Icon::Exclamation, QStringLiteral("Pulse Train"));
-        if (ok || unknown) {
-            lblSetpointRecall->show();
-            RecallChannelSetpoints(c, lblSetpointRecall);
-            lblSetpointRecall->hide();
-        }
     }
     DisplayPLSChannels();
     EnableChannelControls();

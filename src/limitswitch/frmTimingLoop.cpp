@@ -254,6 +254,12 @@ void frmTiming::DisableConfigControls()
 
 void frmTiming::EnableConfigControls()
 {
+    // Fields that an upload cut short left showing "-" are not the board's: editing them would
+    // offer to reset the board to them.
+    if (m_setpointsUnread) {
+        yieldToEvents();
+        return;
+    }
     if (cboTargetBoard->currentIndex() == kMultiChannelRow) {
         fraTmg[0]->setEnabled(true);
         fraTmg[1]->setEnabled(true);

@@ -286,6 +286,40 @@ bool RecallChannelSetpoints(int Chan, QLabel* Status)
     return true;
 }
 
+SetpointList SwitchingPairs(SetpointList pairs)
+{
+    std::erase_if(pairs, [](const SetpointPair& p) { return p.on == p.off; });
+    std::sort(pairs.begin(), pairs.end(),
+              [](const SetpointPair& a, const SetpointPair& b) { return std::pair(a.on, a.off) < std::pair(b.on, b.off); });
+    return pairs;
+}
+
+SetpointList PulseTrainPairs(int START_Division, int ON_Division, int OFF_Division, int Scale)
+{
+    SetpointList pairs;
+    const int period = ON_Division + OFF_Division;
+    if (period <= 0 || Scale <= 0)
+        return pairs;
+    for (int p = 0; p < Scale / period; ++p) {
+        const int at = (START_Division + p * period) % Scale;
+        pairs.push_back({at, (at + ON_Division) % Scale});
+    }
+    return pairs;
+}
+
+std::optional<SetpointList> ChannelSwitchingPairs(int Chan)
+{
+    if (Chan < 0 || Chan >= kPLSMaxChannels || !gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)])
+        return std::nullopt;
+    return SwitchingPairs(*gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)]);
+}
+
+bool ChannelClear(int Chan)
+{
+    const auto held = ChannelSwitchingPairs(Chan);
+    return held && held->empty();
+}
+
 QString BuildPCFLine(const PLSFileData& d, bool multi)
 {
     QString line = column(d.Channels, 2);

@@ -75,6 +75,15 @@ std::array<int, 24> GetPLSConfigData(int TargetboardType);
 // shows the progress. False when the recall did not happen: no link, a communication error, or
 // (after its box) a reply lost on the line; the channel then keeps the pairs it held.
 bool RecallChannelSetpoints(int Chan, QLabel* Status);
+// The pairs of `pairs` that switch the output (ON differs from OFF), sorted: what a read-back of a
+// channel that holds them gives, whatever order they were set in.
+SetpointList SwitchingPairs(SetpointList pairs);
+// The pairs a pulse train of ON and OFF divisions from START puts on a channel of a scale.
+SetpointList PulseTrainPairs(int START_Division, int ON_Division, int OFF_Division, int Scale);
+// What gPLSData knows the channel holds: its switching pairs; nothing when the channel is unknown.
+std::optional<SetpointList> ChannelSwitchingPairs(int Chan);
+// gPLSData knows the channel, and it holds no switching pair.
+bool ChannelClear(int Chan);
 
 // --- file texts, as an upload builds them (multi: the MultiChannelPLS layout)
 QString BuildPCFLine(const PLSFileData& data, bool multi);

@@ -223,14 +223,18 @@ void ClearPLSChannels(const PLSTransferDisplay& display)
         progress(display.pbrWaitDisplay, c + 1);
         yieldOnce();
         const bool ok = comm.ClearPLSChan(c);
+        // A clear whose confirmation was lost may have been carried out: the channel read back tells.
+        const bool unknown = comm.LastChange == RSComm::Outcome::Lost;
         if (comm.CommError)
             return;
-        if (!ok) {
+        const bool readBack = (ok || unknown) && RecallChannelSetpoints(c, nullptr);
+        if (comm.CommError)
+            return;
+        if (!ok && !(readBack && ChannelClear(c))) {
             msgBox(QStringLiteral("Unable to Clear Channel"), Buttons::Ok, Icon::Information,
                    QStringLiteral("Clear Channel"));
             return;
         }
-        RecallChannelSetpoints(c, nullptr);
     }
 }
 

@@ -226,50 +226,113 @@ TEST_F(TimingTest, ARecallThatLostItsReplyKeepsTheChannelWhateverRunsWhileItsBox
     EXPECT_EQ(boardPairs(5), Pairs({{10, 20}, {30, 40}}));
 }
 
-// The board carried the command out, but the answer to its ready poll was lost on the line: the
-// command's box comes, and the channel is read back all the same, so the next add works on what
-// the board holds.
-TEST_F(TimingTest, ACommandWhoseReadyAnswerWasLostShowsWhatTheBoardHolds)
+// A change whose confirmation is not certain (the ready poll's answers lost, the last argument's
+// 55h late or garbled) may have been carried out: the channel is read back before anything is
+// decided. The board keeps every pair nobody changed, the grid shows what the board holds, a box
+// comes only where the board lacks the change, and the next add works on what the board holds.
+TEST_F(TimingTest, AChangeWhoseConfirmationIsNotCertainIsReadBackBeforeAnythingIsDecided)
 {
+    board().pls.configOut[0] = 8;
     frmTiming& f = openOnline(69);
+    scaleTimeouts(1, kDropOutScaleDen);
+    enum Kind { Lost, Late, Garbled, Refused };
+    // The fault in the `which`th command `command` from now on: Refused garbles its third argument's
+    // 55h, the others the answers after its last argument.
+    auto faultIn = [this](int command, int which, Kind kind) {
+        board().replyHook = [this, command, which, kind, prev = -1, seen = 0,
+                             at = -1L](long index, uint8_t byte, std::optional<uint8_t> reply) mutable {
+            if (prev == 0xFF && byte == command && ++seen == which)
+                at = index;
+            prev = byte;
+            if (at < 0)
+                return reply;
+            if (kind == Lost && index == at + 7) // the first 38h
+                board().loseRepliesFrom(index, kDropOutMs);
+            if (kind == Late && index == at + 5)
+                board().delayRepliesFrom(index + 1, timeouts().replyMs * 7 / 10, 1);
+            if ((kind == Garbled && index == at + 6) || (kind == Refused && index == at + 3))
+                return std::optional<uint8_t>(0x7E);
+            return reply;
+        };
+    };
+    prompts.onShow = [this](const ScriptedPrompts::Shown& box) {
+        prompts.answer(box.title == QLatin1String("WARNING - Communication Error!") ? Answer::Retry
+                       : box.buttons == Buttons::YesNoCancel                       ? Answer::Yes
+                       : box.buttons == Buttons::RetryCancel                       ? Answer::Cancel
+                                                                                   : Answer::Ok);
+    };
+    const Pairs three{{10, 20}, {30, 40}, {50, 60}};
+    Pairs train;
+    for (int at = 5; at < 360; at += 30)
+        train.push_back({at, at + 10});
     struct Row {
-        const char* command;
-        Pairs before; // channel 2 on the board
-        // The command byte whose ready poll loses its answer, and which one of them: an add to an
-        // empty channel and an adjust clear the channel first.
-        int lostIn, which;
+        const char* change;
+        Pairs before, after; // channel 2 on the board
+        int command, which;  // where the fault is
         std::function<void()> act;
-        std::vector<Answer> answers; // the communication box's Retry among them
+        const char* box = nullptr; // the change's box, where the board lacks it
     } rows[] = {
-        {"add", {}, 0x1B, 2, [&] { pick(f, 2, 50, 60), f.cmdAddSetpoint_Click(); }, {Answer::Retry, Answer::Ok}},
-        {"adjust", {{50, 60}}, 0x1B, 2, [&] { pick(f, 2, 70, 80), f.cmdAdjustSetpoint_Click(); },
-         {Answer::Retry, Answer::Ok}},
-        {"pulse train", {{50, 60}}, 0x2B, 1,
-         [&] { pick(f, 2, 1, 179), f.txtTmg[4]->setText("5"), f.cmdPulseTrain_Click(); },
-         {Answer::Retry, Answer::Ok, Answer::Ok}},
-        {"clear channel", {{50, 60}}, 0x1B, 1, [&] { f.txtTmg[1]->setText("2"), f.cmdClearChan_Click(); },
-         {Answer::Yes, Answer::Retry, Answer::Cancel}},
+        {"add", {{10, 20}}, {{10, 20}, {50, 60}}, 0x1B, 1, [&] { pick(f, 2, 50, 60), f.cmdAddSetpoint_Click(); }},
+        {"add to an empty channel, at the clear", {}, {}, 0x1B, 1, [&] { pick(f, 2, 50, 60), f.cmdAddSetpoint_Click(); },
+         "Unable to Successfully Program Setpoint for Channel CH2."},
+        {"add to an empty channel, at the pair", {}, {{50, 60}}, 0x1B, 2,
+         [&] { pick(f, 2, 50, 60), f.cmdAddSetpoint_Click(); }},
+        {"adjust, at the clear", three, {{10, 20}, {32, 42}, {50, 60}}, 0x1B, 1,
+         [&] { pick(f, 2, 32, 42), f.txtTmg[5]->setText("1"), f.cmdAdjustSetpoint_Click(); }},
+        {"adjust, at an untouched pair", three, {{10, 20}, {32, 42}, {50, 60}}, 0x1B, 2,
+         [&] { pick(f, 2, 32, 42), f.txtTmg[5]->setText("1"), f.cmdAdjustSetpoint_Click(); }},
+        {"adjust, at the changed pair", three, {{10, 20}, {32, 42}, {50, 60}}, 0x1B, 3,
+         [&] { pick(f, 2, 32, 42), f.txtTmg[5]->setText("1"), f.cmdAdjustSetpoint_Click(); }},
+        {"pulse train", {{50, 60}}, train, 0x2B, 1,
+         [&] { pick(f, 2, 10, 20), f.txtTmg[4]->setText("5"), f.cmdPulseTrain_Click(); }},
+        {"clear channel", {{50, 60}}, {}, 0x1B, 1, [&] { f.txtTmg[1]->setText("2"), f.cmdClearChan_Click(); }},
+        {"clear all", {{50, 60}}, {}, 0x1B, 3, [&] { f.cmdClearAll_Click(); }},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.command);
-        setBoardPairs(2, row.before);
-        f.txtTmg[1]->setText(QStringLiteral("2"));
-        f.cmdRecallChan_Click();
-        dropOutInCommand(row.lostIn, row.which, 7); // from the first 38h, after the six arguments
-        for (Answer a : row.answers)
-            prompts.answer(a);
-        row.act();
-        board().replyHook = nullptr;
-        EXPECT_EQ(prompts.unanswered(), 0u);
-        Pairs held = boardPairs(2);
-        EXPECT_NE(held, row.before);
-        EXPECT_EQ(gridPairs(f, 2), held);
+        for (const Kind kind : {Lost, Late, Garbled}) {
+            const char* kinds[] = {"lost", "late", "garbled"};
+            SCOPED_TRACE(std::string(row.change) + ", " + kinds[kind]);
+            setBoardPairs(1, {{100, 110}});
+            setBoardPairs(2, row.before);
+            f.txtTmg[1]->setText(QStringLiteral("2"));
+            f.cmdRecallChan_Click();
+            prompts.shown.clear();
+            faultIn(row.command, row.which, kind);
+            row.act();
+            board().replyHook = nullptr;
+            std::vector<QString> boxes;
+            for (const auto& box : prompts.shown)
+                if (box.buttons != Buttons::YesNoCancel && box.title != QLatin1String("WARNING - Communication Error!"))
+                    boxes.push_back(box.text);
+            EXPECT_EQ(boxes, row.box ? std::vector<QString>{row.box} : std::vector<QString>{});
+            EXPECT_EQ(boardPairs(2), row.after);
+            EXPECT_EQ(gridPairs(f, 2), row.after);
+            const bool allCleared = std::string(row.change) == "clear all";
+            EXPECT_EQ(boardPairs(1), allCleared ? Pairs{} : Pairs({{100, 110}}));
 
-        pick(f, 2, 150, 160);
-        f.cmdAddSetpoint_Click();
-        held.push_back({150, 160});
-        EXPECT_EQ(boardPairs(2), held);
+            pick(f, 2, 22, 28);
+            f.cmdAddSetpoint_Click();
+            Pairs held = row.after;
+            held.push_back({22, 28});
+            EXPECT_EQ(boardPairs(2), held);
+            EXPECT_FALSE(gRSComm->CommError);
+        }
     }
+    // A pair the board refuses does not cost the pairs after it; the box says the change is not held.
+    setBoardPairs(2, three);
+    f.txtTmg[1]->setText(QStringLiteral("2"));
+    f.cmdRecallChan_Click();
+    prompts.shown.clear();
+    faultIn(0x1B, 2, Refused);
+    pick(f, 2, 32, 42);
+    f.txtTmg[5]->setText("1");
+    f.cmdAdjustSetpoint_Click();
+    board().replyHook = nullptr;
+    EXPECT_EQ(boardPairs(2), Pairs({{32, 42}, {50, 60}}));
+    EXPECT_EQ(gridPairs(f, 2), Pairs({{32, 42}, {50, 60}}));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Unable to Successfully Program Setpoint for Channel CH2.");
+    prompts.onShow = nullptr;
 }
 
 TEST_F(TimingTest, ClearAllOffLineOnlyRedrawsTheGrid)

@@ -135,10 +135,12 @@ TEST_F(TimingTest, AnUploadCutShortOnGoingOnLineKeepsTheChannelsOffUntilTheNextO
     setBoardPairs(1, {{100, 200}, {250, 260}});
     frmTiming& f = open(69);
     f.onlinePass();
+    // The channel commands, and the configuration fields that show "-" until they are the board's.
     auto expectChannelCommands = [&f](bool on) {
         for (QWidget* w : std::initializer_list<QWidget*>{f.fgPLSChannels, f.cmdRecallChan, f.cmdClearChan,
                                                           f.cmdClearAll, f.cmdAddSetpoint, f.cmdAdjustSetpoint,
-                                                          f.cmdPulseTrain, f.txtTmg[1]})
+                                                          f.cmdPulseTrain, f.txtTmg[1], f.txtPLS_CFG[0],
+                                                          f.optPlsChan[0]})
             EXPECT_EQ(w->isEnabled(), on) << w->metaObject()->className() << " "
                                           << w->property("text").toString().toStdString();
     };
