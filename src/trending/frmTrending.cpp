@@ -44,8 +44,9 @@ constexpr int kGraphLeft = 120;
 constexpr int kControlsHeight = 3300;
 constexpr int kTrendDataWidth = 3600;
 constexpr int kGraphBottomMargin = 600;
-// Samples can come every few milliseconds; the screen need not show each one.
-constexpr int kRepaintMs = 100;
+// Samples can come every few milliseconds; the screen need not show each one. Each repaint of the
+// grid keeps the line waiting, and four a second are enough to follow a trend.
+constexpr int kRepaintMs = 250;
 
 } // namespace
 

@@ -265,7 +265,7 @@ TEST_F(TrendingTest, TheGridKeepsPaintingItsScrollBarWhileSamplesAreHeldBack)
     EXPECT_TRUE(bar->isVisible());
     EXPECT_TRUE(bar->updatesEnabled());
     EXPECT_TRUE(bar->parentWidget()->updatesEnabled());
-    QTest::qWait(150);
+    QTest::qWait(350); // past the repaint period
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->maximum() + view->grid->visibleRows(), rows() - 1);
 }
@@ -302,7 +302,7 @@ TEST_F(TrendingTest, HeldSamplesOnAFullGridRepaintTheCounterButNotTheWindowBehin
     main->show();
     for (int i = 0; i < 300; ++i)
         view->AddTrendSample(QString::number(i));
-    QTest::qWait(250);
+    QTest::qWait(600); // two repaint periods: nothing is held any more
     struct PaintCounter : QObject {
         bool eventFilter(QObject*, QEvent* e) override
         {
