@@ -602,7 +602,20 @@ void frmTrending::fgTrend_KeyPress(int KeyAscii)
         gMDIMain->mnuTrendingPopupCopy->trigger();
 }
 
-QString frmTrending::trendClip() const { return grid->clip(); }
+QString frmTrending::trendClip()
+{
+    showHeldCounts();
+    return grid->clip();
+}
+
+void frmTrending::showHeldCounts()
+{
+    if (!m_countsHeld)
+        return;
+    m_countsHeld = false;
+    showCounter();
+    numberVisibleRows();
+}
 
 void frmTrending::gateRepaints()
 {
@@ -637,6 +650,7 @@ void frmTrending::openRepaintGate()
     if (!m_changesHeld)
         return;
     m_changesHeld = false;
+    showHeldCounts();
     if (m_livePlotHeld) {
         m_livePlotHeld = false;
         GraphTrendData();

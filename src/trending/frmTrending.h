@@ -40,7 +40,7 @@ public:
     void SaveTendData();
     void PrintTrendData();
     // The grid's selected cells as text: cells separated by tabs, rows by line ends.
-    QString trendClip() const;
+    QString trendClip();
     bool loaded() const { return m_loaded; }
 
     // --- handlers, run by the controls and by tests
@@ -127,6 +127,8 @@ private:
     void redrawGraph();
     void numberVisibleRows();
     void showCounter();
+    // The sample count and row numbers that the repaint gate held back.
+    void showHeldCounts();
     void focusDefault();
     void popupMenu(const QPoint& globalPos);
     // Validates `text` as the address to sample; false leaves the sampled address as it was.
@@ -150,6 +152,7 @@ private:
     QTimer* m_repaintGate = nullptr;
     bool m_changesHeld = false;
     bool m_livePlotHeld = false;
+    bool m_countsHeld = false;
     QWidget* m_controls = nullptr;
     bool m_loaded = false;
     bool m_running = false;

@@ -55,7 +55,6 @@ void frmTrending::AddTrendSample(const QString& Value)
         m_timeBaseMs = now;
     }
     m_sampleCounter = m_sampleCounter >= kCounterLimit ? 0 : m_sampleCounter + 1;
-    showCounter();
 
     grid->insertRows(1, 1);
     grid->setTextMatrix(1, 0, QStringLiteral(" "));
@@ -63,7 +62,14 @@ void frmTrending::AddTrendSample(const QString& Value)
     grid->setTextMatrix(1, 2, Value);
     if (grid->rows() > kMaxGridRows)
         grid->removeRows(grid->rows() - 1, 1);
-    numberVisibleRows();
+    // The count and the row numbers take a good share of a sample's own time, which keeps the line
+    // waiting: while the gate holds the screen, they are shown once, when it opens.
+    if (m_changesHeld) {
+        m_countsHeld = true;
+    } else {
+        showCounter();
+        numberVisibleRows();
+    }
     if (chkLiveData->isChecked())
         plotLiveSample();
 }

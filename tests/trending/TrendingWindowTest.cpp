@@ -32,6 +32,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+// Past the period in which the screen holds samples back.
+constexpr int kRepaintWaitMs = 300;
 
 // The trending view of a main window on a simulated board. The tests make the loop's passes and
 // the timer's ticks themselves, so the loop that the activation queued is dropped.
@@ -224,6 +226,8 @@ TEST_F(TrendingTest, SamplesKeepTheNewestOnTopWithinTheGridsBounds)
     EXPECT_EQ(cell(3, 1), "0");
     EXPECT_EQ(cell(2, 1), "1.5");
     EXPECT_EQ(cell(1, 1), "12.35");
+    // Samples faster than the screen is repainted are numbered when it is.
+    QTest::qWait(kRepaintWaitMs);
     EXPECT_EQ(cell(1, 0), "1");
     EXPECT_EQ(cell(3, 0), "3");
     // Ctrl+C in the grid copies the selected cells.
@@ -246,10 +250,12 @@ TEST_F(TrendingTest, SamplesKeepTheNewestOnTopWithinTheGridsBounds)
     // The counter groups its digits and wraps after 999999999.
     view->setSampleCounter(1233);
     view->AddTrendSample(QStringLiteral("1"));
+    QTest::qWait(kRepaintWaitMs);
     EXPECT_EQ(view->lblSamples->text(), "1,234");
     view->setSampleCounter(999999999);
     view->AddTrendSample(QStringLiteral("1"));
     EXPECT_EQ(view->sampleCounter(), 0);
+    QTest::qWait(kRepaintWaitMs);
     EXPECT_EQ(view->lblSamples->text(), "0");
 }
 
@@ -265,7 +271,7 @@ TEST_F(TrendingTest, TheGridKeepsPaintingItsScrollBarWhileSamplesAreHeldBack)
     EXPECT_TRUE(bar->isVisible());
     EXPECT_TRUE(bar->updatesEnabled());
     EXPECT_TRUE(bar->parentWidget()->updatesEnabled());
-    QTest::qWait(350); // past the repaint period
+    QTest::qWait(kRepaintWaitMs);
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->maximum() + view->grid->visibleRows(), rows() - 1);
 }
@@ -302,7 +308,7 @@ TEST_F(TrendingTest, HeldSamplesOnAFullGridRepaintTheCounterButNotTheWindowBehin
     main->show();
     for (int i = 0; i < 300; ++i)
         view->AddTrendSample(QString::number(i));
-    QTest::qWait(600); // two repaint periods: nothing is held any more
+    QTest::qWait(2 * kRepaintWaitMs); // nothing is held any more
     struct PaintCounter : QObject {
         bool eventFilter(QObject*, QEvent* e) override
         {
