@@ -398,10 +398,12 @@ QString RSComm::ReadVariable(const QString& address)
         const int echo = SendByte(static_cast<int>(a / 256));
         if (echo == NoReply)
             return {};
-        if (echo != a / 256 || replyStale()) {
+        if (echo != a / 256) {
             letExchangeLapse();
             return {};
         }
+        if (droppedIfStale())
+            return {};
         const int data = SendByte(static_cast<int>(a % 256));
         if (data == NoReply)
             return {};
@@ -529,9 +531,13 @@ void RSComm::WriteVariable(const QString& address, const QString& dataValue)
             // rest of the exchange, where the handshake's FFh would be written. An echo of an
             // address byte that came late: the board may have dropped the exchange meanwhile, and
             // would take the rest for a new one.
-            if (reply != sent || (j < 2 && replyStale())) {
+            if (reply != sent) {
                 WriteEchoError = true;
                 letExchangeLapse();
+                break;
+            }
+            if (j < 2 && droppedIfStale()) {
+                WriteEchoError = true;
                 break;
             }
         }
