@@ -51,15 +51,7 @@ int dec2Octal(int n) { return boardTables().Dec2Octal(n); }
 bool outcomeUnknown() { return gRSComm->LastChange == RSComm::Outcome::Lost; }
 
 // The channel, read back, holds every switching pair of `pairs`; false when it could not be read.
-bool readBackHolds(bool readBack, int Chan, const SetpointList& pairs)
-{
-    const auto held = ChannelSwitchingPairs(Chan);
-    if (!readBack || !held)
-        return false;
-    return std::all_of(pairs.begin(), pairs.end(), [&](const SetpointPair& p) {
-        return p.on == p.off || std::find(held->begin(), held->end(), p) != held->end();
-    });
-}
+bool readBackHolds(bool readBack, int Chan, const SetpointList& pairs) { return readBack && ChannelHolds(Chan, pairs); }
 
 } // namespace
 
@@ -446,18 +438,7 @@ bool frmTiming::adjustOnBoard(int Chan, int Pair, SetpointPair adjusted)
         }
     }
     lblSetpointRecall->show();
-    bool readBack = RecallChannelSetpoints(Chan, lblSetpointRecall);
-    bool writtenAgain = false;
-    for (const SetpointPair& p : unconfirmed) {
-        if (!readBack || readBackHolds(readBack, Chan, {p}))
-            continue;
-        gRSComm->SingleSetpoint(Chan, p.on, p.off, false);
-        if (commError())
-            return false;
-        writtenAgain = true;
-    }
-    if (writtenAgain)
-        readBack = RecallChannelSetpoints(Chan, lblSetpointRecall);
+    const bool readBack = ConfirmChannelPairs(Chan, unconfirmed, lblSetpointRecall);
     lblSetpointRecall->hide();
     if (commError())
         return false;

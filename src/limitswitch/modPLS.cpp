@@ -320,6 +320,33 @@ bool ChannelClear(int Chan)
     return held && held->empty();
 }
 
+bool ChannelHolds(int Chan, const SetpointList& pairs)
+{
+    const auto held = ChannelSwitchingPairs(Chan);
+    return held && std::all_of(pairs.begin(), pairs.end(), [&](const SetpointPair& p) {
+               return p.on == p.off || std::find(held->begin(), held->end(), p) != held->end();
+           });
+}
+
+bool ConfirmChannelPairs(int Chan, const SetpointList& unconfirmed, QLabel* Status)
+{
+    if (!gRSComm)
+        return false;
+    bool readBack = RecallChannelSetpoints(Chan, Status);
+    if (!readBack)
+        return false;
+    bool writtenAgain = false;
+    for (const SetpointPair& p : unconfirmed) {
+        if (ChannelHolds(Chan, {p}))
+            continue;
+        gRSComm->SingleSetpoint(Chan, p.on, p.off, false);
+        if (gRSComm->CommError)
+            return false;
+        writtenAgain = true;
+    }
+    return !writtenAgain || RecallChannelSetpoints(Chan, Status);
+}
+
 QString BuildPCFLine(const PLSFileData& d, bool multi)
 {
     QString line = column(d.Channels, 2);

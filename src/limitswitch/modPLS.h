@@ -84,6 +84,12 @@ SetpointList PulseTrainPairs(int START_Division, int ON_Division, int OFF_Divisi
 std::optional<SetpointList> ChannelSwitchingPairs(int Chan);
 // gPLSData knows the channel, and it holds no switching pair.
 bool ChannelClear(int Chan);
+// gPLSData knows the channel, and it holds every switching pair of `pairs`.
+bool ChannelHolds(int Chan, const SetpointList& pairs);
+// After a channel's pairs were written: reads the channel back, writes once more each pair of
+// `unconfirmed` (pairs whose confirmation was lost, late or garbled) that it lacks, and reads it again
+// if any was. True when the last read-back happened; a link failure leaves CommError set.
+bool ConfirmChannelPairs(int Chan, const SetpointList& unconfirmed, QLabel* Status);
 
 // --- file texts, as an upload builds them (multi: the MultiChannelPLS layout)
 QString BuildPCFLine(const PLSFileData& data, bool multi);

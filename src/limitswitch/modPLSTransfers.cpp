@@ -188,6 +188,9 @@ void DownloadPLSConfiguration(const PLSTransferDisplay& display)
         // nobody asked for. The board has just taken d.Scale.
         if (!channelFitsScale(c, pairs, d.Scale))
             continue;
+        // A pair whose confirmation was lost may be on the board: it is looked for once the
+        // channel is written, and reported only when the board lacks it.
+        SetpointList unconfirmed;
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             show(display.lblSetpointRecall, QStringLiteral("Programming CH") + channelName(c) +
                                                 QStringLiteral(" Setpoint: ") + QString::number(i));
@@ -202,9 +205,19 @@ void DownloadPLSConfiguration(const PLSTransferDisplay& display)
             const bool set = comm.SingleSetpoint(c, pairs[i].on, pairs[i].off, i == 0);
             if (comm.CommError)
                 return;
-            if (!set)
+            if (!set && comm.LastChange == RSComm::Outcome::Lost)
+                unconfirmed.push_back(pairs[i]);
+            else if (!set)
                 refusedSetpointBox(c);
         }
+        if (unconfirmed.empty())
+            continue;
+        const bool readBack = ConfirmChannelPairs(c, unconfirmed, display.lblSetpointRecall);
+        if (comm.CommError)
+            return;
+        for (const SetpointPair& p : unconfirmed)
+            if (!readBack || !ChannelHolds(c, {p}))
+                refusedSetpointBox(c);
     }
     gPLSDataSnapshot = gPLSData;
 }

@@ -119,6 +119,39 @@ TEST_F(PLSTransferTest, AChannelWithARefusedPairIsLeftAsTheBoardHoldsIt)
     }
 }
 
+// A pair whose 55h after its last argument comes garbled, or 0.7 s late, was carried out all the
+// same: the channel is read back, and no box says it was refused. Without the read-back the box came.
+TEST_F(PLSTransferTest, ADownloadedPairWhoseConfirmationIsNotCertainIsLookedForOnTheBoard)
+{
+    useProgram("PRESS", 69);
+    writeProgramFile("PRESS.PCF", "020360000000000000000000000000000000000000000000%\r\n");
+    writeProgramFile("PRESS.CHL", ":0360\r\n:0000\r\n:001:000:000:000\r\n|00100020\r\n|00300040\r\n"
+                                  ":011:000:000:000\r\n|00500060\r\n%\r\n");
+    online();
+    for (const bool late : {false, true}) {
+        SCOPED_TRACE(late ? "late" : "garbled");
+        setBoardPairs(0, {{5, 6}});
+        setBoardPairs(1, {{7, 8}});
+        prompts.shown.clear();
+        // The second channel command of the download: channel 0's pair (30,40).
+        board().replyHook = [this, late, prev = -1, seen = 0, at = -1L](long index, uint8_t byte,
+                                                                          std::optional<uint8_t> reply) mutable {
+            if (prev == 0xFF && byte == 0x1B && ++seen == 2)
+                at = index;
+            prev = byte;
+            if (late && at >= 0 && index == at + 5)
+                board().delayRepliesFrom(index + 1, timeouts().replyMs * 7 / 10, 1);
+            return !late && at >= 0 && index == at + 6 ? std::optional<uint8_t>(0x7E) : reply;
+        };
+        ShowWaitDisplay(7);
+        board().replyHook = nullptr;
+        EXPECT_EQ(board().pls.setpoints[0], (std::vector<std::pair<int, int>>{{10, 20}, {30, 40}}));
+        EXPECT_EQ(board().pls.setpoints[1], (std::vector<std::pair<int, int>>{{50, 60}}));
+        EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front().text.toStdString();
+        EXPECT_TRUE(recalled(0));
+    }
+}
+
 // Values of a PCF file that do not fit the board's bytes would reach it as other values.
 TEST_F(PLSTransferTest, ADownloadOfValuesTheBoardCannotTakeSendsNothing)
 {
