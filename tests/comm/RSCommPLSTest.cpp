@@ -1,6 +1,7 @@
 #include "OnlineBoardTest.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 
 namespace {
 const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
@@ -345,5 +346,41 @@ TEST_F(PLSTest, ASilentReadyPollAsksOnlyTheCommunicationBox)
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text.left(37), "Cannot Communicate with Target Board.");
     EXPECT_TRUE(comm.CommError);
+}
+} // namespace
+
+namespace {
+// An offset, a configuration block or a scale whose last argument's 55h comes garbled was written
+// all the same: the offset and scale are read back, the block sent once more, and the call says
+// what the board holds.
+TEST_F(PLSTest, AWriteWhoseConfirmationIsGarbledGivesWhatTheBoardHolds)
+{
+    struct Case {
+        const char* what;
+        int command;
+        std::function<bool()> run;
+        std::function<bool()> held;
+    } cases[] = {
+        {"offset", 0x2A, [&] { return comm.SetPLSOffset(90); }, [&] { return board().pls.offset == 20; }},
+        {"block", 0x4B, [&] { return comm.PLSConfigDownload({}, 360); }, [&] { return board().pls.scale == 360; }},
+        {"scale", 0x1A, [&] { return comm.PLSConfigDownload({}, 720); }, [&] { return board().pls.scale == 720; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        board().pls.scale = 360;
+        board().pls.offset = 10;
+        board().pls.rawPosition = 110;
+        const int arguments = c.command == 0x4B ? 6 : 2;
+        board().replyHook = [&, prev = -1, at = -1L](long index, uint8_t byte, std::optional<uint8_t> reply) mutable {
+            if (prev == 0xFF && byte == c.command && at < 0)
+                at = index;
+            prev = byte;
+            return at >= 0 && index == at + arguments ? std::optional<uint8_t>(0x7E) : reply;
+        };
+        EXPECT_TRUE(c.run());
+        board().replyHook = nullptr;
+        EXPECT_TRUE(c.held());
+        EXPECT_TRUE(prompts.shown.empty());
+    }
 }
 } // namespace
