@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <optional>
+#include <utility>
 
 namespace {
 const QString kDownloadTitle = QStringLiteral("Program Download");
@@ -382,10 +383,11 @@ void RSComm::DumpProgram()
     // What the board holds now, for the user to compare with what is about to replace it.
     QString boardIdent;
     int boardBytes[10] = {};
-    for (int k = 0; k < 10 && !CommError; ++k) {
-        // A byte that could not be read even once more would be shown as a 0 the board never held;
-        // nothing has been sent to the board yet, so the download stops here.
-        if (!readBoardByte(kIdentAddress + k, boardBytes[k]) && !CommError) {
+    for (int k = 0; k < 10; ++k) {
+        // A byte that could not be read even once more, or whose read the user gave up on, would be
+        // shown as a 0 the board never held; nothing has been sent to the board yet, so the download
+        // stops here.
+        if (!readBoardByte(kIdentAddress + k, boardBytes[k])) {
             msgBox(QStringLiteral("Program Download Not Complete!"), Buttons::Ok, Icon::Critical, kDownloadTitle);
             m_inProgramMode = false;
             return;
@@ -448,20 +450,27 @@ void RSComm::DumpProgram()
         return;
     }
 
-    bool failed = false;
-    if (!CommError)
-        writeByteVariable(8181, 86);
-    if (!CommError)
-        writeByteVariable(8176, 0);
-    if (!CommError) {
-        QThread::msleep(static_cast<unsigned long>(timeouts().settleMs));
-        SendSync();
-        CurrentMode = 0;
+    // A board whose outputs are still on, or whose old fault code still stands, is not given the
+    // program: the download stops before the first record.
+    if (!writeByteVariable(8181, 86) || !writeByteVariable(8176, 0)) {
+        msgBox(QStringLiteral("Program Download Not Complete!"), Buttons::Ok, Icon::Critical, kDownloadTitle);
+        endDump(false);
+        return;
     }
+    QThread::msleep(static_cast<unsigned long>(timeouts().settleMs));
+    SendSync();
+    CurrentMode = 0;
+    bool failed = false;
     if (hasConfigBytes(ProgramBoardType)) {
-        bool configOk = !CommError && writeByteVariable(8188, configCByte(ConfigC));
-        configOk = configOk && writeByteVariable(8189, ConfigB);
-        configOk = configOk && writeByteVariable(8190, configAByte(ConfigA));
+        // Each byte is a setting of its own: one the board did not take keeps none of the others
+        // from being written.
+        const std::pair<long, int> config[] = {
+            {8188, configCByte(ConfigC)}, {8189, ConfigB}, {8190, configAByte(ConfigA)}};
+        bool configOk = true;
+        for (const auto& [address, value] : config) {
+            const bool written = !CommError && writeByteVariable(address, value);
+            configOk = configOk && written;
+        }
         if (!configOk)
             msgBox(QStringLiteral("Could Not Set Program Configuration in PLC!"), Buttons::Ok, Icon::Critical,
                    QStringLiteral("Program Config Download"));

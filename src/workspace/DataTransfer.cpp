@@ -270,7 +270,10 @@ void uploadBoardData(frmWaitDisplay& display)
             continue;
         }
         const QString address = QStringLiteral("B") + QString::number(a);
-        const QString value = gRSComm->RSRead(address);
+        QString value = gRSComm->RSRead(address);
+        // An answer garbled or held up on the line once costs one more read, not the upload.
+        if (gRSComm->LastReadFailed && !gRSComm->CommError)
+            value = gRSComm->RSRead(address);
         // A failed read is no byte of the board's: the file keeps what it held.
         if (gRSComm->CommError)
             return;

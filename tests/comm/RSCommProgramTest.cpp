@@ -1,9 +1,11 @@
 #include "OnlineBoardTest.h"
+#include "platform/Clock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <iterator>
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -391,13 +393,16 @@ TEST_F(ProgramTest, RefusedConfigurationAndIdentWritesAreReported)
     EXPECT_EQ(prompts.shown[1].text, "Could Not Set Program Configuration in PLC!");
     EXPECT_EQ(prompts.shown[1].title, "Program Config Download");
     EXPECT_EQ(prompts.shown[1].icon, Icon::Critical);
-    EXPECT_EQ(board().memory[8189], 0); // nothing after the refused byte
+    // The refused byte keeps none of the others from being written.
+    EXPECT_EQ(board().memory[8189], 7);
+    EXPECT_EQ(board().memory[8190], 3);
 
-    // The ident's first address low byte is F0h.
+    // The ident's first address is EFF0h (B8176, 1FF0h, shares its low byte).
+    int previous = -1;
     board().replyHook = [&](long, uint8_t byte, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
-        if (board().mode() == SimBoard::Mode::Write && byte == 0xF0)
-            return uint8_t(0x00);
-        return reply;
+        const bool identFirst = board().mode() == SimBoard::Mode::Write && previous == 0xEF && byte == 0xF0;
+        previous = byte;
+        return identFirst ? std::optional<uint8_t>(0x00) : reply;
     };
     comm.OnlineMode = true;
     prompts.shown.clear();
@@ -414,6 +419,42 @@ TEST_F(ProgramTest, RefusedConfigurationAndIdentWritesAreReported)
     EXPECT_FALSE(comm.OnlineMode);
     EXPECT_FALSE(comm.InProgramMode());
     EXPECT_FALSE(comm.ValidProgram());
+}
+
+// Outputs still on, or an old fault code still standing, keep the program from the board: an echo
+// garbled on the first try and on its repeat ends the download there, before any record.
+TEST_F(ProgramTest, AFailedOutputsOffOrFaultClearWriteLoadsNoRecord)
+{
+    struct Case {
+        int lowByte; // of the address whose echoes come back garbled
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {{0xF5, {}}, {0xF0, {"W8181=86"}}}; // B8181 (1FF5h), B8176 (1FF0h)
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lowByte);
+        comm.OnlineMode = true;
+        prompts.shown.clear();
+        comm.DownloadFile(writeProgram("PUMP", '4', "PROG00011?02\r\n", ":03200000010203D7\r\n:00000001FF\r\n"));
+        board().clearLog();
+        board().replyHook = [&](long, uint8_t byte, std::optional<uint8_t> reply) -> std::optional<uint8_t> {
+            const bool garbled = board().mode() == SimBoard::Mode::Write && byte == c.lowByte;
+            return garbled ? std::optional<uint8_t>(0x00) : reply;
+        };
+        prompts.answer(Answer::Yes).answer(Answer::Ok);
+        comm.DumpProgram();
+        board().replyHook = nullptr;
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_EQ(prompts.shown[1].text, "Program Download Not Complete!");
+        EXPECT_EQ(prompts.shown[1].icon, Icon::Critical);
+        // Nothing goes out after the repeat's garbled echo.
+        EXPECT_TRUE(board().received().endsWith(bytesOf({0x1F, c.lowByte}))) << wire().toStdString();
+        std::vector<std::string> written;
+        std::copy_if(board().accesses.begin(), board().accesses.end(), std::back_inserter(written),
+                     [](const std::string& a) { return a[0] == 'W'; });
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(board().recordsLoaded, 0);
+        EXPECT_FALSE(comm.InProgramMode());
+    }
 }
 
 TEST_F(ProgramTest, UploadedConfigurationDigitsFollowTheBoardBytes)
@@ -606,6 +647,24 @@ TEST_F(ProgramTest, ALineThatDropsOutDuringTheIdentReadStillShowsTheBoardsIdent)
     EXPECT_FALSE(comm.InProgramMode());
 }
 
+// A board too slow to use, given up on at the communication box while its identity is read: no
+// confirmation shows an identity the board never gave, and nothing is written.
+TEST_F(ProgramTest, ADownloadWhoseIdentCouldNotBeReadEndsThere)
+{
+    scaleTimeouts(1, 10); // answers are late from 45 ms and lost from 100 ms; the board's come at 60 ms
+    board().setIdentity("OLDPROG1", 200, 7);
+    comm.DownloadFile(writeProgram("PUMP", '4', "PROG00011?02\r\n", ":03200000010203D7\r\n:00000001FF\r\n"));
+    board().slowFrom(board().receivedCount() + 2, 60); // from the first ident byte, after the handshake
+    prompts.answer(Answer::Cancel).answer(Answer::Ok);
+    comm.DumpProgram();
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].title, "WARNING - Communication Error!");
+    EXPECT_EQ(prompts.shown[1].text, "Program Download Not Complete!");
+    EXPECT_TRUE(std::none_of(board().accesses.begin(), board().accesses.end(),
+                             [](const std::string& a) { return a[0] == 'W'; }));
+    EXPECT_FALSE(comm.InProgramMode());
+}
+
 TEST_F(ProgramTest, AWrongEchoTwiceEndsTheUploadWithoutAHexFile)
 {
     const long again = board().receivedCount() + 22;
@@ -651,7 +710,6 @@ TEST_F(ProgramTest, TransfersRefuseAnOfflineLink)
 
 #include "PtyBoard.h"
 #include "platform/CommPort.h"
-#include "platform/Clock.h"
 
 namespace {
 // The record goes out as one write through the real serial port and the board answers its sum.
