@@ -1,4 +1,5 @@
 #include "OnlineBoardTest.h"
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 #include <functional>
@@ -381,6 +382,62 @@ TEST_F(PLSTest, AWriteWhoseConfirmationIsGarbledGivesWhatTheBoardHolds)
         board().replyHook = nullptr;
         EXPECT_TRUE(c.held());
         EXPECT_TRUE(prompts.shown.empty());
+    }
+}
+} // namespace
+
+namespace {
+// An answer inside a command that came so late that the board may have dropped the command since
+// (yet in time) ends the command there: nothing more of it goes out, and the line stays quiet after
+// it at least as long as a board takes to drop what it half received. An answer that is not the
+// ready poll's own asks again, but only after that quiet. Bytes count from the command's FFh; the
+// quiet is measured as the board measures its silence, by the time the program waited on the line.
+TEST_F(PLSTest, AfterALateOrStrayAnswerInACommandNothingGoesOutUntilTheLineHasBeenQuiet)
+{
+    scaleTimeouts(1, 20);
+    // Past the late mark by more than a pause of a busy machine; that it still comes within the wait
+    // for it, the simulated line decides without a clock.
+    const int lineDelay = timeouts().replyMs * 9 / 10;
+    const auto clear = [](RSComm& c) { return c.ClearPLSChan(5); };
+    const char* const nextRead = "FF 18 55 55";
+    const struct {
+        const char* what;
+        std::function<bool(RSComm&)> run; // true when the call says it was done
+        long at;                          // the byte whose answer is late, or garbled
+        bool late;
+        const char* next; // what the board hears after that answer: the next read, or the poll again
+    } cases[] = {
+        {"word read's low byte", [](RSComm& c) { return c.PLSScaleFactor() != "-9999"; }, 2, true, nextRead},
+        {"channel", clear, 2, true, nextRead},
+        {"argument before the last", clear, 6, true, nextRead},
+        {"ready poll's 38h", clear, 8, true, nextRead},
+        {"ready poll's 55h", clear, 9, true, nextRead},
+        {"ready poll's 38h garbled", clear, 8, false, "38"},
+        {"ready poll's 55h garbled", clear, 9, false, "38"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimCommPort line;
+        RSComm link;
+        link.OpenRSComm(line);
+        SimBoard& b = line.board();
+        b.clearLog();
+        std::vector<qint64> heard; // the board's silence clock as each byte came
+        b.replyHook = [&](long, uint8_t, std::optional<uint8_t> reply) {
+            heard.push_back(b.silenceClock());
+            return reply;
+        };
+        if (c.late)
+            b.delayRepliesFrom(b.receivedCount() + c.at, lineDelay, 1);
+        else
+            b.corruptReplyAt(b.receivedCount() + c.at, 0x7E);
+        EXPECT_FALSE(c.run(link));
+        EXPECT_TRUE(link.ReplyLost || !c.late) << "the late answer counted as one";
+        EXPECT_EQ(link.PLSScaleFactor(), "360");
+        const QString after = hexBytes(b.received().mid(c.at + 1));
+        EXPECT_TRUE(after.startsWith(QLatin1String(c.next))) << after.toStdString();
+        ASSERT_GT(heard.size(), std::size_t(c.at + 1));
+        EXPECT_GE(heard[c.at + 1] - heard[c.at], (c.late ? lineDelay : 0) + timeouts().dropMs);
     }
 }
 } // namespace
