@@ -124,6 +124,9 @@ public:
     // channel back when it is Lost, before deciding whether the change failed. Read right after the
     // call, as ReplyLost is.
     Outcome LastChange = Outcome::Done;
+    // What became of the clear that SingleSetpoint sends before its pair when asked to (ClearChan):
+    // unless it is Done the pair was not sent, and LastChange is the clear's.
+    Outcome LastClearFirst = Outcome::Done;
 
     // --- limit switch
     QString PLSScaleFactor();

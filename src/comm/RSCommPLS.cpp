@@ -202,7 +202,7 @@ bool RSComm::SetpointsInScale(int OnSetpoint, int OffSetpoint, int Scale)
 bool RSComm::SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool ClearChan)
 {
     BusyGuard guard(*this);
-    LastChange = Outcome::Refused;
+    LastChange = LastClearFirst = Outcome::Refused;
     if (CommError)
         return false;
     const int scale = wordRead(kReadScale);
@@ -211,7 +211,7 @@ bool RSComm::SingleSetpoint(int Chan, int OnSetpoint, int OffSetpoint, bool Clea
     if (!SetpointsInScale(OnSetpoint, OffSetpoint, scale))
         return false;
     if (ClearChan) {
-        LastChange = channelCommand(kChannelSetpoint, Chan, 0, 0, 0);
+        LastChange = LastClearFirst = channelCommand(kChannelSetpoint, Chan, 0, 0, 0);
         if (LastChange != Outcome::Done)
             return false;
     }

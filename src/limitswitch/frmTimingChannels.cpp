@@ -26,6 +26,7 @@ using namespace timing;
 
 namespace {
 const QString kEntryTitle = QStringLiteral("Resolver Offset");
+const QString kUnknownPosition = QStringLiteral("????");
 
 // A channel's pairs; nullptr when nothing is known of the channel. Such a channel is treated as
 // one without pairs.
@@ -50,8 +51,26 @@ int dec2Octal(int n) { return boardTables().Dec2Octal(n); }
 // a box lets the status poll make exchanges of its own.
 bool outcomeUnknown() { return gRSComm->LastChange == RSComm::Outcome::Lost; }
 
-// The channel, read back, holds every switching pair of `pairs`; false when it could not be read.
-bool readBackHolds(bool readBack, int Chan, const SetpointList& pairs) { return readBack && ChannelHolds(Chan, pairs); }
+// After a change that the board confirmed or may have carried out, the channel is read back. When no
+// read is whole nothing is decided from it: a confirmed change is shown as it left the channel
+// (`confirmed`), one that was not makes the channel unknown. True when a read was whole.
+bool readBackAfterChange(int Chan, bool done, const std::optional<SetpointList>& confirmed, QLabel* Status)
+{
+    const bool whole = ReadBackChannel(Chan, Status);
+    if (whole || gRSComm->CommError)
+        return whole;
+    if (done && confirmed)
+        SetConfirmedChannel(Chan, *confirmed);
+    else if (!done)
+        MarkChannelUnknown(Chan);
+    return false;
+}
+
+void programSetpointBox(const QString& channelEntry, const QString& title)
+{
+    msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + channelEntry + QLatin1Char('.'),
+           Buttons::Ok, Icon::Exclamation, title);
+}
 
 } // namespace
 
@@ -187,6 +206,9 @@ void frmTiming::DisplayPLSChannels()
         // The listing ends at the first channel nothing is known of.
         if (!pairs)
             break;
+        // A channel that could not be read back after a change shows that nothing of it is known.
+        if (ChannelUnknown(c))
+            rows.push_back({QStringLiteral("CH") + QString::number(dec2Octal(c)), kUnknownPosition, kUnknownPosition});
         for (std::size_t n = 0; n < pairs->size(); ++n) {
             const SetpointPair& p = (*pairs)[n];
             const QString label = n == 0 ? QStringLiteral("CH") + QString::number(dec2Octal(c))
@@ -340,8 +362,10 @@ void frmTiming::cmdClearChan_Click()
         if (commError())
             return;
         if (ok || unknown) {
-            const bool readBack = RecallChannelSetpoints(c, nullptr);
-            if (ok || (readBack && ChannelClear(c)))
+            const bool whole = readBackAfterChange(c, ok, SetpointList{}, nullptr);
+            if (commError())
+                return;
+            if (ok || (whole && ChannelClear(c)))
                 break;
         }
         if (msgBox(QStringLiteral("Unable to Clear Channel"), Buttons::RetryCancel, Icon::Question,
@@ -386,19 +410,26 @@ void frmTiming::cmdAddSetpoint_Click()
         // A channel without setpoints holds the pair (0, 0): the new pair replaces it. Nothing is
         // cleared on a channel that has not been read.
         const bool clear = pairs && !pairs->empty() && pairs->back().on == pairs->back().off;
+        // What the channel holds once the pair is on it, as far as gPLSData knows the channel.
+        std::optional<SetpointList> added;
+        if (pairs && !ChannelUnknown(c)) {
+            added = clear ? SetpointList{} : *pairs;
+            added->push_back({on, off});
+        }
         const bool ok = gRSComm->SingleSetpoint(c, on, off, clear);
         const bool unknown = outcomeUnknown();
         if (commError())
             return;
-        bool readBack = false;
+        bool whole = false;
         if (ok || unknown) {
             DisableChannelControls();
-            readBack = RecallChannelSetpoints(c, nullptr);
+            whole = readBackAfterChange(c, ok, added, nullptr);
+            if (commError())
+                return;
         }
-        if (!ok && !readBackHolds(readBack, c, {{on, off}}))
-            msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + QString::number(tmgValue(1)) +
-                       QLatin1Char('.'),
-                   Buttons::Ok, Icon::Exclamation, title);
+        // Only a refusal, or a read-back that shows the pair missing, says the add failed.
+        if (!ok && (!unknown || (whole && !ChannelHolds(c, {{on, off}}))))
+            programSetpointBox(QString::number(tmgValue(1)), title);
     }
     DisplayPLSChannels();
     EnableChannelControls();
@@ -406,10 +437,10 @@ void frmTiming::cmdAddSetpoint_Click()
 }
 
 // The board's side of an adjust: the channel is cleared and every pair written again with pair n
-// replaced. No pair the user did not touch is lost to one that fails: a pair refused or not
-// confirmed does not stop the rest, and once the channel is read back a pair that was not confirmed
-// and is missing is written once more. The box comes only when the board does not hold every pair
-// asked for. False when the link failed, which ends the command where it is.
+// replaced. No pair the user did not touch is lost to one that fails: every pair is written whatever
+// becomes of another, and once the channel is read back each pair it lacks is written once more. The
+// box comes only when the board, read whole, does not hold what was asked. False when the link
+// failed, which ends the command where it is.
 bool frmTiming::adjustOnBoard(int Chan, int Pair, SetpointPair adjusted)
 {
     SetpointList wanted = pairsOf(Chan) ? *pairsOf(Chan) : SetpointList{};
@@ -418,34 +449,13 @@ bool frmTiming::adjustOnBoard(int Chan, int Pair, SetpointPair adjusted)
     if (at == wanted.size())
         wanted.push_back({});
     wanted[at] = adjusted;
-
-    bool cleared = gRSComm->ClearPLSChan(Chan);
-    if (commError())
-        return false;
-    if (!cleared && outcomeUnknown())
-        cleared = RecallChannelSetpoints(Chan, nullptr) && ChannelClear(Chan);
-    if (commError())
-        return false;
-    SetpointList unconfirmed;
-    if (cleared) {
-        gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)] = wanted;
-        for (const SetpointPair& p : wanted) {
-            const bool ok = gRSComm->SingleSetpoint(Chan, p.on, p.off, false);
-            if (commError())
-                return false;
-            if (!ok && outcomeUnknown())
-                unconfirmed.push_back(p);
-        }
-    }
     lblSetpointRecall->show();
-    const bool readBack = ConfirmChannelPairs(Chan, unconfirmed, lblSetpointRecall);
+    const ChannelWrite written = WriteChannelPairs(Chan, wanted, false, true, lblSetpointRecall);
     lblSetpointRecall->hide();
-    if (commError())
+    if (written == ChannelWrite::CommFailed || commError())
         return false;
-    if (!readBackHolds(readBack, Chan, wanted))
-        msgBox(QStringLiteral("Unable to Successfully Program Setpoint for Channel CH") + QString::number(tmgValue(1)) +
-                   QLatin1Char('.'),
-               Buttons::Ok, Icon::Exclamation, QStringLiteral("Setpoint Adjust"));
+    if (written == ChannelWrite::NotHeld)
+        programSetpointBox(QString::number(tmgValue(1)), QStringLiteral("Setpoint Adjust"));
     return true;
 }
 
@@ -473,6 +483,14 @@ void frmTiming::cmdAdjustSetpoint_Click()
                 return;
             }
         }
+    // The pairs of a channel that could not be read are not known, so an adjust would write the
+    // channel without them.
+    if (ChannelUnknown(c)) {
+        msgBox(QStringLiteral("Channel CH") + QString::number(tmgValue(1)) +
+                   QStringLiteral(" could not be read. Recall the channel before adjusting a setpoint."),
+               Buttons::Ok, Icon::Information, QStringLiteral("Setpoint Adjust"));
+        return;
+    }
     DisableChannelControls();
     if (onlineMode() && !adjustOnBoard(c, n, {on, off}))
         return;
@@ -493,15 +511,16 @@ void frmTiming::cmdPulseTrain_Click()
         const bool unknown = outcomeUnknown();
         if (commError())
             return;
-        bool readBack = false;
+        const SetpointList train = PulseTrainPairs(start, on, off, gPLSData.Scale);
+        bool whole = false;
         if (ok || unknown) {
             lblSetpointRecall->show();
-            readBack = RecallChannelSetpoints(c, lblSetpointRecall);
+            whole = readBackAfterChange(c, ok, train, lblSetpointRecall);
             lblSetpointRecall->hide();
+            if (commError())
+                return;
         }
-        const auto held = ChannelSwitchingPairs(c);
-        const bool trainHeld = readBack && held && *held == SwitchingPairs(PulseTrainPairs(start, on, off, gPLSData.Scale));
-        if (!ok && !trainHeld)
+        if (!ok && (!unknown || (whole && ChannelSwitchingPairs(c) != SwitchingPairs(train))))
             msgBox(QStringLiteral("Unable to Successfully Program Pulse Train for Channel CH") +
                        QString::number(tmgValue(1)) + QLatin1Char('.'),
                    Buttons::Ok, Icon::Exclamation, QStringLiteral("Pulse Train"));

@@ -224,28 +224,28 @@ bool RecallChannelSetpoints(int Chan, QLabel* Status)
         return false;
     RSComm& comm = *gRSComm;
     const QString channelName = QString::number(comm.Dec2Octal(Chan));
+    // A recall that stops before the channel came round gives only some of its points, which would
+    // read as a channel holding fewer pairs, or none: the channel keeps what it held.
+    const auto notWhole = [&channelName] {
+        msgBox(QStringLiteral("Unable to Recall Channel CH") + channelName, Buttons::Ok, Icon::Information,
+               QStringLiteral("Channel Recall"));
+        return false;
+    };
     int endMarker = gPLSData.Scale; // no position equals the scale
     SetpointList list{SetpointPair{}};
     SetpointPair pair;
     bool onSeen = false;
-    bool last = false;
-    for (int k = 0; k < kPLSMaxPairs && !last;) {
-        for (int j = 0; j < 2 && !last; ++j) {
+    bool empty = false;
+    int points = 0;
+    for (int k = 0; k < kPLSMaxPairs && !empty;) {
+        for (int j = 0; j < 2; ++j) {
             // The outcome is taken before the box: the status poll runs while it is up.
             const RSComm::Outcome outcome = comm.RecallChannel(Chan).outcome;
-            if (outcome != RSComm::Outcome::Done) {
-                if (outcome == RSComm::Outcome::CommFailed)
-                    return false;
-                msgBox(QStringLiteral("Unable to Recall Channel CH") + channelName, Buttons::Ok, Icon::Information,
-                       QStringLiteral("Channel Recall"));
-                // A reply lost on the line may have moved the board on to its next point: the points
-                // read so far may not be the channel's first, so the channel keeps what it held.
-                if (outcome == RSComm::Outcome::Lost)
-                    return false;
-                pair = SetpointPair{};
-                last = true;
-                break;
-            }
+            if (outcome == RSComm::Outcome::CommFailed)
+                return false;
+            if (outcome != RSComm::Outcome::Done)
+                return notWhole();
+            ++points;
             const int state = comm.ChannelRecallState();
             const int position = comm.ChannelRecallPos();
             if (state == 1) {
@@ -257,16 +257,15 @@ bool RecallChannelSetpoints(int Chan, QLabel* Status)
             } else if (state == 0) {
                 if (onSeen)
                     pair.off = position;
+            } else if (points == 1) {
+                // "No setpoints" is the answer for a whole channel only as its first point.
+                empty = true;
+                break;
             } else {
-                pair = SetpointPair{};
-                last = true;
+                return notWhole();
             }
         }
-        if (pair.on == endMarker)
-            break;
-        // A recall that fails after pairs were read keeps them; only a channel that gave none ends
-        // as the single pair (0, 0).
-        if (last && k > 0)
+        if (empty || pair.on == endMarker)
             break;
         if (k >= static_cast<int>(list.size()))
             list.resize(k + 1);
@@ -283,7 +282,15 @@ bool RecallChannelSetpoints(int Chan, QLabel* Status)
     // Equal ON positions keep the order the board gave them in.
     std::stable_sort(list.begin(), list.end(), [](const SetpointPair& a, const SetpointPair& b) { return a.on < b.on; });
     gPLSData.ChannelSetpoints[Chan] = list;
+    gPLSData.ChannelUnknown[Chan] = false;
     return true;
+}
+
+bool ReadBackChannel(int Chan, QLabel* Status)
+{
+    if (RecallChannelSetpoints(Chan, Status))
+        return true;
+    return gRSComm && !gRSComm->CommError && RecallChannelSetpoints(Chan, Status);
 }
 
 SetpointList SwitchingPairs(SetpointList pairs)
@@ -307,9 +314,13 @@ SetpointList PulseTrainPairs(int START_Division, int ON_Division, int OFF_Divisi
     return pairs;
 }
 
+namespace {
+bool channelInRange(int Chan) { return Chan >= 0 && Chan < kPLSMaxChannels; }
+} // namespace
+
 std::optional<SetpointList> ChannelSwitchingPairs(int Chan)
 {
-    if (Chan < 0 || Chan >= kPLSMaxChannels || !gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)])
+    if (!channelInRange(Chan) || ChannelUnknown(Chan) || !gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)])
         return std::nullopt;
     return SwitchingPairs(*gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)]);
 }
@@ -328,23 +339,183 @@ bool ChannelHolds(int Chan, const SetpointList& pairs)
            });
 }
 
-bool ConfirmChannelPairs(int Chan, const SetpointList& unconfirmed, QLabel* Status)
+void MarkChannelUnknown(int Chan)
 {
-    if (!gRSComm)
-        return false;
-    bool readBack = RecallChannelSetpoints(Chan, Status);
-    if (!readBack)
-        return false;
-    bool writtenAgain = false;
-    for (const SetpointPair& p : unconfirmed) {
-        if (ChannelHolds(Chan, {p}))
-            continue;
-        gRSComm->SingleSetpoint(Chan, p.on, p.off, false);
-        if (gRSComm->CommError)
-            return false;
-        writtenAgain = true;
+    if (!channelInRange(Chan))
+        return;
+    gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)] = SetpointList{};
+    gPLSData.ChannelUnknown[static_cast<std::size_t>(Chan)] = true;
+}
+
+bool ChannelUnknown(int Chan) { return channelInRange(Chan) && gPLSData.ChannelUnknown[static_cast<std::size_t>(Chan)]; }
+
+void SetConfirmedChannel(int Chan, SetpointList pairs)
+{
+    if (!channelInRange(Chan))
+        return;
+    // Kept as a read-back would give it: sorted by ON, (0, 0) for a channel without setpoints.
+    std::erase_if(pairs, [](const SetpointPair& p) { return p.on == p.off; });
+    std::stable_sort(pairs.begin(), pairs.end(), [](const SetpointPair& a, const SetpointPair& b) { return a.on < b.on; });
+    if (pairs.empty())
+        pairs.push_back({});
+    gPLSData.ChannelSetpoints[static_cast<std::size_t>(Chan)] = std::move(pairs);
+    gPLSData.ChannelUnknown[static_cast<std::size_t>(Chan)] = false;
+}
+
+namespace {
+// The pairs of `asked` that the channel, as last read whole, lacks: each as often as it is missing.
+SetpointList missingPairs(int Chan, const SetpointList& asked)
+{
+    SetpointList held = ChannelSwitchingPairs(Chan).value_or(SetpointList{});
+    SetpointList missing;
+    for (const SetpointPair& p : asked) {
+        const auto found = std::find(held.begin(), held.end(), p);
+        if (found == held.end())
+            missing.push_back(p);
+        else
+            held.erase(found);
     }
-    return !writtenAgain || RecallChannelSetpoints(Chan, Status);
+    return missing;
+}
+
+// Writes one pair onto a channel known to be clear. `changed` records that the board may now hold
+// what gPLSData does not show; nothing is returned when the link failed.
+std::optional<RSComm::Outcome> writePair(RSComm& comm, int Chan, const SetpointPair& p, bool& changed)
+{
+    comm.SingleSetpoint(Chan, p.on, p.off, false);
+    if (comm.CommError)
+        return std::nullopt;
+    changed = changed || comm.LastChange != RSComm::Outcome::Refused;
+    return comm.LastChange;
+}
+} // namespace
+
+ChannelWrite WriteChannelPairs(int Chan, const SetpointList& wanted, bool clearWithFirstPair, bool alwaysReadBack,
+                               QLabel* Status, const std::function<void(std::size_t)>& programming)
+{
+    if (!gRSComm || !channelInRange(Chan))
+        return ChannelWrite::CommFailed;
+    RSComm& comm = *gRSComm;
+    using Outcome = RSComm::Outcome;
+    SetpointList pairs = wanted;
+    std::erase_if(pairs, [](const SetpointPair& p) { return p.on == p.off; });
+    const SetpointList asked = SwitchingPairs(pairs);
+    // The board may hold what gPLSData does not show: set by every step that may have changed the
+    // channel, cleared by a whole read.
+    bool changed = false;
+    const auto readBack = [&](QLabel* status) {
+        const bool whole = ReadBackChannel(Chan, status);
+        changed = changed && !whole;
+        return whole;
+    };
+    // What a clear came to: the channel is known clear (its clear confirmed, or read back clear).
+    const auto knownClear = [&](Outcome outcome) -> std::optional<bool> {
+        changed = changed || outcome != Outcome::Refused;
+        if (outcome == Outcome::Done)
+            return true;
+        if (outcome != Outcome::Lost)
+            return false;
+        const bool whole = readBack(nullptr);
+        if (comm.CommError)
+            return std::nullopt;
+        return whole && ChannelClear(Chan);
+    };
+
+    const auto sending = [&programming](std::size_t i) {
+        if (programming)
+            programming(i);
+    };
+    // What became of each pair; a pair cut off before the clear was known has not been sent.
+    std::vector<Outcome> outcomes(pairs.size(), Outcome::Refused);
+    std::size_t next = 0; // the first pair still to be written
+    Outcome clear = Outcome::Refused;
+    if (clearWithFirstPair && !pairs.empty()) {
+        sending(0);
+        comm.SingleSetpoint(Chan, pairs[0].on, pairs[0].off, true);
+        if (comm.CommError)
+            return ChannelWrite::CommFailed;
+        clear = comm.LastClearFirst;
+        if (clear == Outcome::Done) {
+            next = 1;
+            outcomes[0] = comm.LastChange;
+        }
+    } else {
+        comm.ClearPLSChan(Chan);
+        if (comm.CommError)
+            return ChannelWrite::CommFailed;
+        clear = comm.LastChange;
+    }
+    std::optional<bool> cleared = knownClear(clear);
+    if (cleared && !*cleared) {
+        // Whatever kept the clear off, it is sent once more before anything is written.
+        comm.ClearPLSChan(Chan);
+        if (comm.CommError)
+            return ChannelWrite::CommFailed;
+        cleared = knownClear(comm.LastChange);
+    }
+    if (!cleared)
+        return ChannelWrite::CommFailed;
+    if (!*cleared) {
+        if (changed)
+            MarkChannelUnknown(Chan);
+        return ChannelWrite::NotHeld;
+    }
+    changed = true; // the channel is clear, whatever gPLSData shows of it
+    const auto write = [&](std::size_t i) {
+        sending(i);
+        const std::optional<Outcome> outcome = writePair(comm, Chan, pairs[i], changed);
+        if (outcome)
+            outcomes[i] = *outcome;
+        return outcome.has_value();
+    };
+    for (std::size_t i = next; i < pairs.size(); ++i)
+        if (!write(i))
+            return ChannelWrite::CommFailed;
+    const auto allDone = [&outcomes] {
+        return std::all_of(outcomes.begin(), outcomes.end(), [](Outcome o) { return o == Outcome::Done; });
+    };
+    if (!alwaysReadBack && allDone())
+        return ChannelWrite::Held;
+
+    bool whole = readBack(Status);
+    if (comm.CommError)
+        return ChannelWrite::CommFailed;
+    // The pairs written once more: those a whole read lacks, else only those refused, which the board
+    // cannot have taken (a pair whose confirmation was lost may be there already).
+    std::vector<std::size_t> again;
+    bool others = false; // the board holds a pair not asked for
+    if (whole) {
+        SetpointList missing = missingPairs(Chan, asked);
+        others = ChannelSwitchingPairs(Chan)->size() + missing.size() != asked.size();
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            const auto found = std::find(missing.begin(), missing.end(), pairs[i]);
+            outcomes[i] = found == missing.end() ? Outcome::Done : Outcome::Refused;
+            if (found != missing.end()) {
+                missing.erase(found);
+                again.push_back(i);
+            }
+        }
+    } else {
+        for (std::size_t i = 0; i < pairs.size(); ++i)
+            if (outcomes[i] == Outcome::Refused)
+                again.push_back(i);
+    }
+    for (const std::size_t i : again)
+        if (!write(i))
+            return ChannelWrite::CommFailed;
+    if (!again.empty()) {
+        whole = readBack(Status);
+        if (comm.CommError)
+            return ChannelWrite::CommFailed;
+    }
+    if (whole)
+        return ChannelSwitchingPairs(Chan) == asked ? ChannelWrite::Held : ChannelWrite::NotHeld;
+    if (allDone() && !others) {
+        SetConfirmedChannel(Chan, pairs);
+        return ChannelWrite::Held;
+    }
+    MarkChannelUnknown(Chan);
+    return ChannelWrite::Unread;
 }
 
 QString BuildPCFLine(const PLSFileData& d, bool multi)

@@ -5,6 +5,7 @@
 // and in the widths of the numbers in both files.
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct PLSFileData {
     // Per channel: nothing known (no list) or its pairs in order.
     std::array<std::optional<SetpointList>, kPLSMaxChannels> ChannelSetpoints;
     std::array<QString, kPLSMaxChannels> ChannelHeaders; // the ":" line as read from the CHL file
+    // Per channel: a change may have altered it and no read-back read it whole since, so its list is
+    // not the board's (it is kept empty). A whole read clears the mark.
+    std::array<bool, kPLSMaxChannels> ChannelUnknown{};
     int Flags = 0; // BrakeWearPLS: bit 0 brake-wear compensation, bit 1 speed window
     int StrobePreset = 0;
     int StopLocation = 0;
@@ -72,9 +76,14 @@ bool ReadPLSFileData(const QString& FileName, PLSFileData& into);
 // TargetboardType (69 MultiChannelPLS, any other code BrakeWearPLS).
 std::array<int, 24> GetPLSConfigData(int TargetboardType);
 // Reads channel Chan's pairs back from the board into gPLSData, sorted by ON. Status, when given,
-// shows the progress. False when the recall did not happen: no link, a communication error, or
-// (after its box) a reply lost on the line; the channel then keeps the pairs it held.
+// shows the progress. True when it read the whole channel: every point until the first came round
+// again, or the board's "no setpoints" answer to the first recall (stored as the pair (0, 0)). A recall
+// refused, lost, late or garbled before that (after its "Unable to Recall Channel" box), or a link that
+// failed, is not a whole read: the channel then keeps the pairs it held.
 bool RecallChannelSetpoints(int Chan, QLabel* Status);
+// A channel read back after a change: read once more when the first read was not whole (a recall
+// changes nothing on the board). True when a read was whole.
+bool ReadBackChannel(int Chan, QLabel* Status);
 // The pairs of `pairs` that switch the output (ON differs from OFF), sorted: what a read-back of a
 // channel that holds them gives, whatever order they were set in.
 SetpointList SwitchingPairs(SetpointList pairs);
@@ -86,10 +95,30 @@ std::optional<SetpointList> ChannelSwitchingPairs(int Chan);
 bool ChannelClear(int Chan);
 // gPLSData knows the channel, and it holds every switching pair of `pairs`.
 bool ChannelHolds(int Chan, const SetpointList& pairs);
-// After a channel's pairs were written: reads the channel back, writes once more each pair of
-// `unconfirmed` (pairs whose confirmation was lost, late or garbled) that it lacks, and reads it again
-// if any was. True when the last read-back happened; a link failure leaves CommError set.
-bool ConfirmChannelPairs(int Chan, const SetpointList& unconfirmed, QLabel* Status);
+// A change may have altered the channel and it could not be read whole: nothing of it is shown as
+// the board's until a whole read.
+void MarkChannelUnknown(int Chan);
+bool ChannelUnknown(int Chan);
+// A change the board confirmed left the channel holding `pairs` (none: a clear), but it could not be
+// read back: the channel is kept as the change left it.
+void SetConfirmedChannel(int Chan, SetpointList pairs);
+
+// What writing a channel's whole list came to.
+enum class ChannelWrite {
+    Held,       // the board holds the pairs asked for and no other (read back, or every step confirmed)
+    NotHeld,    // a whole read shows the board lacks a pair asked for or holds another
+    Unread,     // the channel could not be read whole and not every step was confirmed: it is unknown
+    CommFailed, // the link failed (CommError is set)
+};
+// Replaces whatever channel Chan holds by the switching pairs of `wanted`, as an adjust and the
+// channel download do. The channel is cleared first (with the first pair, when `clearWithFirstPair`);
+// pairs are written only onto a channel known to be clear: a clear not confirmed is read back, and
+// sent once more when the channel does not read clear. Every pair is written whatever becomes of
+// another. The channel is then read back (always with `alwaysReadBack`, else only when a step was
+// not confirmed), each pair it lacks is written once more, whatever kept it off, and it is read again.
+// `programming`, when given, runs before pair i of `wanted` is first sent.
+ChannelWrite WriteChannelPairs(int Chan, const SetpointList& wanted, bool clearWithFirstPair, bool alwaysReadBack,
+                               QLabel* Status, const std::function<void(std::size_t)>& programming = {});
 
 // --- file texts, as an upload builds them (multi: the MultiChannelPLS layout)
 QString BuildPCFLine(const PLSFileData& data, bool multi);

@@ -180,7 +180,7 @@ void DownloadPLSConfiguration(const PLSTransferDisplay& display)
              QStringLiteral("Downloading Channel CH") + channelName(c) + QStringLiteral(" Data, Please Standby ..."));
         progress(display.pbrWaitDisplay, c + 1);
         // A channel the CHL file does not name is left as the board has it.
-        if (!d.ChannelSetpoints[c])
+        if (!d.ChannelSetpoints[c] || d.ChannelSetpoints[c]->empty())
             continue;
         const SetpointList pairs = *d.ChannelSetpoints[c];
         // A channel goes to the board whole or not at all: its first pair clears it, so a refused
@@ -188,36 +188,38 @@ void DownloadPLSConfiguration(const PLSTransferDisplay& display)
         // nobody asked for. The board has just taken d.Scale.
         if (!channelFitsScale(c, pairs, d.Scale))
             continue;
-        // A pair whose confirmation was lost may be on the board: it is looked for once the
-        // channel is written, and reported only when the board lacks it.
-        SetpointList unconfirmed;
-        for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const auto programming = [&display, c](std::size_t i) {
             show(display.lblSetpointRecall, QStringLiteral("Programming CH") + channelName(c) +
                                                 QStringLiteral(" Setpoint: ") + QString::number(i));
             yieldOnce();
-            if (pairs[i].on == pairs[i].off) {
-                // The pair that marks the end of a channel's list: whatever follows is not sent.
-                comm.ClearPLSChan(c);
+        };
+        if (pairsSent(pairs) < pairs.size()) {
+            // A pair with ON equal to OFF ends the channel's list: the channel is cleared there, over
+            // whatever was sent before it, and nothing after it is sent.
+            for (std::size_t i = 0; i < pairs.size(); ++i) {
+                programming(i);
+                if (pairs[i].on == pairs[i].off) {
+                    comm.ClearPLSChan(c);
+                    if (comm.CommError)
+                        return;
+                    break;
+                }
+                const bool set = comm.SingleSetpoint(c, pairs[i].on, pairs[i].off, i == 0);
                 if (comm.CommError)
                     return;
-                break;
+                if (!set && comm.LastChange == RSComm::Outcome::Refused)
+                    refusedSetpointBox(c);
             }
-            const bool set = comm.SingleSetpoint(c, pairs[i].on, pairs[i].off, i == 0);
-            if (comm.CommError)
-                return;
-            if (!set && comm.LastChange == RSComm::Outcome::Lost)
-                unconfirmed.push_back(pairs[i]);
-            else if (!set)
-                refusedSetpointBox(c);
-        }
-        if (unconfirmed.empty())
             continue;
-        const bool readBack = ConfirmChannelPairs(c, unconfirmed, display.lblSetpointRecall);
-        if (comm.CommError)
+        }
+        // Every pair goes onto a channel known to be clear; one that did not take, whatever kept it
+        // off, is written once more once the channel is read back, and the box comes only when the
+        // board still lacks what the file holds.
+        const ChannelWrite written = WriteChannelPairs(c, pairs, true, false, display.lblSetpointRecall, programming);
+        if (written == ChannelWrite::CommFailed || comm.CommError)
             return;
-        for (const SetpointPair& p : unconfirmed)
-            if (!readBack || !ChannelHolds(c, {p}))
-                refusedSetpointBox(c);
+        if (written == ChannelWrite::NotHeld)
+            refusedSetpointBox(c);
     }
     gPLSDataSnapshot = gPLSData;
 }
@@ -240,10 +242,15 @@ void ClearPLSChannels(const PLSTransferDisplay& display)
         const bool unknown = comm.LastChange == RSComm::Outcome::Lost;
         if (comm.CommError)
             return;
-        const bool readBack = (ok || unknown) && RecallChannelSetpoints(c, nullptr);
+        const bool whole = (ok || unknown) && ReadBackChannel(c, nullptr);
         if (comm.CommError)
             return;
-        if (!ok && !(readBack && ChannelClear(c))) {
+        if (ok && !whole) {
+            // Confirmed, but not read back: the channel is as the clear left it.
+            SetConfirmedChannel(c, {});
+        } else if (!ok && !(whole && ChannelClear(c))) {
+            if (unknown && !whole)
+                MarkChannelUnknown(c);
             msgBox(QStringLiteral("Unable to Clear Channel"), Buttons::Ok, Icon::Information,
                    QStringLiteral("Clear Channel"));
             return;

@@ -202,31 +202,30 @@ TEST_F(PLSTest, ARecallThatNeverComesBackStopsAt2049Pairs)
 }
 
 // Every recall is six bytes received; its reply bytes are the state (+3) and the position (+4, +5).
-TEST_F(PLSTest, ARecallThatFailsKeepsThePairsReadSoFar)
+// Only a recall that came round the whole channel, or the board's "no setpoints" answer to the first
+// point, is a read of the channel; one cut short keeps the pairs the channel held, and says so.
+TEST_F(PLSTest, OnlyAWholeReadOfAChannelIsStored)
 {
+    const SetpointList held = pairs({{1, 2}});
     struct Case {
-        long recall;       // the recall whose reply is spoiled
-        int at;            // 3 the state, 5 the position's high byte
+        long recall; // the recall whose reply is spoiled
+        int at;      // 3 the state, 5 the position's high byte
         uint8_t reply;
-        SetpointList list;
-        bool box;
-    } cases[] = {{0, 3, 2, kNone, false},
-                 {0, 5, 17, kNone, true},
-                 {2, 3, 7, pairs({{100, 200}}), false},
-                 {3, 5, 17, pairs({{100, 200}}), true}};
+        bool whole, box;
+    } cases[] = {{0, 3, 2, true, false}, {0, 5, 17, false, true}, {2, 3, 7, false, true}, {3, 5, 17, false, true}};
     online();
     gPLSData.Scale = 360;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.recall);
         setBoardPairs(2, {{100, 200}, {300, 20}});
         board().pls.recallCursor[2] = 1; // ON 100 first
-        board().clearLog();
+        gPLSData.ChannelSetpoints[2] = held;
         board().corruptReplyAt(board().receivedCount() + 6 * c.recall + c.at, c.reply);
         prompts.shown.clear();
         if (c.box)
             prompts.answerOk();
-        RecallChannelSetpoints(2, nullptr);
-        EXPECT_EQ(gPLSData.ChannelSetpoints[2], c.list);
+        EXPECT_EQ(RecallChannelSetpoints(2, nullptr), c.whole);
+        EXPECT_EQ(gPLSData.ChannelSetpoints[2], c.whole ? kNone : held);
         ASSERT_EQ(prompts.shown.size(), c.box ? 1u : 0u);
         if (c.box) {
             EXPECT_EQ(prompts.shown[0].text, "Unable to Recall Channel CH2");

@@ -27,6 +27,25 @@ Pairs gridPairs(const frmTiming& f, int c)
     return out;
 }
 
+// What a pulse train of 10 ON and 20 OFF divisions from 5 puts on a scale of 360.
+Pairs trainOf10And20From5()
+{
+    Pairs train;
+    for (int at = 5; at < 360; at += 30)
+        train.push_back({at, at + 10});
+    return train;
+}
+
+// The grid shows channel c as one that could not be read.
+bool gridShowsUnknown(const frmTiming& f, int c)
+{
+    const GridModel& g = *f.fgModel;
+    for (int r = 1; r < g.rows(); ++r)
+        if (g.textMatrix(r, 0) == QStringLiteral("CH") + QString::number(c))
+            return g.textMatrix(r, 1) == "????";
+    return false;
+}
+
 TEST_F(TimingTest, TheChannelEntryStepsInOctalAndShowsTheChannelsFirstPair)
 {
     board().pls.configOut[0] = 16;
@@ -255,16 +274,8 @@ TEST_F(TimingTest, AChangeWhoseConfirmationIsNotCertainIsReadBackBeforeAnythingI
             return reply;
         };
     };
-    prompts.onShow = [this](const ScriptedPrompts::Shown& box) {
-        prompts.answer(box.title == QLatin1String("WARNING - Communication Error!") ? Answer::Retry
-                       : box.buttons == Buttons::YesNoCancel                       ? Answer::Yes
-                       : box.buttons == Buttons::RetryCancel                       ? Answer::Cancel
-                                                                                   : Answer::Ok);
-    };
-    const Pairs three{{10, 20}, {30, 40}, {50, 60}};
-    Pairs train;
-    for (int at = 5; at < 360; at += 30)
-        train.push_back({at, at + 10});
+    answerEveryBox();
+    const Pairs three{{10, 20}, {30, 40}, {50, 60}}, train = trainOf10And20From5();
     struct Row {
         const char* change;
         Pairs before, after; // channel 2 on the board
@@ -318,7 +329,7 @@ TEST_F(TimingTest, AChangeWhoseConfirmationIsNotCertainIsReadBackBeforeAnythingI
             EXPECT_FALSE(gRSComm->CommError);
         }
     }
-    // A pair the board refuses does not cost the pairs after it; the box says the change is not held.
+    // A pair the board refuses costs neither the pairs after it nor itself: it is written once more.
     setBoardPairs(2, three);
     f.txtTmg[1]->setText(QStringLiteral("2"));
     f.cmdRecallChan_Click();
@@ -328,10 +339,146 @@ TEST_F(TimingTest, AChangeWhoseConfirmationIsNotCertainIsReadBackBeforeAnythingI
     f.txtTmg[5]->setText("1");
     f.cmdAdjustSetpoint_Click();
     board().replyHook = nullptr;
-    EXPECT_EQ(boardPairs(2), Pairs({{32, 42}, {50, 60}}));
-    EXPECT_EQ(gridPairs(f, 2), Pairs({{32, 42}, {50, 60}}));
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, "Unable to Successfully Program Setpoint for Channel CH2.");
+    EXPECT_EQ(boardPairs(2), Pairs({{32, 42}, {50, 60}, {10, 20}}));
+    EXPECT_EQ(gridPairs(f, 2), Pairs({{10, 20}, {32, 42}, {50, 60}}));
+    EXPECT_TRUE(prompts.shown.empty());
+    prompts.onShow = nullptr;
+}
+
+// Every change of a channel crossed with what happens to it on the line and to its read-back. A
+// change the board may have carried out is decided only from a read of the whole channel (made once
+// more when the first is not whole); a pair that did not take is written once more. In every case the
+// board keeps what nobody changed and holds no duplicate or replaced pair, the grid shows the board's
+// channel or that it is unknown, and a change's box comes only where the board lacks the change or,
+// for a clear, the channel could not be read.
+TEST_F(TimingTest, AChangeIsDecidedOnlyFromAWholeReadOfTheChannel)
+{
+    board().pls.configOut[0] = 8;
+    frmTiming& f = openOnline(69);
+    scaleTimeouts(1, kDropOutScaleDen);
+    useProgram("PRESS", 69);
+    writeProgramFile("PRESS.PCF", "080360" + QByteArray(41, '0') + "%\r\n");
+    writeProgramFile("PRESS.CHL", ":0360\r\n:0000\r\n:001:000:000:000\r\n:011:000:000:000\r\n|01000110\r\n"
+                                  ":021:000:000:000\r\n|00100020\r\n|00320042\r\n|00500060\r\n%\r\n");
+    answerEveryBox();
+    enum ChangeFault { Confirmed, ConfirmationLost, UntouchedReplyLost, ByteLost };
+    const char* changeFaults[] = {"confirmed", "confirmation lost", "a reply lost at an untouched pair",
+                                  "a byte lost on its way"};
+    const Pairs three{{10, 20}, {30, 40}, {50, 60}}, adjusted{{10, 20}, {32, 42}, {50, 60}};
+    const Pairs train = trainOf10And20From5();
+    struct Row {
+        const char* change;
+        Pairs before, after; // channel 2 on the board
+        // The command that the fault hits: its byte, which one of them from the start of the change,
+        // and which one holds an untouched pair (0: the change has none; the fault hits the change).
+        int command, which, untouched;
+        std::function<void()> act;
+        bool refusedWhenCutShort; // a change that is not written once more: cut short, the board lacks it
+    } rows[] = {
+        {"add", {{10, 20}}, {{10, 20}, {50, 60}}, 0x1B, 1, 0, [&] { pick(f, 2, 50, 60), f.cmdAddSetpoint_Click(); }, true},
+        {"adjust", three, adjusted, 0x1B, 3, 2,
+         [&] { pick(f, 2, 32, 42), f.txtTmg[5]->setText("1"), f.cmdAdjustSetpoint_Click(); }, false},
+        {"adjust, at its clear", three, adjusted, 0x1B, 1, 2,
+         [&] { pick(f, 2, 32, 42), f.txtTmg[5]->setText("1"), f.cmdAdjustSetpoint_Click(); }, false},
+        {"pulse train", {{50, 60}}, train, 0x2B, 1, 0,
+         [&] { pick(f, 2, 10, 20), f.txtTmg[4]->setText("5"), f.cmdPulseTrain_Click(); }, true},
+        {"clear channel", three, {}, 0x1B, 1, 0, [&] { f.txtTmg[1]->setText("2"), f.cmdClearChan_Click(); }, true},
+        {"clear all", three, {}, 0x1B, 3, 0, [&] { f.cmdClearAll_Click(); }, true},
+        {"channel download", {{15, 25}, {200, 236}}, adjusted, 0x1B, 6, 5,
+         [&] { ShowWaitDisplay(7), f.DisplayPLSChannels(); }, false},
+    };
+    const int held = timeouts().replyMs * 3 / 2; // past the wait: the answer comes after FFh was sent again
+    for (const Row& row : rows)
+        for (const ChangeFault fault : {Confirmed, ConfirmationLost, UntouchedReplyLost, ByteLost})
+            for (const int readFaults : {0, 1, 2})
+                for (const bool garbled : {false, true}) {
+                    if (readFaults == 0 && garbled)
+                        continue;
+                    SCOPED_TRACE(std::string(row.change) + ", " + changeFaults[fault] + ", read-back " +
+                                 (garbled ? "garbled " : "held ") + std::to_string(readFaults));
+                    setBoardPairs(0, {});
+                    setBoardPairs(1, {{100, 110}});
+                    setBoardPairs(2, row.before);
+                    f.txtTmg[1]->setText(QStringLiteral("2"));
+                    f.cmdRecallChan_Click();
+                    prompts.shown.clear();
+                    const int which = fault == UntouchedReplyLost && row.untouched ? row.untouched : row.which;
+                    board().replyHook = [&, which, fault, readFaults, garbled, prev = -1, seen = 0, at = -1L,
+                                         recalls = 0, recall = -1L](long index, uint8_t byte,
+                                                                    std::optional<uint8_t> reply) mutable {
+                        if (prev == 0xFF && byte == row.command && ++seen == which)
+                            at = index;
+                        // The recalls of channel 2 from the change on: the state held, or the position's
+                        // high byte off every scale.
+                        if (prev == 0x09 && byte == 2 && seen > 0 && recalls < readFaults) {
+                            ++recalls;
+                            recall = index;
+                            if (!garbled)
+                                board().delayRepliesFrom(index + 1, held, 1);
+                        }
+                        prev = byte;
+                        if (garbled && recall >= 0 && index == recall + 3)
+                            return std::optional<uint8_t>(0x11);
+                        if (fault == ConfirmationLost && index == at + 5)
+                            board().delayRepliesFrom(index + 1, held, 1); // the 55h to the last argument
+                        if (fault == UntouchedReplyLost && index == at + 1)
+                            board().delayRepliesFrom(index + 1, held, 1); // the 55h to the first setpoint byte
+                        if (fault == ByteLost && index == at + 5)
+                            board().loseByteAt(index + 1); // the last argument
+                        return reply;
+                    };
+                    row.act();
+                    board().replyHook = nullptr;
+
+                    Pairs onBoard = boardPairs(2);
+                    std::sort(onBoard.begin(), onBoard.end());
+                    EXPECT_EQ(boardPairs(1), row.change == std::string("clear all") ? Pairs{} : Pairs({{100, 110}}));
+                    const bool unknown = ChannelUnknown(2);
+                    EXPECT_TRUE(unknown ? gridShowsUnknown(f, 2) : gridPairs(f, 2) == onBoard);
+                    const auto has = [](const Pairs& in, std::pair<int, int> p) {
+                        return std::find(in.begin(), in.end(), p) != in.end();
+                    };
+                    if (unknown) {
+                        // Neither confirmed nor read: the change may be missing, but nothing is lost
+                        // that nobody changed, and nothing is held twice or beside its replacement.
+                        EXPECT_TRUE(readFaults == 2 && fault != Confirmed);
+                        EXPECT_EQ(std::adjacent_find(onBoard.begin(), onBoard.end()), onBoard.end());
+                        bool changed = false, replaced = false;
+                        for (const auto& p : onBoard) {
+                            EXPECT_TRUE(has(row.after, p) || has(row.before, p));
+                            changed = changed || !has(row.before, p);
+                            replaced = replaced || !has(row.after, p);
+                        }
+                        for (const auto& p : row.before)
+                            EXPECT_TRUE(!has(row.after, p) || has(onBoard, p));
+                        EXPECT_FALSE(changed && replaced);
+                    } else {
+                        const bool cutShort = fault == UntouchedReplyLost || fault == ByteLost;
+                        EXPECT_EQ(onBoard, cutShort && row.refusedWhenCutShort ? row.before : row.after);
+                    }
+                    std::vector<QString> boxes;
+                    int recallBoxes = 0;
+                    for (const auto& box : prompts.shown) {
+                        if (box.text == QLatin1String("Unable to Recall Channel CH2"))
+                            ++recallBoxes;
+                        else if (box.buttons != Buttons::YesNoCancel)
+                            boxes.push_back(box.text);
+                    }
+                    const bool isClear = row.after.empty();
+                    EXPECT_EQ(!boxes.empty(), unknown ? isClear : onBoard != row.after);
+                    EXPECT_LE(recallBoxes, readFaults);
+                    EXPECT_FALSE(gRSComm->CommError);
+
+                    // The next add goes on top of what the board holds.
+                    pick(f, 2, 22, 28);
+                    f.cmdAddSetpoint_Click();
+                    onBoard.push_back({22, 28});
+                    std::sort(onBoard.begin(), onBoard.end());
+                    Pairs now = boardPairs(2);
+                    std::sort(now.begin(), now.end());
+                    EXPECT_EQ(now, onBoard);
+                    EXPECT_EQ(gridPairs(f, 2), now);
+                }
     prompts.onShow = nullptr;
 }
 

@@ -62,5 +62,16 @@ protected:
         f.txtTmg[2]->setText(QString::number(on));
         f.txtTmg[3]->setText(QString::number(off));
     }
+    // Every box answered as a user going on would: Yes to a question, Retry to the communication box,
+    // Cancel to a clear's Retry/Cancel, OK to the rest.
+    void answerEveryBox()
+    {
+        prompts.onShow = [this](const ScriptedPrompts::Shown& box) {
+            prompts.answer(box.title == QLatin1String("WARNING - Communication Error!") ? Answer::Retry
+                           : box.buttons == Buttons::YesNoCancel                       ? Answer::Yes
+                           : box.buttons == Buttons::RetryCancel                       ? Answer::Cancel
+                                                                                       : Answer::Ok);
+        };
+    }
     std::vector<std::pair<int, int>> boardPairs(int c) { return board().pls.setpoints[static_cast<std::size_t>(c)]; }
 };
