@@ -403,7 +403,9 @@ ChannelWrite WriteChannelPairs(int Chan, const SetpointList& wanted, bool clearW
     // The board may hold what gPLSData does not show: set by every step that may have changed the
     // channel, cleared by a whole read.
     bool changed = false;
+    bool read = false; // gPLSData holds a read-back of the channel, no longer what was asked
     const auto readBack = [&](QLabel* status) {
+        read = true;
         const bool whole = ReadBackChannel(Chan, status);
         changed = changed && !whole;
         return whole;
@@ -474,8 +476,12 @@ ChannelWrite WriteChannelPairs(int Chan, const SetpointList& wanted, bool clearW
     const auto allDone = [&outcomes] {
         return std::all_of(outcomes.begin(), outcomes.end(), [](Outcome o) { return o == Outcome::Done; });
     };
-    if (!alwaysReadBack && allDone())
+    if (!alwaysReadBack && allDone()) {
+        // Every step confirmed: the channel holds what was asked, whatever a read of its clear showed.
+        if (read)
+            SetConfirmedChannel(Chan, pairs);
         return ChannelWrite::Held;
+    }
 
     bool whole = readBack(Status);
     if (comm.CommError)
