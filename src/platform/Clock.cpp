@@ -3,27 +3,73 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 
-qint64 monotonicMs()
+namespace {
+std::atomic<int> g_manualClocks{0};
+std::atomic<qint64> g_manualNs{0};
+// How far manual time ran ahead of the system's: kept, so that time never goes back.
+std::atomic<qint64> g_aheadNs{0};
+
+qint64 steadyNs()
 {
     using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+qint64 systemNs() { return steadyNs() + g_aheadNs; }
+
+qint64 clockNs() { return g_manualClocks > 0 ? g_manualNs.load() : systemNs(); }
+
+qint64 systemMs() { return systemNs() / 1000000; }
+} // namespace
+
+qint64 monotonicMs() { return clockNs() / 1000000; }
+
+ManualClock::ManualClock()
+{
+    // On a whole millisecond, so that every run of a test rounds its times alike.
+    if (g_manualClocks++ == 0)
+        g_manualNs = (systemMs() + 1) * 1000000;
+}
+
+ManualClock::~ManualClock()
+{
+    if (--g_manualClocks == 0)
+        g_aheadNs = std::max<qint64>(g_aheadNs, g_manualNs - steadyNs());
+}
+
+qint64 ManualClock::nowNs() { return clockNs(); }
+
+void ManualClock::advanceTo(qint64 ns)
+{
+    if (ns > g_manualNs)
+        g_manualNs = ns;
 }
 
 void waitLettingEventsThrough(int ms)
 {
-    const qint64 deadline = monotonicMs() + ms;
+    // The wait runs on the system's time, for the events that come meanwhile; a manual clock then
+    // moves by its length.
+    const qint64 manualStart = g_manualNs;
+    const auto moveManualClock = qScopeGuard([&] {
+        if (g_manualClocks > 0)
+            ManualClock::advanceTo(manualStart + qint64(qMax(0, ms)) * 1000000);
+    });
+    const qint64 deadline = systemMs() + ms;
     if (!QCoreApplication::instance()) {
         QThread::msleep(static_cast<unsigned long>(qMax(0, ms)));
         return;
     }
     // A coarse timer may fire a little early, and quitting the application ends every nested
     // loop: wait again for what is left.
-    for (qint64 left = ms; left > 0; left = deadline - monotonicMs()) {
+    for (qint64 left = ms; left > 0; left = deadline - systemMs()) {
         QEventLoop loop;
         QTimer::singleShot(static_cast<int>(left), &loop, &QEventLoop::quit);
         loop.exec();

@@ -7,6 +7,22 @@
 // midnight (or a change of the wall clock) still ends after its own length.
 qint64 monotonicMs();
 
+// Monotonic time driven by hand, for tests whose line is simulated in-process. While any ManualClock
+// lives, monotonic time moves only when the simulated line says so (advanceTo) and by each wait of
+// waitLettingEventsThrough, so no pause of a busy machine can stretch what the program measures on
+// it: how long a reply took, or whether a deadline passed. Afterwards the system's time goes on from
+// where the manual time got, never back.
+class ManualClock {
+public:
+    ManualClock();
+    ~ManualClock();
+    ManualClock(const ManualClock&) = delete;
+    ManualClock& operator=(const ManualClock&) = delete;
+    static qint64 nowNs();
+    // Moves the time on to `ns`; a time already passed leaves it.
+    static void advanceTo(qint64 ns);
+};
+
 // Waits `ms` of monotonic time while the event loop goes on (windows repaint and answer; no
 // spinning). Without an application it just sleeps.
 void waitLettingEventsThrough(int ms);

@@ -20,6 +20,10 @@
 #include <gtest/gtest.h>
 
 namespace {
+// Real waits on a real port: at time-outs of 1/4 an answer is late from 112 ms, well above any pause
+// of a busy machine.
+constexpr int kScaleDen = 4;
+
 class PtyLinkTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -34,7 +38,7 @@ protected:
         return hexBytes(pty.withBoard([](SimBoard& b) { return b.received(); }));
     }
 
-    TestInstall install{10};
+    TestInstall install{kScaleDen};
     ScriptedPrompts prompts;
     PtyBoard pty;
     SerialCommPort port;
@@ -85,7 +89,7 @@ TEST_F(PtyLinkTest, AReadThroughALineThatDropsOutGivesNoValueThenTheBoards)
     comm.OpenRSComm(port);
     ASSERT_TRUE(comm.OnlineMode);
     // FFh, 01h, the high byte, then the low byte whose data reply is lost.
-    pty.withBoard([](SimBoard& b) { dropOutFrom(b, 3); });
+    pty.withBoard([](SimBoard& b) { dropOutFrom(b, 3, kScaleDen); });
     prompts.answer(Answer::Retry);
     EXPECT_EQ(comm.RSRead("B100"), "0");
     EXPECT_TRUE(comm.LastReadFailed);
@@ -106,7 +110,7 @@ TEST_F(PtyLinkTest, AFaultInsideAnExchangeWritesNothingButWhatWasAsked)
         std::function<bool()> call;
         std::string asked; // the one write or setting asked for; none for a read
     };
-    const auto late = [](SimBoard& b, long i) { b.holdRepliesFrom(i, 140); };
+    const auto late = [](SimBoard& b, long i) { b.holdRepliesFrom(i, 1400 / kScaleDen); };
     const auto lostOnItsWay = [](SimBoard& b, long i) { b.loseByteAt(i); };
     const auto writeB = [this](const char* address) {
         return [=, this] {
@@ -120,14 +124,13 @@ TEST_F(PtyLinkTest, AFaultInsideAnExchangeWritesNothingButWhatWasAsked)
         // After the scale read's four bytes and the handshake's FFh: the command byte.
         {"a setpoint's command byte lost", 5, lostOnItsWay, [this] { return comm.SingleSetpoint(2, 100, 200, false); },
          "P1B 02 64 00 C8 00 01"},
-        {"a read's handshake answered 3.6 s late", 0, [](SimBoard& b, long i) { b.holdRepliesFrom(i, 360); },
+        {"a read's handshake answered 3.6 s late", 0, [](SimBoard& b, long i) { b.holdRepliesFrom(i, 3600 / kScaleDen); },
          [this] { return comm.RSRead("B200") == "42"; }, ""},
     };
     pty.withBoard([](SimBoard& b) {
         b.memory[200] = 42;
         b.pls.scale = 360;
     });
-    scaleTimeouts(1, 10);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         comm.OpenRSComm(port);

@@ -48,10 +48,10 @@ QByteArray TestInstall::readFile(const QString& relative) const
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void dropOutFrom(SimBoard& board, long n)
+void dropOutFrom(SimBoard& board, long n, int scaleDen)
 {
-    scaleTimeouts(1, kDropOutScaleDen);
-    board.loseRepliesFrom(board.receivedCount() + n, kDropOutMs);
+    scaleTimeouts(1, scaleDen);
+    board.loseRepliesFrom(board.receivedCount() + n, kDropOutMs * kDropOutScaleDen / scaleDen);
 }
 
 void dropOutAt(SimBoard& board, int address, int nth)

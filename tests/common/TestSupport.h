@@ -22,15 +22,16 @@ private:
     QString m_previousCwd;
 };
 
-// A line that drops out (SimBoard::loseRepliesFrom) for kDropOutMs at time-outs of 1/kDropOutScaleDen:
-// replies stop past the communication box (after three waits, at 250 ms) and come back before FFh
-// is sent again after its Retry (at 350 ms), with room on both sides for a loaded machine.
+// A line that drops out (SimBoard::loseRepliesFrom) for 6 s of unshortened time, kDropOutMs at
+// time-outs of 1/kDropOutScaleDen: replies stop past the communication box (after three waits, at
+// 5 s) and come back before FFh is sent again after its Retry (at 7 s).
 constexpr int kDropOutScaleDen = 20;
 constexpr int kDropOutMs = 300;
 class SimBoard;
 // Such a drop-out from the `n`th byte `board` receives from now on (0: the next); the test answers
-// the communication box Retry.
-void dropOutFrom(SimBoard& board, long n);
+// the communication box Retry. A real port's drop-out runs at a scale of its own, so that its late
+// mark stays well above any pause of a busy machine.
+void dropOutFrom(SimBoard& board, long n, int scaleDen = kDropOutScaleDen);
 // The same from the reply to the address low byte of the `nth` read or write of byte `address`:
 // a read's data byte, a write's echo of its address.
 void dropOutAt(SimBoard& board, int address, int nth = 1);

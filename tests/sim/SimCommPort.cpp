@@ -1,14 +1,14 @@
 #include "SimCommPort.h"
 
-#include "platform/Clock.h"
-
-#include <QThread>
-
 #include <algorithm>
+
+namespace {
+constexpr qint64 kNsPerMs = 1000000;
+}
 
 SimCommPort::SimCommPort(std::shared_ptr<SimBoard> board) : m_board(std::move(board))
 {
-    m_board->silenceClock = [this] { return m_waitedMs; };
+    m_board->silenceClock = [this] { return m_waitedNs / kNsPerMs; };
 }
 
 // The board may outlive its port (a test's board behind one main window after another).
@@ -32,24 +32,20 @@ void SimCommPort::close()
 
 int SimCommPort::inBufferCount()
 {
-    const qint64 now = monotonicMs();
-    int n = 0;
-    for (const auto& p : m_in)
-        if (p.at <= now)
-            ++n;
-    return n;
+    const qint64 now = ManualClock::nowNs();
+    return static_cast<int>(std::count_if(m_in.begin(), m_in.end(), [now](const Pending& p) { return p.at <= now; }));
 }
 
 void SimCommPort::clearInput()
 {
-    const qint64 now = monotonicMs();
+    const qint64 now = ManualClock::nowNs();
     while (!m_in.empty() && m_in.front().at <= now)
         m_in.pop_front();
 }
 
 int SimCommPort::readByte()
 {
-    if (m_in.empty() || m_in.front().at > monotonicMs())
+    if (m_in.empty() || m_in.front().at > ManualClock::nowNs())
         return -1;
     const int b = m_in.front().byte;
     m_in.pop_front();
@@ -60,38 +56,43 @@ void SimCommPort::write(const QByteArray& bytes)
 {
     if (!m_open)
         return;
+    // The line as fast, measured by the waits, as a real one: tests shorten the waits, and so the
+    // byte time; a record then crosses within its share of the reply wait.
+    m_wire.setByteNs(WireModel(settingsBaud(settings())).byteNs() * timeouts().replyMs / Timeouts{}.replyMs);
+    const qint64 now = ManualClock::nowNs();
     for (char c : bytes) {
+        m_wire.byteIn(now);
         if (auto reply = m_board->receive(static_cast<uint8_t>(c)))
             m_in.push_back({replyTime(), *reply});
     }
 }
 
-qint64 SimCommPort::replyTime() const
+qint64 SimCommPort::replyTime()
 {
-    const qint64 given = monotonicMs() + m_board->replyDelayMs + m_board->lineDelayMs();
+    const qint64 given = m_wire.replyOut() + qint64(m_board->replyDelayMs + m_board->lineDelayMs()) * kNsPerMs;
     // Replies cross the line in the order they were given, however late the line makes one.
-    if (m_board->heldUntil() <= given)
+    const qint64 heldUntil = m_board->heldUntil() * kNsPerMs;
+    if (heldUntil <= given)
         return m_in.empty() ? given : std::max(given, m_in.back().at);
     // Held replies come as a burst, a little apart: the first may be read while the rest are still
     // on their way.
-    return m_in.empty() ? m_board->heldUntil()
-                        : std::max(m_board->heldUntil(), m_in.back().at + m_board->holdSpacingMs());
+    return m_in.empty() ? heldUntil : std::max(heldUntil, m_in.back().at + m_board->holdSpacingMs() * kNsPerMs);
 }
 
-void SimCommPort::idle(int ms)
+void SimCommPort::wait(qint64 untilNs)
 {
-    QThread::msleep(static_cast<unsigned long>(ms));
-    m_waitedMs += ms;
+    const qint64 now = ManualClock::nowNs();
+    if (untilNs <= now)
+        return;
+    m_waitedNs += untilNs - now;
+    ManualClock::advanceTo(untilNs);
 }
+
+void SimCommPort::idle(int ms) { wait(ManualClock::nowNs() + ms * kNsPerMs); }
 
 bool SimCommPort::waitForByte(qint64 deadlineMs)
 {
-    const bool comes = !m_in.empty() && m_in.front().at <= deadlineMs;
-    const qint64 until = comes ? m_in.front().at : deadlineMs;
-    const qint64 start = monotonicMs();
-    if (until > start) {
-        QThread::msleep(static_cast<unsigned long>(until - start));
-        m_waitedMs += monotonicMs() - start;
-    }
+    const bool comes = !m_in.empty() && m_in.front().at <= deadlineMs * kNsPerMs;
+    wait(comes ? m_in.front().at : deadlineMs * kNsPerMs);
     return comes;
 }

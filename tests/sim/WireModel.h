@@ -29,6 +29,8 @@ class WireModel {
 public:
     explicit WireModel(int baud) : m_byteNs(baud > 0 ? 10L * 1000000000L / baud : 0) {}
     long byteNs() const { return m_byteNs; }
+    // A line that changes speed from the next byte on.
+    void setByteNs(long ns) { m_byteNs = ns; }
     // A byte sent at `sentNs` has crossed at the time returned.
     long byteIn(long sentNs)
     {
