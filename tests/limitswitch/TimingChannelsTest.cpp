@@ -345,8 +345,14 @@ TEST_F(TimingTest, AChangeIsDecidedOnlyFromAWholeReadOfTheChannel)
                             board().loseByteAt(index + 1); // the last argument
                         return reply;
                     };
+                    board().clearLog();
                     row.act();
                     board().replyHook = nullptr;
+                    // A clear that was confirmed is not sent again: the pairs after it go onto it.
+                    const auto commands = channelCommands();
+                    if (std::string(row.change).find("clear") == std::string::npos ||
+                        (fault == UntouchedReplyLost && row.untouched))
+                        EXPECT_LE(std::count(commands.begin(), commands.end(), std::array<int, 4>{2, 0, 0, 0}), 1);
 
                     Pairs onBoard = boardPairs(2);
                     std::sort(onBoard.begin(), onBoard.end());
@@ -389,6 +395,17 @@ TEST_F(TimingTest, AChangeIsDecidedOnlyFromAWholeReadOfTheChannel)
                     EXPECT_EQ(!boxes.empty(), unknown ? isClear : onBoard != row.after);
                     EXPECT_LE(recallBoxes, readFaults);
                     EXPECT_FALSE(gRSComm->CommError);
+                    if (unknown) {
+                        // An adjust there would write the channel without the pairs nobody could read.
+                        prompts.shown.clear();
+                        board().clearLog();
+                        pick(f, 2, 22, 28);
+                        f.cmdAdjustSetpoint_Click();
+                        EXPECT_TRUE(channelCommands().empty());
+                        ASSERT_EQ(prompts.shown.size(), 1u);
+                        EXPECT_EQ(prompts.shown[0].text,
+                                  "Channel CH2 could not be read. Recall the channel before adjusting a setpoint.");
+                    }
 
                     // The next add goes on top of what the board holds.
                     pick(f, 2, 22, 28);
