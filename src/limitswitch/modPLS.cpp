@@ -363,29 +363,12 @@ void SetConfirmedChannel(int Chan, SetpointList pairs)
 }
 
 namespace {
-// The pairs of `asked` that the channel, as last read whole, lacks: each as often as it is missing.
-SetpointList missingPairs(int Chan, const SetpointList& asked)
-{
-    SetpointList held = ChannelSwitchingPairs(Chan).value_or(SetpointList{});
-    SetpointList missing;
-    for (const SetpointPair& p : asked) {
-        const auto found = std::find(held.begin(), held.end(), p);
-        if (found == held.end())
-            missing.push_back(p);
-        else
-            held.erase(found);
-    }
-    return missing;
-}
-
-// Writes one pair onto a channel known to be clear. `changed` records that the board may now hold
-// what gPLSData does not show; nothing is returned when the link failed.
-std::optional<RSComm::Outcome> writePair(RSComm& comm, int Chan, const SetpointPair& p, bool& changed)
+// Writes one pair onto a channel known to be clear; nothing is returned when the link failed.
+std::optional<RSComm::Outcome> writePair(RSComm& comm, int Chan, const SetpointPair& p)
 {
     comm.SingleSetpoint(Chan, p.on, p.off, false);
     if (comm.CommError)
         return std::nullopt;
-    changed = changed || comm.LastChange != RSComm::Outcome::Refused;
     return comm.LastChange;
 }
 } // namespace
@@ -400,8 +383,8 @@ ChannelWrite WriteChannelPairs(int Chan, const SetpointList& wanted, bool clearW
     SetpointList pairs = wanted;
     std::erase_if(pairs, [](const SetpointPair& p) { return p.on == p.off; });
     const SetpointList asked = SwitchingPairs(pairs);
-    // The board may hold what gPLSData does not show: set by every step that may have changed the
-    // channel, cleared by a whole read.
+    // The board may hold what gPLSData does not show: set by a clear that may have been carried out,
+    // cleared by a whole read.
     bool changed = false;
     bool read = false; // gPLSData holds a read-back of the channel, no longer what was asked
     const auto readBack = [&](QLabel* status) {
@@ -462,10 +445,9 @@ ChannelWrite WriteChannelPairs(int Chan, const SetpointList& wanted, bool clearW
             MarkChannelUnknown(Chan);
         return ChannelWrite::NotHeld;
     }
-    changed = true; // the channel is clear, whatever gPLSData shows of it
     const auto write = [&](std::size_t i) {
         sending(i);
-        const std::optional<Outcome> outcome = writePair(comm, Chan, pairs[i], changed);
+        const std::optional<Outcome> outcome = writePair(comm, Chan, pairs[i]);
         if (outcome)
             outcomes[i] = *outcome;
         return outcome.has_value();
@@ -491,16 +473,17 @@ ChannelWrite WriteChannelPairs(int Chan, const SetpointList& wanted, bool clearW
     std::vector<std::size_t> again;
     bool others = false; // the board holds a pair not asked for
     if (whole) {
-        SetpointList missing = missingPairs(Chan, asked);
-        others = ChannelSwitchingPairs(Chan)->size() + missing.size() != asked.size();
+        // Each pair the read shows is on the board; what is left of the read was not asked for.
+        SetpointList held = *ChannelSwitchingPairs(Chan);
         for (std::size_t i = 0; i < pairs.size(); ++i) {
-            const auto found = std::find(missing.begin(), missing.end(), pairs[i]);
-            outcomes[i] = found == missing.end() ? Outcome::Done : Outcome::Refused;
-            if (found != missing.end()) {
-                missing.erase(found);
+            const auto found = std::find(held.begin(), held.end(), pairs[i]);
+            outcomes[i] = found == held.end() ? Outcome::Refused : Outcome::Done;
+            if (found == held.end())
                 again.push_back(i);
-            }
+            else
+                held.erase(found);
         }
+        others = !held.empty();
     } else {
         for (std::size_t i = 0; i < pairs.size(); ++i)
             if (outcomes[i] == Outcome::Refused)
